@@ -1,0 +1,18 @@
+# Fails when a file under a Qt-free folder of src/ includes a Qt header.
+# Qt is allowed only in src/YWin, src/App and any ui/ folder.
+file(GLOB_RECURSE files "${ROOT}/*.h" "${ROOT}/*.cpp")
+set(bad "")
+foreach(f IN LISTS files)
+  file(RELATIVE_PATH rel "${ROOT}" "${f}")
+  if(rel MATCHES "^(YWin|App)/" OR rel MATCHES "(^|/)ui/")
+    continue()
+  endif()
+  file(STRINGS "${f}" hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]|Qt[A-Za-z]*/)")
+  if(hits)
+    list(APPEND bad "src/${rel}: ${hits}")
+  endif()
+endforeach()
+if(bad)
+  list(JOIN bad "\n  " text)
+  message(FATAL_ERROR "Qt header in a Qt-free library:\n  ${text}")
+endif()

@@ -1,0 +1,52 @@
+#include "Cli/CliVerb.h"
+
+#include "Cli/Verbs.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <filesystem>
+
+namespace sonbex::cli {
+
+void VerbOutput::AddOptions(CLI::App& verb) {
+  verb.add_option("-o,--output", path_, "Write the result to FILE instead of stdout");
+  verb.add_flag("--json", json_, "Machine-readable result (JSON)");
+}
+
+void VerbOutput::Write(const std::string& text) const {
+  if (path_.empty() || path_ == "-") {
+    std::cout << text << std::flush;
+    if (!std::cout) throw VerbFailure("cannot write to standard output");
+    return;
+  }
+  namespace fs = std::filesystem;
+  const fs::path target(path_);
+  fs::path temp = target;
+  temp += ".tmp";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.flush();
+    if (!out) {
+      std::error_code ec;
+      fs::remove(temp, ec);
+      throw VerbFailure("cannot write " + path_);
+    }
+  }
+  std::error_code ec;
+  fs::rename(temp, target, ec);
+  if (ec) {
+    fs::remove(temp, ec);
+    throw VerbFailure("cannot write " + path_ + ": " + ec.message());
+  }
+}
+
+std::span<const VerbEntry> AllVerbs() {
+  static const VerbEntry verbs[] = {
+      {"paths", "Show where settings, data and recordings are kept", SetupPathsVerb},
+  };
+  return verbs;
+}
+
+}  // namespace sonbex::cli

@@ -1,0 +1,51 @@
+// The headless program as a user runs it: exit status, stdout and stderr.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out;
+};
+
+CliRun RunCli(const std::string& args) {
+  const std::string cmd = std::string(SONBEX_CLI_PATH) + " " + args + " 2>&1";
+  FILE* pipe = popen(cmd.c_str(), "r");
+  if (!pipe) return {-1, ""};
+  std::string out;
+  std::array<char, 4096> buf;
+  size_t n;
+  while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0) out.append(buf.data(), n);
+  const int rc = pclose(pipe);
+  return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, out};
+}
+
+TEST(CliProgram, ExitStatusAndOutputFollowTheConventions) {
+  struct Case {
+    const char* args;
+    int status;
+    const char* expectInOutput;
+  } cases[] = {
+      {"--help", 0, "paths"},
+      {"--version", 0, "sonbex3-cli 3."},
+      {"", 2, "VERB"},
+      {"no-such-verb", 2, "no-such-verb"},
+      {"paths --help", 0, "--json"},
+      {"paths --no-such-option", 2, "no-such-option"},
+      {"paths --json", 0, "\"config\""},
+      {"paths -o /nonexistent-dir/x.txt", 1, "cannot write /nonexistent-dir/x.txt"},
+  };
+  for (const Case& c : cases) {
+    const CliRun r = RunCli(c.args);
+    EXPECT_EQ(r.status, c.status) << "args: '" << c.args << "'\n" << r.out;
+    EXPECT_NE(r.out.find(c.expectInOutput), std::string::npos) << "args: '" << c.args << "'\n" << r.out;
+  }
+}
+
+}  // namespace
