@@ -1,5 +1,8 @@
 #include "YLib/YBiquad.h"
 
+#include "YLib/YComplexVec.h"
+#include "YLib/YDoubleVec.h"
+
 #include <cmath>
 #include <numbers>
 
@@ -10,10 +13,12 @@ constexpr double kTwoPi = 2.0 * std::numbers::pi;
 double RealOf(double x) { return x; }
 double RealOf(float x) { return x; }
 double RealOf(const std::complex<double>& z) { return z.real(); }
+double RealOf(const YComplex& z) { return z.re; }
 
 void Store(double& to, double y) { to = y; }
 void Store(float& to, double y) { to = static_cast<float>(y); }
 void Store(std::complex<double>& to, double y) { to = {y, 0.0}; }
+void Store(YComplex& to, double y) { to = {y, 0.0}; }
 
 bool Finite(const YBiquad::Coefficients& c)
 {
@@ -184,6 +189,18 @@ void YBiquad::FilterBlock(std::span<double> samples, bool reset)
     if (reset)
         Reset();
     Run(samples.data(), samples.data(), samples.size());
+}
+
+void YBiquad::FilterBlock(YDoubleVec& samples, bool reset)
+{
+    FilterBlock(std::span<double>(samples.Data(), static_cast<std::size_t>(samples.Size())), reset);
+}
+
+void YBiquad::FilterBlock(YComplexVec& samples, bool reset)
+{
+    if (reset)
+        Reset();
+    Run(samples.Data(), samples.Data(), static_cast<std::size_t>(samples.Size()));
 }
 
 void YBiquad::FilterBlock(std::span<float> samples, bool reset)

@@ -7,6 +7,9 @@
 #include <cstddef>
 #include <span>
 
+class YComplexVec;
+class YDoubleVec;
+
 // A second-order IIR section in Direct Form I, double precision, designed
 // from the audio-equaliser cookbook formulas of R. Bristow-Johnson or set from
 // raw coefficients. A constructed, cleared or failed section is the identity.
@@ -72,6 +75,8 @@ public:
     // for float samples. The complex form filters the real parts and sets
     // every imaginary part to 0.
     void FilterBlock(std::span<double> samples, bool reset);
+    void FilterBlock(YDoubleVec& samples, bool reset);
+    void FilterBlock(YComplexVec& samples, bool reset);
     void FilterBlock(std::span<float> samples, bool reset);
     void FilterBlock(std::span<std::complex<double>> samples, bool reset);
     // Filters nothing when samples is null or count is not positive.

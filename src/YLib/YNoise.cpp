@@ -1,5 +1,7 @@
 #include "YLib/YNoise.h"
 
+#include "YLib/YDoubleVec.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -74,4 +76,38 @@ void YNoise::NormalisePeak(std::span<double> samples)
     if (peak > 0.0)
         for (double& v : samples)
             v /= peak;
+}
+
+namespace {
+
+// Resizes v to n elements (no zero fill: every element is written) and fills it.
+template <typename Fill>
+bool IntoVector(YDoubleVec& v, int n, Fill fill)
+{
+    if (!v.Resize(n, false))
+        return false;
+    fill(std::span<double>(v));
+    return true;
+}
+
+} // namespace
+
+bool YNoise::WhiteGaussian(YDoubleVec& v, int n, bool normalise)
+{
+    return IntoVector(v, n, [&](std::span<double> s) { WhiteGaussian(s, normalise); });
+}
+
+bool YNoise::WhiteUniform(YDoubleVec& v, int n, bool normalise)
+{
+    return IntoVector(v, n, [&](std::span<double> s) { WhiteUniform(s, normalise); });
+}
+
+bool YNoise::PinkGaussian(YDoubleVec& v, int n)
+{
+    return IntoVector(v, n, [&](std::span<double> s) { PinkGaussian(s); });
+}
+
+bool YNoise::PinkUniform(YDoubleVec& v, int n)
+{
+    return IntoVector(v, n, [&](std::span<double> s) { PinkUniform(s); });
 }

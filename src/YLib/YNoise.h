@@ -2,6 +2,8 @@
 
 #include "YLib/YRandom.h"
 
+class YDoubleVec;
+
 #include <cstdint>
 #include <span>
 
@@ -31,13 +33,21 @@ public:
     void PinkGaussian(std::span<double> out);
     void PinkUniform(std::span<double> out);
 
+    // The same into v resized to n elements first; false, leaving v as the
+    // resize left it, when the resize fails.
+    bool WhiteGaussian(YDoubleVec& v, int n, bool normalise);
+    bool WhiteUniform(YDoubleVec& v, int n, bool normalise);
+    bool PinkGaussian(YDoubleVec& v, int n);
+    bool PinkUniform(YDoubleVec& v, int n);
+
     // The refined pinking filter of P. Kellet (-3.01 dB per octave within
     // 0.1 dB from 20 Hz to 20 kHz at 44.1 kHz), in place, starting from zero
     // state on every call. It has no gain correction of its own.
     static void PinkFilterBlock(std::span<double> samples);
 
     // Divides every sample by the largest magnitude when that is above 0;
-    // otherwise leaves the samples unchanged.
+    // otherwise leaves the samples unchanged. (A YDoubleVec converts to the
+    // span of its elements, here and above.)
     static void NormalisePeak(std::span<double> samples);
 
 private:

@@ -1,10 +1,12 @@
 #include "YLib/YSampleRateConvert.h"
 
 #include "YLib/YBiquad.h"
+#include "YLib/YDoubleVec.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <new>
 #include <numbers>
 #include <numeric>
@@ -191,6 +193,20 @@ bool YSampleRateConvert::Convert(std::span<const double> in, std::span<double> o
     if (!Design(kernel, targetRate, sourceRate))
         return false;
     Run(kernel, in, out);
+    return true;
+}
+
+bool YSampleRateConvert::Convert(YDoubleVec& out, const YDoubleVec& in, double targetRate,
+                                 double sourceRate)
+{
+    const std::size_t length = OutputLength(static_cast<std::size_t>(in.Size()), targetRate, sourceRate);
+    if (length > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        return false;
+    YDoubleVec converted;
+    if (!converted.Resize(static_cast<int>(length), false)
+        || !Convert(std::span<const double>(in), std::span<double>(converted), targetRate, sourceRate))
+        return false;
+    out = std::move(converted);
     return true;
 }
 

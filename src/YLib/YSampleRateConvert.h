@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <span>
 
+class YDoubleVec;
+
 // Brings a sampled signal (a wave file) to the measurement sample rate.
 //
 // The converter is a polyphase windowed-sinc interpolator: output sample i is
@@ -35,6 +37,11 @@ public:
     // allocated. Allocates the filter (about 1 MB at most) for each call.
     static bool Convert(std::span<const double> in, std::span<double> out, double targetRate,
                         double sourceRate);
+
+    // The same into out, resized to the output length; out and in may be the
+    // same vector. On failure (also when the output would exceed the size of
+    // a vector) out is left unchanged.
+    static bool Convert(YDoubleVec& out, const YDoubleVec& in, double targetRate, double sourceRate);
 
     // A tenth-order low-pass in place: five second-order low-pass sections
     // at `corner` with quality factors 0.5062, 0.5612, 0.7071, 1.1013 and

@@ -1,5 +1,8 @@
 #include "YLib/YTransferFunc.h"
 
+#include "YLib/YComplexVec.h"
+#include "YLib/YDoubleVec.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -59,6 +62,18 @@ std::size_t Fill(std::span<std::complex<double>> out, std::span<const double> fr
     return n;
 }
 
+template <typename Value>
+int Fill(YComplexVec& out, const YDoubleVec& frequencies, Value value)
+{
+    if (!out.Resize(frequencies.Size(), false))
+        return 0;
+    for (int i = 0; i < frequencies.Size(); ++i) {
+        const std::complex<double> h = value(frequencies[i]);
+        out[i] = {h.real(), h.imag()};
+    }
+    return frequencies.Size();
+}
+
 } // namespace
 
 std::complex<double> YTransferFunc::HighPass(double frequency, double fc, int order,
@@ -85,6 +100,18 @@ std::size_t YTransferFunc::HighPassResponse(std::span<std::complex<double>> out,
 std::size_t YTransferFunc::LowPassResponse(std::span<std::complex<double>> out,
                                            std::span<const double> frequencies, double fc,
                                            int order, const double k[5], const double q[5])
+{
+    return Fill(out, frequencies, [&](double f) { return LowPass(f, fc, order, k, q); });
+}
+
+int YTransferFunc::HighPassResponse(YComplexVec& out, const YDoubleVec& frequencies, double fc,
+                                    int order, const double k[5], const double q[5])
+{
+    return Fill(out, frequencies, [&](double f) { return HighPass(f, fc, order, k, q); });
+}
+
+int YTransferFunc::LowPassResponse(YComplexVec& out, const YDoubleVec& frequencies, double fc,
+                                   int order, const double k[5], const double q[5])
 {
     return Fill(out, frequencies, [&](double f) { return LowPass(f, fc, order, k, q); });
 }

@@ -4,6 +4,9 @@
 #include <cstddef>
 #include <span>
 
+class YComplexVec;
+class YDoubleVec;
+
 // Complex frequency responses of analog high-pass and low-pass filters made of
 // second-order sections (and one first-order section for odd orders), for the
 // crossover design. The caller supplies the alignment (Butterworth,
@@ -32,4 +35,11 @@ public:
     static std::size_t LowPassResponse(std::span<std::complex<double>> out,
                                        std::span<const double> frequencies, double fc, int order,
                                        const double k[5], const double q[5]);
+
+    // The same into out, resized to the number of frequencies; returns that
+    // number, or 0 (out unchanged) when out cannot be resized.
+    static int HighPassResponse(YComplexVec& out, const YDoubleVec& frequencies, double fc, int order,
+                                const double k[5], const double q[5]);
+    static int LowPassResponse(YComplexVec& out, const YDoubleVec& frequencies, double fc, int order,
+                               const double k[5], const double q[5]);
 };

@@ -1,4 +1,6 @@
 #include "YLib/YBiquad.h"
+#include "YLib/YComplexVec.h"
+#include "YLib/YDoubleVec.h"
 #include "YLib/YPinkFilter.h"
 
 #include "SignalProbe.h"
@@ -352,4 +354,24 @@ TEST(YBiquad, BlockFormsMatchProcess)
     std::vector<double> again = input;
     s.FilterBlock(again, true);
     EXPECT_EQ(again, expected);
+}
+
+TEST(YBiquad, VectorFormsFilterInPlace)
+{
+    YBiquad s;
+    ASSERT_TRUE(s.Setup(YBiquad::kHighPass2, 48000, 300, 0, 0.9, false));
+    std::vector<double> expected = probe::Sine(500, 250, 48000);
+    YDoubleVec real(500);
+    YComplexVec complex(500);
+    for (int i = 0; i < 500; ++i) {
+        real[i] = expected[static_cast<std::size_t>(i)];
+        complex[i] = {expected[static_cast<std::size_t>(i)], -3.0};
+    }
+    s.FilterBlock(expected, true);
+    s.FilterBlock(real, true);
+    s.FilterBlock(complex, true);
+    for (int i = 0; i < 500; ++i) {
+        ASSERT_EQ(real[i], expected[static_cast<std::size_t>(i)]) << i;
+        ASSERT_EQ(complex[i], YComplex(expected[static_cast<std::size_t>(i)], 0.0)) << i;
+    }
 }

@@ -1,3 +1,4 @@
+#include "YLib/YDoubleVec.h"
 #include "YLib/YNoise.h"
 #include "YLib/YRandom.h"
 
@@ -146,4 +147,25 @@ TEST(YNoise, ObjectsOnSeveralThreadsAreIndependent)
         t.join();
     for (unsigned t = 0; t < results.size(); ++t)
         EXPECT_EQ(results[t], make(t + 1)) << "thread " << t;
+}
+
+TEST(YNoise, VectorFormsResizeFirst)
+{
+    YNoise noise;
+    YDoubleVec v(10);
+    ASSERT_TRUE(noise.WhiteUniform(v, 3, false));
+    ASSERT_EQ(v.Size(), 3);
+    EXPECT_EQ(v[0], 0.1330695073120296);
+    EXPECT_EQ(v[2], 0.032532321754843);
+    ASSERT_TRUE(noise.PinkGaussian(v, 2000));
+    EXPECT_EQ(std::max(-v.Min(), v.Max()), 1.0);
+    ASSERT_TRUE(noise.WhiteGaussian(v, 0, true));
+    EXPECT_EQ(v.Size(), 0);
+
+    YDoubleVec w(2);
+    w[0] = -2.0;
+    w[1] = 1.0;
+    YNoise::NormalisePeak(w);
+    EXPECT_EQ(w[0], -1.0);
+    EXPECT_EQ(w[1], 0.5);
 }

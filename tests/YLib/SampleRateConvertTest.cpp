@@ -1,3 +1,4 @@
+#include "YLib/YDoubleVec.h"
 #include "YLib/YSampleRateConvert.h"
 
 #include "SignalProbe.h"
@@ -197,4 +198,29 @@ TEST(YSampleRateConvert, LowPassCascadeIsTenthOrderButterworth)
     std::vector<double> unchanged{1, 2, 3};
     YSampleRateConvert::LowPassCascade(unchanged, 48000, 30000);
     EXPECT_EQ(unchanged, (std::vector<double>{1, 2, 3}));
+}
+
+// The vector form never changes the caller's input, may convert a vector into
+// itself, and leaves the output alone when it fails.
+TEST(YSampleRateConvert, VectorFormKeepsTheInput)
+{
+    const std::vector<double> samples = probe::Sine(4410, 1000, 44100, 0.2);
+    YDoubleVec in(static_cast<int>(samples.size()));
+    std::copy(samples.begin(), samples.end(), in.begin());
+    const std::vector<double> expected = Converted(samples, {44100, 48000});
+
+    YDoubleVec out;
+    ASSERT_TRUE(YSampleRateConvert::Convert(out, in, 48000, 44100));
+    EXPECT_TRUE(std::equal(in.begin(), in.end(), samples.begin(), samples.end()));
+    EXPECT_TRUE(std::equal(out.begin(), out.end(), expected.begin(), expected.end()));
+
+    YDoubleVec same = in;
+    ASSERT_TRUE(YSampleRateConvert::Convert(same, same, 48000, 44100));
+    EXPECT_TRUE(std::equal(same.begin(), same.end(), expected.begin(), expected.end()));
+
+    ASSERT_TRUE(YSampleRateConvert::Convert(same, in, 44100.3, 44100));
+    EXPECT_TRUE(std::equal(same.begin(), same.end(), samples.begin(), samples.end()));
+
+    EXPECT_FALSE(YSampleRateConvert::Convert(out, in, 0.0, 44100));
+    EXPECT_TRUE(std::equal(out.begin(), out.end(), expected.begin(), expected.end()));
 }

@@ -1,3 +1,5 @@
+#include "YLib/YComplexVec.h"
+#include "YLib/YDoubleVec.h"
 #include "YLib/YTransferFunc.h"
 
 #include <gtest/gtest.h>
@@ -117,4 +119,22 @@ TEST(YTransferFunc, FrequencyFactorsScaleTheSections)
         const Complex h = YTransferFunc::HighPass(f, 1000, 5, k, q);
         EXPECT_LE(std::abs(h - product), 1e-14) << f;
     }
+}
+
+TEST(YTransferFunc, VectorFormResizesTheOutput)
+{
+    const Alignment a = Butterworth(3);
+    YDoubleVec frequencies(3);
+    frequencies[0] = 100;
+    frequencies[1] = 1000;
+    frequencies[2] = 10000;
+    YComplexVec out(7);
+    ASSERT_EQ(YTransferFunc::LowPassResponse(out, frequencies, 1000, 3, a.k, a.q), 3);
+    ASSERT_EQ(out.Size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const Complex h = YTransferFunc::LowPass(frequencies[i], 1000, 3, a.k, a.q);
+        EXPECT_EQ(out[i], YComplex(h.real(), h.imag())) << i;
+    }
+    ASSERT_EQ(YTransferFunc::HighPassResponse(out, frequencies, 1000, 3, a.k, a.q), 3);
+    EXPECT_NEAR(Abs(out[1]), std::sqrt(0.5), 1e-15);
 }
