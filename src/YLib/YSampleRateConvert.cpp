@@ -30,7 +30,7 @@ constexpr double kPhasesAtLowerRate = 1024.0;
 // Whole-number ratios L/M with at most this many phases get one exact row
 // per phase.
 constexpr std::int64_t kMaxExactPhases = 1024;
-constexpr std::size_t kMaxTableSize = std::size_t{1} << 21;
+constexpr std::size_t kMaxTableSize = std::size_t{1} << 18;
 
 double BesselI0(double x)
 {

@@ -34,7 +34,7 @@ public:
     // of Hz the input is copied unchanged. Returns false, leaving out
     // unchanged, when a rate is not finite and positive, the ratio exceeds
     // kMaxDownRatio, out has the wrong length or the filter cannot be
-    // allocated. Allocates the filter (about 1 MB at most) for each call.
+    // allocated. Allocates the filter (2.5 MB at most) for each call.
     static bool Convert(std::span<const double> in, std::span<double> out, double targetRate,
                         double sourceRate);
 
