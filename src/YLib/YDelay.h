@@ -29,8 +29,9 @@ public:
     double SampleRate() const { return sampleRate_; }
     int Length() const { return length_; }
 
-    // 2^27 samples: about 45 minutes at 48 kHz (1 GiB of doubles).
-    static constexpr int kMaxLength = 1 << 27;
+    // 2^22 samples: 87 s at 48 kHz (32 MiB of doubles), far beyond any
+    // alignment of drivers, and a bound on what a stored setting can allocate.
+    static constexpr int kMaxLength = 1 << 22;
 
 private:
     void Clear();

@@ -60,7 +60,8 @@ TEST(YDelay, DelaysByTheRoundedNumberOfSamples)
         {"one sample", 1.0, true, 1, {0, 1, 2, 3, 4, 5, 6, 7}},
         {"2.6 samples rounds to 3", 2.6, true, 3, {0, 0, 0, 1, 2, 3, 4, 5}},
         {"as long as the input", 8.0, true, 8, {0, 0, 0, 0, 0, 0, 0, 0}},
-        {"longer than the maximum refused", 1e12, false, 0, kRamp},
+        {"one beyond the maximum refused", YDelay::kMaxLength + 1.0, false, 0, kRamp},
+        {"far beyond the maximum refused", 1e12, false, 0, kRamp},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
