@@ -28,8 +28,13 @@ double PeakPower(const YComplexVec& c)
     return peak;
 }
 
-// x / c, regularised by floor = kRegularisation·max|c|².
-YComplex Divide(const YComplex& x, const YComplex& c, double floor) { return x * Conj(c) / (Norm(c) + floor); }
+// x / c where |c|² reaches floor = kRegularisation·max|c|²; below it
+// x·conj(c) / floor, which meets the plain quotient at the floor and falls to
+// 0 with c.
+YComplex Divide(const YComplex& x, const YComplex& c, double floor)
+{
+    return x * Conj(c) / std::max(Norm(c), floor);
+}
 
 bool AllFinite(const YDoubleVec& v)
 {

@@ -7,8 +7,8 @@
 //
 // Compensation spectra are full transforms of real signals (bin N-i the
 // conjugate of bin i, see YComplexDomain). Divisions by a spectrum are
-// regularised: X·conj(C) / (|C|² + 1e-10·max|C|²), so bins where C is 100 dB
-// or more below its peak fade out instead of blowing up.
+// regularised: X·conj(C) / max(|C|², 1e-10·max|C|²), exact wherever C is
+// within 100 dB of its peak, fading out instead of blowing up below.
 //
 // Threading: the class holds no state; every operation may run on any thread,
 // also on one object from several threads at once (with different outputs).

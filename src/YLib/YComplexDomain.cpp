@@ -116,7 +116,13 @@ bool YComplexDomain::MinimumPhaseSpectrum(YComplexVec& x) const
         c[i] = YComplex(logMag);
         c[n - i] = YComplex(logMag);
     }
-    c[0] = c[1];
+    // Bin 0 stands for the band up to df/2, where a measured curve says
+    // nothing. Where the level falls towards it, bin 0 gets that band's mean
+    // log magnitude under the power law through bins 1 and 2, the level at
+    // df/(2e): a high-pass keeps the notch it has. Otherwise, as for a flat
+    // curve, and always at N/2, a bin takes its neighbour's level.
+    const double slope = std::max(0.0, (c[2].re - c[1].re) / std::log(2.0));
+    c[0] = YComplex(c[1].re - slope * (1.0 + std::log(2.0)));
     c[half] = c[half - 1];
 
     // Real cepstrum, folded onto positive quefrencies: the log spectrum of

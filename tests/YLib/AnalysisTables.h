@@ -1,0 +1,39 @@
+#pragma once
+// Reading the small reference tables under tests/data/YLib: whitespace-
+// separated columns, '#' lines are comments. The first column may be a label.
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+struct TableRow {
+    std::string label;            // the first column as text
+    std::vector<double> numbers;  // every column read as a number (the label too, where it is one)
+};
+
+inline std::vector<TableRow> ReadTable(const std::string& name)
+{
+    std::vector<TableRow> rows;
+    std::ifstream in(std::string(SONBEX_TEST_DATA) + "/YLib/" + name);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        fields.imbue(std::locale::classic());
+        TableRow row;
+        std::string field;
+        while (fields >> field) {
+            if (row.label.empty())
+                row.label = field;
+            std::istringstream number(field);
+            number.imbue(std::locale::classic());
+            double x = 0.0;
+            number >> x;
+            row.numbers.push_back(x);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
