@@ -73,15 +73,20 @@ bool YAnaTimeDomain::DualChannelResponse(YDoubleVec& out, const YDoubleVec& meas
 
     // Single-precision transforms keep long recordings affordable; the
     // division itself runs in double.
-    std::unique_ptr<float[]> r(new (std::nothrow) float[2 * std::size_t(bins)]());
-    std::unique_ptr<float[]> m(new (std::nothrow) float[2 * std::size_t(bins)]());
+    const std::size_t floats = 2 * std::size_t(bins);
+    std::unique_ptr<float[]> r(new (std::nothrow) float[floats]);
+    std::unique_ptr<float[]> m(new (std::nothrow) float[floats]);
     YDoubleVec result(n);
     if (!r || !m || result.Size() != n)
         return false;
     for (int i = 0; i < n; ++i) {
         r[2 * i] = float(reference.Data()[i]);
+        r[2 * i + 1] = 0.0f;
         m[2 * i] = float(measured.Data()[i]);
+        m[2 * i + 1] = 0.0f;
     }
+    std::fill(r.get() + 2 * std::size_t(n), r.get() + floats, 0.0f);
+    std::fill(m.get() + 2 * std::size_t(n), m.get() + floats, 0.0f);
     const YFft32 fft;
     if (!fft.Transform32(r.get(), order, false) || !fft.Transform32(m.get(), order, false))
         return false;
@@ -97,7 +102,7 @@ bool YAnaTimeDomain::DualChannelResponse(YDoubleVec& out, const YDoubleVec& meas
         level += std::hypot(double(r[2 * j]), double(r[2 * j + 1]));
     level /= last - first + 1;
     double peak = 0.0;
-    for (int j = 0; j < bins; ++j)
+    for (int j = 0; j <= bins / 2; ++j)
         peak = std::max(peak, double(r[2 * j]) * r[2 * j] + double(r[2 * j + 1]) * r[2 * j + 1]);
     if (!(level > 0.0) || !std::isfinite(level) || !(peak > 0.0) || !std::isfinite(peak))
         return false;
@@ -106,12 +111,23 @@ bool YAnaTimeDomain::DualChannelResponse(YDoubleVec& out, const YDoubleVec& meas
     const double compFloor = compensation ? kRegularisation * PeakPower(*compensation) : 0.0;
     if (compensation && !(compFloor > 0.0))
         return false;
-    for (int j = 0; j < bins; ++j) {
-        YComplex h = level * Divide({m[2 * j], m[2 * j + 1]}, {r[2 * j], r[2 * j + 1]}, floor);
-        if (compensation)
-            h = Divide(h, (*compensation)[j], compFloor);
+    // Both channels are real, so the transfer of the upper half is the
+    // mirror image of the lower; the compensation is taken as it stands.
+    for (int j = 0; j <= bins / 2; ++j) {
+        const YComplex h = level * Divide({m[2 * j], m[2 * j + 1]}, {r[2 * j], r[2 * j + 1]}, floor);
         m[2 * j] = float(h.re);
         m[2 * j + 1] = float(h.im);
+        if (j > 0 && j < bins / 2) {
+            m[2 * (bins - j)] = float(h.re);
+            m[2 * (bins - j) + 1] = float(-h.im);
+        }
+    }
+    if (compensation) {
+        for (int j = 0; j < bins; ++j) {
+            const YComplex h = Divide({m[2 * j], m[2 * j + 1]}, (*compensation)[j], compFloor);
+            m[2 * j] = float(h.re);
+            m[2 * j + 1] = float(h.im);
+        }
     }
     if (!fft.Transform32(m.get(), order, true))
         return false;
