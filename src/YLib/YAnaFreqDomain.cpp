@@ -21,7 +21,7 @@ constexpr double kPi = std::numbers::pi;
 template <class Get>
 bool Unwrap(YDoubleVec& out, int n, Get get)
 {
-    if (out.Size() != n && !out.Resize(n, false))
+    if (!out.Resize(n, false))
         return false;
     if (n == 0)
         return true;
@@ -43,15 +43,16 @@ bool Unwrap(YDoubleVec& out, int n, Get get)
     return true;
 }
 
-bool PositiveAscending(const YDoubleVec& f)
+}  // namespace
+
+bool IsFrequencyAxis(const YDoubleVec& freqs)
 {
-    for (int i = 0; i < f.Size(); ++i)
-        if (!(std::isfinite(f.Data()[i]) && f.Data()[i] > 0.0) || (i > 0 && f.Data()[i] < f.Data()[i - 1]))
+    const double* f = freqs.Data();
+    for (int i = 0; i < freqs.Size(); ++i)
+        if (!(std::isfinite(f[i]) && f[i] > 0.0) || (i > 0 && f[i] < f[i - 1]))
             return false;
     return true;
 }
-
-}  // namespace
 
 bool YAnaFreqDomain::UnwrapPhase(YDoubleVec& out, const YDoubleVec& phase, int /*pointsPerOctave*/) const
 {
@@ -69,13 +70,13 @@ bool YAnaFreqDomain::MinimumPhase(YDoubleVec& outPhase, const YDoubleVec& freqs,
                                   bool magsInDb, int extraOrder) const
 {
     const int n = freqs.Size();
-    if (n < 1 || mags.Size() != n || extraOrder < 0 || extraOrder > 8 || !PositiveAscending(freqs))
+    if (n < 1 || mags.Size() != n || extraOrder < 0 || extraOrder > 8 || !IsFrequencyAxis(freqs))
         return false;
     for (int i = 0; i < n; ++i)
         if (!std::isfinite(mags.Data()[i]))
             return false;
-    YDoubleVec out(n);
-    if (out.Size() != n)
+    YDoubleVec out;
+    if (!out.Resize(n, true))
         return false;
     const double* f = freqs.Data();
     const double fmin = f[0], fmax = f[n - 1];
@@ -124,8 +125,8 @@ bool YAnaFreqDomain::GroupDelay(YDoubleVec& out, const YDoubleVec& freqs, const 
     const int n = freqs.Size();
     if (phase.Size() != n)
         return false;
-    YDoubleVec gd(n);
-    if (gd.Size() != n)
+    YDoubleVec gd;
+    if (!gd.Resize(n, true))
         return false;
     const double* f = freqs.Data();
     const double* p = phase.Data();
@@ -166,8 +167,8 @@ bool YAnaFreqDomain::SpectrumGroupDelay(YDoubleVec& out, const YComplexVec& spec
         return false;
     const int m = n / 2;
     YDoubleVec p;
-    YDoubleVec gd(m);
-    if (gd.Size() != m || !Unwrap(p, m, [&](int i) { return Arg(spectrum.Data()[i]); }))
+    YDoubleVec gd;
+    if (!gd.Resize(m, true) || !Unwrap(p, m, [&](int i) { return Arg(spectrum.Data()[i]); }))
         return false;
     const double df = sampleRate / n;
     for (int i = 2; i < m; ++i)

@@ -11,6 +11,10 @@
 class YComplexVec;
 class YDoubleVec;
 
+// True when every frequency is finite and positive and none is below the one
+// before it (an empty axis included).
+bool IsFrequencyAxis(const YDoubleVec& freqs);
+
 class YAnaFreqDomain {
 public:
     virtual ~YAnaFreqDomain() = default;

@@ -76,8 +76,8 @@ bool YAnaTimeDomain::DualChannelResponse(YDoubleVec& out, const YDoubleVec& meas
     const std::size_t floats = 2 * std::size_t(bins);
     std::unique_ptr<float[]> r(new (std::nothrow) float[floats]);
     std::unique_ptr<float[]> m(new (std::nothrow) float[floats]);
-    YDoubleVec result(n);
-    if (!r || !m || result.Size() != n)
+    YDoubleVec result;
+    if (!r || !m || !result.Resize(n, true))
         return false;
     for (int i = 0; i < n; ++i) {
         r[2 * i] = float(reference.Data()[i]);
@@ -149,10 +149,10 @@ bool YAnaTimeDomain::ApplyCompensation(YDoubleVec& ir, const YComplexVec& compen
     const double floor = kRegularisation * PeakPower(compensation);
     if (!(floor > 0.0) || !std::isfinite(floor))
         return false;
-    YDoubleVec padded(bins);
+    YDoubleVec padded;
     YComplexVec x;
     const YFft fft;
-    if (padded.Size() != bins)
+    if (!padded.Resize(bins, true))
         return false;
     std::copy(ir.begin(), ir.end(), padded.begin());
     if (!fft.TransformReal(padded, x))
@@ -161,8 +161,8 @@ bool YAnaTimeDomain::ApplyCompensation(YDoubleVec& ir, const YComplexVec& compen
         x[j] = Divide(x[j], compensation[j], floor);
     if (!fft.InverseTransform(x))
         return false;
-    YDoubleVec result(ir.Size());
-    if (result.Size() != ir.Size())
+    YDoubleVec result;
+    if (!result.Resize(ir.Size(), true))
         return false;
     for (int i = 0; i < ir.Size(); ++i)
         result[i] = x[i].re;
@@ -178,8 +178,8 @@ bool YAnaTimeDomain::RunningSum(YDoubleVec& out, const YDoubleVec& in, int count
         return false;
     count = ClampCount(count, in.Size());
     const double offset = removeOffset ? TailMean(in) : 0.0;
-    YDoubleVec result(count);
-    if (result.Size() != count)
+    YDoubleVec result;
+    if (!result.Resize(count, true))
         return false;
     double sum = 0.0;
     for (int i = 0; i < count; ++i) {
@@ -196,8 +196,8 @@ bool YAnaTimeDomain::DecayDb(YDoubleVec& out, const YDoubleVec& in, int count, b
         return false;
     count = ClampCount(count, in.Size());
     const double offset = removeOffset ? TailMean(in) : 0.0;
-    YDoubleVec energy(count);
-    if (energy.Size() != count)
+    YDoubleVec energy;
+    if (!energy.Resize(count, true))
         return false;
     // Backward integration, from the small late values up.
     double sum = 0.0;
@@ -226,8 +226,8 @@ bool YAnaTimeDomain::DecayFromPeak(YDoubleVec& out, const YDoubleVec& in) const
     for (int i = 1; i < n; ++i)
         if (std::fabs(in.Data()[i]) > std::fabs(in.Data()[peak]))
             peak = i;
-    YDoubleVec tail(n - peak);
-    if (tail.Size() != n - peak)
+    YDoubleVec tail;
+    if (!tail.Resize(n - peak, true))
         return false;
     std::copy(in.begin() + peak, in.end(), tail.begin());
     YDoubleVec decay;
@@ -244,10 +244,10 @@ bool YAnaTimeDomain::FilterByMultiplier(YDoubleVec& out, const YDoubleVec& in, c
     const int n = in.Size();
     if (!IsPowerOfTwo(bins) || bins < n)
         return false;
-    YDoubleVec padded(bins), result(n);
+    YDoubleVec padded, result;
     YComplexVec x;
     const YFft fft;
-    if (padded.Size() != bins || result.Size() != n)
+    if (!padded.Resize(bins, true) || !result.Resize(n, true))
         return false;
     std::copy(in.begin(), in.end(), padded.begin());
     if (!fft.TransformReal(padded, x))
@@ -270,9 +270,9 @@ bool YAnaTimeDomain::Hilbert(YDoubleVec& out, const YDoubleVec& in, int windowTy
     int half = 2;
     while (half < n)
         half *= 2;
-    YDoubleVec taper(half);
-    YComplexVec multiplier(2 * half);
-    if (taper.Size() != half || multiplier.Size() != 2 * half)
+    YDoubleVec taper;
+    YComplexVec multiplier;
+    if (!taper.Resize(half, true) || !multiplier.Resize(2 * half, true))
         return false;
     taper.Fill(1.0);
     YFft().ApplyWindowReal(taper, half, windowType, true, 0);
@@ -290,8 +290,8 @@ bool YAnaTimeDomain::EnvelopeDb(YDoubleVec& out, const YDoubleVec& in, int windo
     if (!Hilbert(h, in, windowType))
         return false;
     const int n = std::min(in.Size(), h.Size());
-    YDoubleVec level(n);
-    if (level.Size() != n)
+    YDoubleVec level;
+    if (!level.Resize(n, true))
         return false;
     double loudest = -760.0;
     bool signal = false;

@@ -31,17 +31,16 @@ bool YComplexDomain::MakeSpectrum(YComplexVec& out, int k, const YDoubleVec& fre
     const int n = freqs.Size();
     if (n < 1 || mags.Size() != n || phases.Size() != n || k < 2 || k > 26)
         return false;
-    const double* f = freqs.Data();
-    for (int i = 0; i < n; ++i) {
-        if (!(std::isfinite(f[i]) && f[i] > 0.0) || (i > 0 && f[i] < f[i - 1]))
-            return false;
+    if (!IsFrequencyAxis(freqs))
+        return false;
+    for (int i = 0; i < n; ++i)
         if (!std::isfinite(mags.Data()[i]) || !std::isfinite(phases.Data()[i]))
             return false;
-    }
+    const double* f = freqs.Data();
 
-    YDoubleVec db(n);
+    YDoubleVec db;
     YDoubleVec phase;
-    if (db.Size() != n || !YAnaFreqDomain().UnwrapPhase(phase, phases, 0))
+    if (!db.Resize(n, true) || !YAnaFreqDomain().UnwrapPhase(phase, phases, 0))
         return false;
     for (int i = 0; i < n; ++i) {
         const double m = mags.Data()[i];
@@ -66,8 +65,8 @@ bool YComplexDomain::MakeSpectrum(YComplexVec& out, int k, const YDoubleVec& fre
     const double highPhase = SlopePerOctave(f, p, highStart, n - 1);
 
     const int bins = 1 << k;
-    YComplexVec spectrum(bins);
-    if (spectrum.Size() != bins)
+    YComplexVec spectrum;
+    if (!spectrum.Resize(bins, true))
         return false;
     const double fs = sampleRate > 0.0 ? sampleRate : 2.0 * f[n - 1];
     const double df = fs / bins;
@@ -108,8 +107,8 @@ bool YComplexDomain::MinimumPhaseSpectrum(YComplexVec& x) const
     if (!IsPowerOfTwo(n))
         return false;
     const int half = n / 2;
-    YComplexVec c(n);
-    if (c.Size() != n)
+    YComplexVec c;
+    if (!c.Resize(n, true))
         return false;
     for (int i = 1; i < half; ++i) {
         const double logMag = SafeLn(Abs(x[i]));

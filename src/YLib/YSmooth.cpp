@@ -44,18 +44,15 @@ double Aggregate(const double* f, const double* v, int n, double centre, double 
 bool YSmooth::Smooth(const YDoubleVec& freqs, YDoubleVec& values, int fraction, int method, bool plainValues) const
 {
     const int n = freqs.Size();
-    if (values.Size() != n || fraction < 1 || method < kAbsolute || method > kMedian)
+    if (values.Size() != n || fraction < 1 || method < kAbsolute || method > kMedian || !IsFrequencyAxis(freqs))
         return false;
     const double* f = freqs.Data();
-    for (int i = 0; i < n; ++i)
-        if (!(std::isfinite(f[i]) && f[i] > 0.0) || (i > 0 && f[i] < f[i - 1]))
-            return false;
     if (n < 2 || !(f[n - 1] > f[0]))
         return true;
     const double resolution = n / std::log2(f[n - 1] / f[0]);
 
-    YDoubleVec snapshot(n), work(n);
-    if (snapshot.Size() != n || work.Size() != n)
+    YDoubleVec snapshot, work;
+    if (!snapshot.Resize(n, true) || !work.Resize(n, true))
         return false;
     if (!plainValues && !YAnaFreqDomain().UnwrapPhase(values, values, int(std::lround(resolution))))
         return false;

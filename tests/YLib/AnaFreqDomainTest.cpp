@@ -1,4 +1,4 @@
-#include "AnalysisTables.h"
+#include "AnalysisTestSupport.h"
 
 #include "YLib/YAnaFreqDomain.h"
 #include "YLib/YComplexDomain.h"
@@ -17,14 +17,6 @@
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-
-YDoubleVec Vec(const std::vector<double>& x)
-{
-    YDoubleVec v(int(x.size()));
-    for (int i = 0; i < v.Size(); ++i)
-        v[i] = x[i];
-    return v;
-}
 
 // Difference of two angles in degrees, taken into [-180, 180].
 double DegreesApart(double a, double b) { return std::fabs(WrapDegrees(a - b)); }

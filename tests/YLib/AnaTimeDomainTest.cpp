@@ -1,3 +1,5 @@
+#include "AnalysisTestSupport.h"
+
 #include "YLib/YAnaTimeDomain.h"
 #include "YLib/YComplexVec.h"
 #include "YLib/YDoubleVec.h"
@@ -13,14 +15,6 @@
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-
-YDoubleVec Vec(const std::vector<double>& x)
-{
-    YDoubleVec v(int(x.size()));
-    for (int i = 0; i < v.Size(); ++i)
-        v[i] = x[i];
-    return v;
-}
 
 YDoubleVec WhiteNoise(int n, unsigned seed)
 {

@@ -1,4 +1,4 @@
-#include "AnalysisTables.h"
+#include "AnalysisTestSupport.h"
 
 #include "YLib/YComplexVec.h"
 #include "YLib/YDoubleVec.h"
@@ -16,14 +16,6 @@
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-
-YDoubleVec Vec(const std::vector<double>& x)
-{
-    YDoubleVec v(int(x.size()));
-    for (int i = 0; i < v.Size(); ++i)
-        v[i] = x[i];
-    return v;
-}
 
 // f1·2^(i/ppo) for i = 0 .. n-1.
 YDoubleVec Axis(double f1, int ppo, int n)

@@ -1,11 +1,22 @@
 #pragma once
-// Reading the small reference tables under tests/data/YLib: whitespace-
-// separated columns, '#' lines are comments. The first column may be a label.
+// Helpers of the analysis tests: vectors from lists, and the small reference
+// tables under tests/data/YLib (whitespace-separated columns, '#' lines are
+// comments, the first column may be a label).
+
+#include "YLib/YDoubleVec.h"
 
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+inline YDoubleVec Vec(const std::vector<double>& x)
+{
+    YDoubleVec v(int(x.size()));
+    for (int i = 0; i < v.Size(); ++i)
+        v[i] = x[size_t(i)];
+    return v;
+}
 
 struct TableRow {
     std::string label;            // the first column as text
