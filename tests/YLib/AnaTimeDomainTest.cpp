@@ -88,7 +88,7 @@ TEST(DualChannelResponse, NoiseThroughFirReturnsTheFirAtTheBandLevel)
         for (int i = 0; i < n; ++i) {
             const int tap = i - c.shift;
             const double expected = tap >= 0 && tap < int(h.size()) ? h[tap] * level : 0.0;
-            ASSERT_NEAR(out[i], expected, 2e-4 * level) << c.name << " sample " << i;
+            ASSERT_NEAR(out[i], expected, 1e-6 * level) << c.name << " sample " << i;
         }
     }
 }
@@ -110,7 +110,7 @@ TEST(DualChannelResponse, LevelIsRealWhateverTheLatency)
         YDoubleVec out;
         ASSERT_TRUE(YAnaTimeDomain().DualChannelResponse(out, measured, reference, fs, false, nullptr));
         for (int i = 0; i < n; ++i)
-            ASSERT_NEAR(out[i], i == delay ? level : 0.0, 2e-4 * level) << "delay " << delay << " sample " << i;
+            ASSERT_NEAR(out[i], i == delay ? level : 0.0, 1e-6 * level) << "delay " << delay << " sample " << i;
     }
 }
 
