@@ -26,6 +26,35 @@ struct StageTables {
     std::array<std::unique_ptr<T[]>, kMaxOrder + 1> table;
 };
 
+// cos and sin of 2π·m/s (s a multiple of 8, m < s) from an angle reduced to
+// the first octant, where the long double functions are most accurate and
+// need no argument reduction.
+void UnitCircle(std::size_t m, std::size_t s, long double& c, long double& sn)
+{
+    const std::size_t quarter = s / 4;
+    const std::size_t quadrant = m / quarter, r = m % quarter;
+    const bool reflect = 2 * r > quarter;  // beyond π/4: use the complement
+    const long double a =
+        2.0L * std::numbers::pi_v<long double> * (long double)(reflect ? quarter - r : r) / (long double)s;
+    long double x = cosl(a), y = sinl(a);
+    if (reflect)
+        std::swap(x, y);
+    switch (quadrant) {
+    case 0:
+        c = x, sn = y;
+        break;
+    case 1:
+        c = -y, sn = x;
+        break;
+    case 2:
+        c = -x, sn = -y;
+        break;
+    default:
+        c = y, sn = -x;
+        break;
+    }
+}
+
 std::unique_ptr<double[]> BuildDoubleTable(int order)
 {
     const std::size_t s = std::size_t(1) << order;
@@ -33,15 +62,12 @@ std::unique_ptr<double[]> BuildDoubleTable(int order)
     std::unique_ptr<double[]> t(new (std::nothrow) double[6 * q]);
     if (!t)
         return t;
-    const long double step = 2.0L * std::numbers::pi_v<long double> / (long double)s;
     for (std::size_t k = 0; k < q; ++k)
         for (std::size_t j = 1; j <= 3; ++j) {
-            // The exact integer angle index keeps the argument error at one
-            // rounding of step times an integer below s.
-            const std::size_t m = (j * k) % s;
-            const long double a = step * (long double)m;
-            t[6 * k + 2 * (j - 1)] = double(cosl(a));
-            t[6 * k + 2 * (j - 1) + 1] = double(-sinl(a));
+            long double c = 0, sn = 0;
+            UnitCircle(j * k, s, c, sn);
+            t[6 * k + 2 * (j - 1)] = double(c);
+            t[6 * k + 2 * (j - 1) + 1] = double(-sn);
         }
     return t;
 }
