@@ -18,8 +18,10 @@
 set_property(GLOBAL PROPERTY SONBEX_QT_FREE_TARGETS "")
 
 function(_sonbex_sources out dir)
-  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${dir}/*.cpp")
-  list(FILTER srcs EXCLUDE REGEX "/ui/")
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS RELATIVE "${dir}" "${dir}/*.cpp")
+  # A ui/ folder below this one is a library of its own.
+  list(FILTER srcs EXCLUDE REGEX "(^|/)ui/")
+  list(TRANSFORM srcs PREPEND "${dir}/")
   set(${out} ${srcs} PARENT_SCOPE)
 endfunction()
 
