@@ -94,6 +94,8 @@ class SettingsStore {
   bool Set(std::string_view key, std::string_view name, Value value);
   template <class T>
   bool Get(std::string_view key, std::string_view name, T& value) const;
+  std::string ToTextLocked() const;
+  bool FromTextLocked(std::string_view text);
   void ReleaseLock();
   void SetAside(const std::string& why);
 
