@@ -81,17 +81,16 @@ std::string YRecentFileList::InitialDirectory() const {
 std::string ShortenPathForDisplay(std::string_view path, std::size_t maxChars) {
   if (path.size() <= maxChars) return std::string(path);
   constexpr std::string_view kDots = "...";
-  // Keep the first folder ("/home/") when it leaves room for the tail.
+  std::size_t slash = path.find_last_of('/');
+  std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  // Keep the first folder ("/home/") when the file name still fits beside it.
   std::size_t headEnd = path.find('/', path.starts_with('/') ? 1 : 0);
-  std::string head = headEnd == std::string_view::npos ? std::string() : std::string(path.substr(0, headEnd + 1));
-  if (head.size() + kDots.size() + 1 >= maxChars) head.clear();
-  std::size_t room = maxChars > head.size() + kDots.size() ? maxChars - head.size() - kDots.size() : 0;
-  std::string_view tail = path.substr(path.size() - std::min(room, path.size()));
-  // Start the tail at a folder boundary when there is one.
-  if (auto slash = tail.find('/'); slash != std::string_view::npos) tail.remove_prefix(slash);
-  // Never start inside a UTF-8 character.
-  while (!tail.empty() && (static_cast<unsigned char>(tail.front()) & 0xC0) == 0x80) tail.remove_prefix(1);
-  return head + std::string(kDots) + std::string(tail);
+  std::string_view head = headEnd == std::string_view::npos ? std::string_view() : path.substr(0, headEnd + 1);
+  if (head.size() + kDots.size() + 1 + name.size() > maxChars) head = {};
+  if (kDots.size() + 1 + name.size() > maxChars) return std::string(kDots) + "/" + std::string(name);
+  std::string_view tail = path.substr(path.size() - (maxChars - head.size() - kDots.size()));
+  tail.remove_prefix(tail.find('/'));  // start at a folder boundary; the name's '/' is in range
+  return std::string(head) + std::string(kDots) + std::string(tail);
 }
 
 }  // namespace sonbex::platform
