@@ -39,10 +39,13 @@ class YPropDlg : public YDial {
   // What OK and Apply do; true when every page applied.
   bool ApplyAll();
 
- protected:
-  void OnInit() override;
+ public:
+  // OK and Cancel (public as in QDialog).
   void accept() override;
   void reject() override;
+
+ protected:
+  void OnInit() override;
 
  private:
   QTabWidget* tabs_;

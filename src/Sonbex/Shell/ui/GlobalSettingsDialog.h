@@ -50,10 +50,13 @@ class GlobalSettingsDialog : public ywin::YDial {
   void BrowseTempDir();
   void ChooseBackground(int index);
 
- protected:
-  void OnInit() override;
+ public:
+  // OK and Cancel (public as in QDialog).
   void accept() override;
   void reject() override;
+
+ protected:
+  void OnInit() override;
 
  private:
   void Toggle(std::uint32_t flag, bool on);
