@@ -119,14 +119,17 @@ void QPainterCanvas::SetClip(const YRect& r) {
 }
 void QPainterCanvas::ResetClip() { painter_.setClipping(false); }
 
+void RenderToPainter(IGraphWnd& doc, QPainter& painter, const YRect& area, unsigned flags) {
+  QPainterCanvas canvas(painter, area, (flags & kDrawMonochrome) != 0);
+  YGraphics g(canvas);
+  doc.Draw(g, area, flags);
+}
+
 QImage RenderToImage(IGraphWnd& doc, int width, int height, unsigned flags) {
   QImage img(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
   img.fill(Qt::white);
   QPainter painter(&img);
-  YRect area{0, 0, img.width(), img.height()};
-  QPainterCanvas canvas(painter, area, (flags & kDrawMonochrome) != 0);
-  YGraphics g(canvas);
-  doc.Draw(g, area, flags | kDrawPicture);
+  RenderToPainter(doc, painter, {0, 0, img.width(), img.height()}, flags | kDrawPicture);
   return img;
 }
 
@@ -140,10 +143,7 @@ bool RenderToSvg(IGraphWnd& doc, const QString& file, int width, int height, con
   svg.setTitle(title);
   QPainter painter;
   if (!painter.begin(&svg)) return false;
-  YRect area{0, 0, width, height};
-  QPainterCanvas canvas(painter, area);
-  YGraphics g(canvas);
-  doc.Draw(g, area, kDrawPicture);
+  RenderToPainter(doc, painter, {0, 0, width, height}, kDrawPicture);
   if (!painter.end()) return false;
   const QByteArray& bytes = buffer.data();
   return platform::WriteFileAtomically(file.toStdString(),

@@ -49,6 +49,9 @@ class QPainterCanvas : public ICanvas {
   int angleTenths_ = 0;
 };
 
+// Draws `doc` into `area` of an active painter (a widget, a picture, the
+// printer); kDrawMonochrome in `flags` makes the canvas monochrome.
+void RenderToPainter(IGraphWnd& doc, QPainter& painter, const YRect& area, unsigned flags);
 // Draws `doc` into a new picture of `width` x `height` pixels (white first).
 QImage RenderToImage(IGraphWnd& doc, int width, int height, unsigned flags);
 // Draws `doc` into an SVG file (written whole or not at all); false on failure.

@@ -1,5 +1,6 @@
 #include "YWin/YDial.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QPointer>
@@ -52,7 +53,7 @@ bool YDial::RunOnThread(platform::IPrompt& prompt, bool modal, std::string threa
                         std::size_t stackBytes) {
   if (open_) return Create(modal);
   if (!HasWorker()) {
-    worker_ = std::make_unique<platform::WorkerThread>(std::move(threadName), stackBytes);
+    worker_ = std::make_shared<platform::WorkerThread>(std::move(threadName), stackBytes);
     if (!worker_->Start()) {
       worker_.reset();
       prompt.Show(kFailedToOpenDialog, platform::PromptIcon::Error);
@@ -72,30 +73,37 @@ bool YDial::PostToDialog(std::function<void()> task) {
 
 bool YDial::StopWorker(int timeoutMs) {
   if (!worker_) return true;
-  bool finished = true;
-  if (worker_->IsRunning()) {
-    // The worker signals when it reached the end of its queue; until then the
-    // GUI keeps serving events (the worker may be waiting for one of them).
-    auto drained = std::make_shared<std::atomic<bool>>(false);
-    QEventLoop wait;
-    QTimer limit;
-    limit.setSingleShot(true);
-    QObject::connect(&limit, &QTimer::timeout, &wait, &QEventLoop::quit);
-    QPointer<QEventLoop> loop = &wait;  // null once StopWorker has returned
-    bool posted = worker_->Loop().PostTask([drained, loop, this] {
-      drained->store(true);
-      QMetaObject::invokeMethod(
-          this, [loop] { if (loop) loop->quit(); }, Qt::QueuedConnection);
-    });
-    if (posted) {
-      limit.start(timeoutMs);
-      while (!drained->load() && limit.isActive()) wait.exec();
-    }
-    finished = drained->load();
-    worker_->Stop();
+  std::shared_ptr<platform::WorkerThread> worker(std::move(worker_));
+  if (!worker->IsRunning()) return true;
+  // The worker reports when it reaches the end of its queue; until then the
+  // GUI keeps serving events (the worker may be waiting for one of them).
+  // The thread is joined only once it is idle: here when it finishes in
+  // time, else later from the event loop, so the GUI never blocks on it.
+  auto drained = std::make_shared<std::atomic<bool>>(false);
+  QEventLoop wait;
+  QPointer<QEventLoop> loop = &wait;  // null once StopWorker has returned
+  bool posted = worker->Loop().PostTask([drained, loop, keep = worker]() mutable {
+    drained->store(true);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [loop, keep = std::move(keep)] {
+          if (loop) loop->quit();
+          else keep->Stop();
+        },
+        Qt::QueuedConnection);
+  });
+  if (!posted) {
+    worker->Stop();
+    return true;
   }
-  worker_.reset();
-  return finished;
+  QTimer limit;
+  limit.setSingleShot(true);
+  QObject::connect(&limit, &QTimer::timeout, &wait, &QEventLoop::quit);
+  limit.start(timeoutMs);
+  while (!drained->load() && limit.isActive()) wait.exec();
+  if (!drained->load()) return false;
+  worker->Stop();
+  return true;
 }
 
 }  // namespace sonbex::ywin

@@ -51,8 +51,9 @@ class YDial : public QDialog {
   bool PostToWorker(std::function<void()> task);
   bool PostToDialog(std::function<void()> task);
   // Lets the worker finish what is queued, serving GUI events meanwhile, then
-  // joins it. False when it did not finish within `timeoutMs` (the thread is
-  // joined anyway once it ends its current task).
+  // ends the thread. False when it did not finish within `timeoutMs`: the
+  // thread is then ended from the event loop once it gets there (the GUI
+  // never blocks on it). Posting to the worker is over either way.
   bool StopWorker(int timeoutMs = 5000);
 
  protected:
@@ -63,7 +64,7 @@ class YDial : public QDialog {
   void done(int result) override;
 
  private:
-  std::unique_ptr<platform::WorkerThread> worker_;
+  std::shared_ptr<platform::WorkerThread> worker_;
   bool open_ = false;
   bool modal_ = false;
   int result_ = -1;

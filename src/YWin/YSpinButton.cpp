@@ -65,16 +65,6 @@ QValidator::State YSpinButtonBase::validate(QString& input, int&) const {
 
 void YSpinButtonBase::fixup(QString& input) const { input = FormatField(value_, decimals_); }
 
-YIntSpinButton::YIntSpinButton(int minimum, int maximum, int step, QWidget* parent)
-    : YSpinButtonBase(parent), min_(minimum), max_(std::max(minimum, maximum)), step_(std::max(1, step)) {
-  SetDecimals(0);
-  SetValue(min_);
-}
-
-double YIntSpinButton::Stepped(double value, int steps) const { return value + double(steps) * step_; }
-
-double YIntSpinButton::Allowed(double value) const { return std::clamp(std::round(value), double(min_), double(max_)); }
-
 YFloatSpinButton::YFloatSpinButton(double minimum, double maximum, double step, int decimals, QWidget* parent)
     : YSpinButtonBase(parent), min_(minimum), max_(std::max(minimum, maximum)), step_(step > 0 ? step : 1) {
   SetDecimals(decimals);

@@ -49,22 +49,6 @@ class YSpinButtonBase : public QAbstractSpinBox {
   int decimals_ = 0;
 };
 
-class YIntSpinButton : public YSpinButtonBase {
-  Q_OBJECT
- public:
-  explicit YIntSpinButton(int minimum, int maximum, int step = 1, QWidget* parent = nullptr);
-  int IntValue() const { return static_cast<int>(Value()); }
-
- protected:
-  double Stepped(double value, int steps) const override;
-  double Allowed(double value) const override;
-  bool CanStepDown() const override { return Value() > min_; }
-  bool CanStepUp() const override { return Value() < max_; }
-
- private:
-  int min_, max_, step_;
-};
-
 class YFloatSpinButton : public YSpinButtonBase {
   Q_OBJECT
  public:
@@ -78,6 +62,15 @@ class YFloatSpinButton : public YSpinButtonBase {
 
  private:
   double min_, max_, step_;
+};
+
+// Whole numbers: a float field without decimals.
+class YIntSpinButton : public YFloatSpinButton {
+  Q_OBJECT
+ public:
+  explicit YIntSpinButton(int minimum, int maximum, int step = 1, QWidget* parent = nullptr)
+      : YFloatSpinButton(minimum, maximum, step < 1 ? 1 : step, 0, parent) {}
+  int IntValue() const { return static_cast<int>(Value()); }
 };
 
 class YFloatTableSpinButton : public YSpinButtonBase {

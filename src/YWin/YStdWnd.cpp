@@ -2,7 +2,6 @@
 
 #include "YWin/IGraphWnd.h"
 #include "YWin/QPainterCanvas.h"
-#include "YWin/YGraphics.h"
 #include "YWin/YMDIWnd.h"
 
 #include <QCloseEvent>
@@ -43,10 +42,7 @@ void YStdWnd::paintEvent(QPaintEvent* event) {
     return;
   }
   QPainter painter(this);
-  YRect area{0, 0, width(), height()};
-  QPainterCanvas canvas(painter, area);
-  YGraphics g(canvas);
-  graph->Draw(g, area, kDrawScreen);
+  RenderToPainter(*graph, painter, {0, 0, width(), height()}, kDrawScreen);
 }
 
 }  // namespace sonbex::ywin

@@ -232,6 +232,25 @@ TEST_F(FrameTest, DialogWorkRunsOnItsThreadAndAnswersThroughTheDialog) {
   dial.End(0);
 }
 
+TEST_F(FrameTest, StoppingABusyWorkerNeverBlocksTheGui) {
+  ToolDial dial;
+  ASSERT_TRUE(dial.RunOnThread(frame_->Prompt(), false, "instrument"));
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::atomic<bool> finished{false};
+  dial.PostToWorker([released, &finished] {
+    released.wait();  // busy until the test lets it go
+    finished = true;
+  });
+  EXPECT_FALSE(dial.StopWorker(0)) << "gave up at once instead of joining a busy thread";
+  EXPECT_FALSE(dial.HasWorker());
+  EXPECT_FALSE(dial.PostToWorker([] {})) << "posting is over";
+  release.set_value();
+  ASSERT_TRUE(test::ServeUntil([&] { return finished.load(); }));
+  QCoreApplication::processEvents();  // the thread is ended from the event loop
+  dial.End(0);
+}
+
 TEST_F(FrameTest, DialogThreadThatCannotStartIsReported) {
   ToolDial dial;
   prompt_.Script(PromptAnswer::Ok);

@@ -241,3 +241,42 @@ TEST_F(WidgetsTest, HourglassOnlyOnTheGuiThread) {
 
 }  // namespace
 }  // namespace sonbex::ywin
+
+#include "Platform/RecordingPrompt.h"
+#include "Platform/SettingsStore.h"
+#include "Platform/YRegistry.h"
+#include "YWin/YRecentFilesMenu.h"
+
+namespace sonbex::ywin {
+namespace {
+
+TEST_F(WidgetsTest, RecentFilesMenuFollowsTheList) {
+  platform::RecordingPrompt prompt;
+  platform::SettingsStore store(prompt);
+  platform::YRecentFileList list(store, [](const std::string&) { return true; });
+  list.Attach(platform::kSettingsRoot);
+  QMenu file;
+  QAction* exit = file.addAction("E&xit");
+  std::vector<int> chosen;
+  YRecentFilesMenu menu(list, file, exit, [&](int id) {
+    chosen.push_back(id);
+    std::string path;
+    list.Take(static_cast<std::size_t>(id - platform::YRecentFileList::kFirstCommandId), path);
+  });
+  EXPECT_EQ(file.actions().size(), 1) << "no entries, no separator";
+  list.Add("/m/a.sxf");
+  list.Add("/m/b.sxf");
+  QList<QAction*> actions = file.actions();
+  ASSERT_EQ(actions.size(), 4);
+  EXPECT_TRUE(actions[0]->isSeparator());
+  EXPECT_EQ(actions[1]->text(), "&1 /m/b.sxf");
+  EXPECT_EQ(actions[2]->objectName(), "id151");
+  EXPECT_EQ(actions[3], exit);
+  actions[2]->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(chosen, (std::vector<int>{151}));
+  EXPECT_EQ(file.actions()[1]->text(), "&1 /m/a.sxf") << "taken to the front, menu rebuilt";
+}
+
+}  // namespace
+}  // namespace sonbex::ywin

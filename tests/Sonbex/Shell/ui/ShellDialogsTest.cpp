@@ -1,4 +1,4 @@
-#include "GuiTestApp.h"
+#include "../../../YWin/GuiTestApp.h"
 
 #include "Platform/RecordingPrompt.h"
 #include "Platform/ScriptedFileChooser.h"
