@@ -4,7 +4,7 @@
 #include "Waveform/ICalibration.h"
 #include "Waveform/ISweepTableLoader.h"
 #include "Waveform/YDither.h"
-#include "Waveform/YStimulusAnalysis.h"
+#include "YLib/YAnaTimeDomain.h"
 #include "YLib/YComplexVec.h"
 #include "YLib/YMath.h"
 
@@ -175,7 +175,7 @@ int YWaveformBase::FindStart(std::span<const float> channel) const
         prev = v;
     }
     YDoubleVec env;
-    if (!YStimulusAnalysis::EnvelopeDb(env, x, kHanningWindow))
+    if (!YAnaTimeDomain().EnvelopeDb(env, x, kHanningWindow))
         return 0;
     for (int i = 0; i < env.Size(); ++i)
         if (env.Data()[i] > kStartThresholdDb)
