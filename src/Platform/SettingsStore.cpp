@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <climits>
@@ -149,8 +150,11 @@ bool ReadWholeFile(const fs::path& file, std::string& text, int& err) {
     return false;
   }
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > kMaxFileBytes) {
-    err = errno ? errno : EINVAL;
+  err = ::fstat(fd, &st) != 0                                     ? errno
+        : !S_ISREG(st.st_mode)                                   ? EINVAL
+        : static_cast<std::size_t>(st.st_size) > kMaxFileBytes ? EFBIG
+                                                                 : 0;
+  if (err != 0) {
     ::close(fd);
     return false;
   }
@@ -356,8 +360,11 @@ std::vector<std::string> SettingsStore::SubKeys(std::string_view key) const {
   for (auto it = keys_.lower_bound(prefix); it != keys_.end() && it->first.starts_with(prefix); ++it) {
     std::string_view rest = std::string_view(it->first).substr(prefix.size());
     rest = rest.substr(0, rest.find('\\'));
-    if (!rest.empty() && (names.empty() || names.back() != rest)) names.emplace_back(rest);
+    if (!rest.empty()) names.emplace_back(rest);
   }
+  // "A\\B" sorts after "AB": equal parts need not be neighbours.
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
   return names;
 }
 
