@@ -250,6 +250,7 @@ bool YMemWave::Queue(const std::uint8_t* data, int frames) {
     if (!stream_) return false;
     if (!stream_->QueueOutput(data, frames)) return Fail("cannot queue an output block");
     ++outQueued_;
+    ++outSerial_;
     return true;
 }
 
@@ -289,6 +290,8 @@ bool YMemWave::Start() {
         return Fail(why.empty() ? "cannot open the device" : why);
     }
     inIndex_ = outIndex_ = outFinished_ = outQueued_ = 0;
+    outSerial_ = outDone_ = 0;
+    lastDataSerial_ = -1;
 
     bool ok = true;
     const int n = bufferCount_;
@@ -341,7 +344,9 @@ void YMemWave::Stop() {
 bool YMemWave::FillFromPlayFile(std::uint8_t* buffer, std::size_t bytes, bool& ended) {
     ended = false;
     switch (playFile_.ReadBlock(buffer, bytes, loop_)) {
-    case YWaveReader::Result::Data: return true;
+    case YWaveReader::Result::Data:
+        lastDataSerial_ = outSerial_;
+        return true;
     case YWaveReader::Result::End:
         // Nothing left: the buffer plays silence while the last ones drain.
         std::memset(buffer, YSilenceByte(bits_), bytes);
@@ -393,12 +398,15 @@ void YMemWave::OnInput() {
     inIndex_ = (inIndex_ + 1) % bufferCount_;
 }
 
+// The run ends once bufferCount - 1 buffers have met the end of the file and
+// the block with the file's last data has been played, so its end is heard.
 void YMemWave::EndOfPlayFile() {
-    if (++outFinished_ >= bufferCount_ - 1) Stop();
+    if (++outFinished_ >= bufferCount_ - 1 && outDone_ > lastDataSerial_) Stop();
 }
 
 void YMemWave::OnOutputDone() {
     --outQueued_;
+    ++outDone_;
     const int k = outIndex_;
     outIndex_ = (outIndex_ + 1) % bufferCount_;
     switch (mode_) {
@@ -424,6 +432,7 @@ void YMemWave::OnOutputDone() {
     case YWaveMode::PlayFileCallback: {
         switch (playFile_.ReadBlock(fileBlock_.data(), fileBlock_.size(), loop_)) {
         case YWaveReader::Result::Data: {
+            lastDataSerial_ = outSerial_;
             std::uint8_t* out = outBuffers_[k].data();
             const bool ok = callback_(fileBlock_.data(), out, outFrames_);
             if (stream_ && (!ok || !Queue(out, outFrames_))) Stop();

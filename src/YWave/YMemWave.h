@@ -103,6 +103,9 @@ private:
     int outIndex_ = 0;       // the output buffer the next completion belongs to
     int outFinished_ = 0;    // play-file buffers that met the end of the file
     int outQueued_ = 0;
+    long outSerial_ = 0;       // output blocks queued in this run
+    long outDone_ = 0;         // output blocks completed in this run
+    long lastDataSerial_ = -1; // the last queued block that carries play-file data
 
     std::string recordName_, playName_;
     YWaveReader playFile_;

@@ -141,6 +141,8 @@ private:
             if (setup_.play) {
                 if (outRing_.empty()) return Fail(YWaveFault::LateOutput, "an output block came too late");
                 const std::vector<std::uint8_t>& block = outRing_.front();
+                if (outPos_ == 0 && config_.onOutputBlock)
+                    config_.onOutputBlock(block.data(), static_cast<int>(block.size() / outAlign_));
                 YSampleToReal(block.data() + outPos_, setup_.bits, drive);
                 outPos_ += static_cast<std::size_t>(outAlign_);
                 if (outPos_ >= block.size()) {

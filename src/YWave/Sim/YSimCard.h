@@ -44,6 +44,9 @@ struct YSimCardConfig {
     int lostAfterBlocks = -1;
     int lateAfterBlocks = -1;       // the owner's output block misses its time
 
+    // Sees each output block as the card starts to play it (tests, meters).
+    std::function<void(const std::uint8_t* block, int frames)> onOutputBlock;
+
     // Builds the device under test for a run at the given rate; empty: a wire.
     std::function<std::unique_ptr<ISimDevice>(double rate)> deviceUnderTest;
 };
