@@ -80,6 +80,8 @@ public:
     virtual std::vector<YWaveDevice> Devices() = 0;
     // Whether the device would open with the format; opens nothing the caller sees.
     virtual bool CanOpen(YWaveDirection direction, int device, int rate, int bits, int channels) = 0;
+    // True when the last query found the device held by another program.
+    virtual bool InUse(YWaveDirection /*direction*/, int /*device*/) { return false; }
     // Null with `error` set when the devices cannot be opened with the format.
     virtual std::unique_ptr<IWaveStream> Open(const YWaveStreamSetup& setup, const YWaveStreamTarget& target,
                                               std::string& error) = 0;

@@ -38,8 +38,7 @@ public:
     bool CanOpen(YWaveDirection direction, int device, int rate, int bits, int channels) override;
     std::unique_ptr<IWaveStream> Open(const YWaveStreamSetup& setup, const YWaveStreamTarget& target,
                                       std::string& error) override;
-    // True when the last format query found the device held by another program.
-    bool InUse(YWaveDirection direction, int device);
+    bool InUse(YWaveDirection direction, int device) override;
 
 private:
     struct Entry {
