@@ -336,7 +336,11 @@ private:
     std::string error_;
 };
 
+extern "C" void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+
 }  // namespace
+
+YAlsaBackend::YAlsaBackend() { snd_lib_error_set_handler(QuietAlsa); }
 
 int YAlsaBackend::AddPcm(const std::string& pcm, const std::string& name) {
     Enumerate();
