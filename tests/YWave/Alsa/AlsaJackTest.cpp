@@ -14,6 +14,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstring>
+#include <functional>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -167,4 +169,73 @@ TEST_F(JackServer, DuplexStimulusComesBackAtAConstantLatency) {
         EXPECT_EQ(recorded[static_cast<std::size_t>(found[j])], 0.5) << "click " << j;
     }
     std::cout << "round-trip latency beyond the two-block lead: " << latency << " samples\n";
+}
+
+namespace {
+
+// Runs the simultaneous mode on the loop-back until it ends; `onBlock` sees
+// each callback's number. Returns the number of callbacks.
+int RunDuplexUntilItEnds(YMemWave& wave, sonbex::platform::MessageLoop& loop, YAlsaBackend& alsa,
+                         const std::function<void(int)>& onBlock, std::string& error) {
+    const int device = alsa.AddPcm(kPcm, "JACK loop-back");
+    int calls = 0;
+    sonbex::platform::HandlerId stopped = loop.AddHandler([&](const sonbex::platform::Message& m) {
+        if (m.id == kWaveDeviceStopped) loop.Quit();
+    });
+    wave.Create(
+        [&](const std::uint8_t*, std::uint8_t* out, int frames) {
+            std::memset(out, 0, static_cast<std::size_t>(frames) * 4);
+            onBlock(++calls);
+            return calls < 1000;
+        },
+        YWaveNotify{&loop, stopped});
+    wave.SetDevices(device, device);
+    wave.SetBuffers(4, 4800, -1);
+    EXPECT_TRUE(wave.OpenDuplex(16, 2, 2, 48000));
+    EXPECT_TRUE(wave.Start()) << wave.LastError();
+    const auto guard = loop.StartTimer(20s, [&] { loop.Quit(); });
+    loop.Run();
+    loop.StopTimer(guard);
+    error = wave.LastError();
+    EXPECT_FALSE(wave.IsRunning()) << "the fault did not end the run";
+    wave.Stop();
+    return calls;
+}
+
+}  // namespace
+
+TEST_F(JackServer, ALateOutputBlockEndsTheRunWithAnError) {
+    sonbex::platform::MessageLoop loop;
+    YAlsaBackend alsa;
+    YMemWave wave(loop, alsa);
+    std::string error;
+    const int calls = RunDuplexUntilItEnds(
+        wave, loop, alsa,
+        [](int call) {
+            if (call == 5) std::this_thread::sleep_for(400ms);  // four blocks late
+        },
+        error);
+    EXPECT_LT(calls, 20);
+    EXPECT_NE(error, "") << "a late block must not pass as silence";
+    std::cout << "reported: " << error << "\n";
+}
+
+TEST_F(JackServer, ALostDeviceEndsTheRunAndNoCallbackFollows) {
+    sonbex::platform::MessageLoop loop;
+    YAlsaBackend alsa;
+    YMemWave wave(loop, alsa);
+    std::string error;
+    const int calls = RunDuplexUntilItEnds(
+        wave, loop, alsa,
+        [this](int call) {
+            if (call == 5 && pid_ > 0) {
+                kill(pid_, SIGKILL);
+                waitpid(pid_, nullptr, 0);
+                pid_ = 0;
+            }
+        },
+        error);
+    EXPECT_LT(calls, 60);
+    EXPECT_NE(error, "");
+    std::cout << "reported: " << error << "\n";
 }
