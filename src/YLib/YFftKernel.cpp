@@ -1,0 +1,437 @@
+#include "YLib/YFftKernel.h"
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <numbers>
+#include <type_traits>
+#include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace fftkernel {
+namespace {
+
+// Stage tables: for a radix-4 stage of size s = 2^order and k < s/4 the
+// values w^k, w^2k, w^3k with w = e^(-i2π/s), six T per k.
+template <class T>
+struct StageTables {
+    std::array<std::once_flag, kMaxOrder + 1> once;
+    std::array<std::unique_ptr<T[]>, kMaxOrder + 1> table;
+};
+
+std::unique_ptr<double[]> BuildDoubleTable(int order)
+{
+    const std::size_t s = std::size_t(1) << order;
+    const std::size_t q = s / 4;
+    std::unique_ptr<double[]> t(new (std::nothrow) double[6 * q]);
+    if (!t)
+        return t;
+    const long double step = 2.0L * std::numbers::pi_v<long double> / (long double)s;
+    for (std::size_t k = 0; k < q; ++k)
+        for (std::size_t j = 1; j <= 3; ++j) {
+            // The exact integer angle index keeps the argument error at one
+            // rounding of step times an integer below s.
+            const std::size_t m = (j * k) % s;
+            const long double a = step * (long double)m;
+            t[6 * k + 2 * (j - 1)] = double(cosl(a));
+            t[6 * k + 2 * (j - 1) + 1] = double(-sinl(a));
+        }
+    return t;
+}
+
+template <class T>
+const T* Twiddles(int order)
+{
+    static StageTables<T> tables;
+    std::call_once(tables.once[order], [order] {
+        if constexpr (std::is_same_v<T, double>) {
+            tables.table[order] = BuildDoubleTable(order);
+        } else {
+            const double* source = Twiddles<double>(order);
+            const std::size_t n = 6 * ((std::size_t(1) << order) / 4);
+            if (source) {
+                std::unique_ptr<T[]> t(new (std::nothrow) T[n]);
+                if (t)
+                    for (std::size_t i = 0; i < n; ++i)
+                        t[i] = T(source[i]);
+                tables.table[order] = std::move(t);
+            }
+        }
+    });
+    return tables.table[order].get();
+}
+
+template <class T>
+struct Cx {
+    T re, im;
+};
+
+template <class T>
+Cx<T> Load(const T* p)
+{
+    return {p[0], p[1]};
+}
+
+template <class T>
+void Store(T* p, Cx<T> z)
+{
+    p[0] = z.re;
+    p[1] = z.im;
+}
+
+// z·w, or z·conj(w) for the inverse; w = (wr, wi) as stored.
+template <class T, bool Inv>
+Cx<T> Twiddle(Cx<T> z, const T* w)
+{
+    const T wr = w[0], wi = Inv ? -w[1] : w[1];
+    return {z.re * wr - z.im * wi, z.re * wi + z.im * wr};
+}
+
+// The radix-4 butterfly of a, b, c, d (a quarter of the block apart), its
+// outputs in the order they are stored: frequencies 0, 2, 1, 3 modulo 4.
+template <class T, bool Inv>
+std::array<Cx<T>, 4> Butterfly4(Cx<T> a, Cx<T> b, Cx<T> c, Cx<T> d)
+{
+    const Cx<T> t0{a.re + c.re, a.im + c.im}, t1{a.re - c.re, a.im - c.im};
+    const Cx<T> t2{b.re + d.re, b.im + d.im}, t3{b.re - d.re, b.im - d.im};
+    // t3 rotated by -i (forward) or +i (inverse).
+    const Cx<T> u = Inv ? Cx<T>{-t3.im, t3.re} : Cx<T>{t3.im, -t3.re};
+    return {{{t0.re + t2.re, t0.im + t2.im},
+             {t0.re - t2.re, t0.im - t2.im},
+             {t1.re + u.re, t1.im + u.im},
+             {t1.re - u.re, t1.im - u.im}}};
+}
+
+// One radix-4 decimation-in-frequency stage over a block of s pairs. The
+// quarter outputs go to positions 0, 2, 1, 3 so that the whole transform ends
+// in plain bit-reversed order.
+template <class T, bool Inv>
+void Radix4Stage(T* x, std::size_t s, const T* tw)
+{
+    const std::size_t q = s / 4;
+    T* x0 = x;
+    T* x1 = x + 2 * q;
+    T* x2 = x + 4 * q;
+    T* x3 = x + 6 * q;
+    for (std::size_t k = 0; k < q; ++k) {
+        const std::size_t at = 2 * k;
+        const auto y = Butterfly4<T, Inv>(Load(x0 + at), Load(x1 + at), Load(x2 + at), Load(x3 + at));
+        const T* w = tw + 6 * k;  // w^k, w^2k, w^3k
+        Store(x0 + at, y[0]);
+        Store(x1 + at, Twiddle<T, Inv>(y[1], w + 2));
+        Store(x2 + at, Twiddle<T, Inv>(y[2], w));
+        Store(x3 + at, Twiddle<T, Inv>(y[3], w + 4));
+    }
+}
+
+// The last stage when the order is even: radix-4 butterflies without twiddles.
+template <class T, bool Inv>
+void Last4(T* x, std::size_t n)
+{
+    for (std::size_t b = 0; b < n; b += 4) {
+        T* p = x + 2 * b;
+        const auto y = Butterfly4<T, Inv>(Load(p), Load(p + 2), Load(p + 4), Load(p + 6));
+        for (int j = 0; j < 4; ++j)
+            Store(p + 2 * j, y[j]);
+    }
+}
+
+#if defined(__SSE2__)
+// The same for double with one complex value per SSE2 register; every lane
+// computes exactly what the scalar code computes.
+template <bool Inv>
+struct Sse2 {
+    static __m128d Swap(__m128d v) { return _mm_shuffle_pd(v, v, 1); }
+
+    // y·w (y·conj(w) for the inverse) = y·w.re + swap(y)·w.im with the sign of
+    // one lane flipped.
+    static __m128d Twiddle(__m128d y, const double* w)
+    {
+        const __m128d sign = Inv ? _mm_set_pd(-0.0, 0.0) : _mm_set_pd(0.0, -0.0);
+        const __m128d wv = _mm_loadu_pd(w);
+        const __m128d re = _mm_unpacklo_pd(wv, wv), im = _mm_unpackhi_pd(wv, wv);
+        return _mm_add_pd(_mm_mul_pd(y, re), _mm_xor_pd(_mm_mul_pd(Swap(y), im), sign));
+    }
+
+    // Butterfly4 on the pairs at p0..p3, leaving its outputs in y0..y3.
+    static void Butterfly(const double* p0, const double* p1, const double* p2, const double* p3, __m128d& y0,
+                          __m128d& y1, __m128d& y2, __m128d& y3)
+    {
+        // t·(-i) = (t.im, -t.re) forward, t·i = (-t.im, t.re) inverse.
+        const __m128d rotate = Inv ? _mm_set_pd(0.0, -0.0) : _mm_set_pd(-0.0, 0.0);
+        const __m128d a = _mm_loadu_pd(p0), b = _mm_loadu_pd(p1), c = _mm_loadu_pd(p2), d = _mm_loadu_pd(p3);
+        const __m128d t0 = _mm_add_pd(a, c), t1 = _mm_sub_pd(a, c);
+        const __m128d t2 = _mm_add_pd(b, d), t3 = _mm_sub_pd(b, d);
+        const __m128d u = _mm_xor_pd(Swap(t3), rotate);
+        y0 = _mm_add_pd(t0, t2);
+        y1 = _mm_sub_pd(t0, t2);
+        y2 = _mm_add_pd(t1, u);
+        y3 = _mm_sub_pd(t1, u);
+    }
+
+    static void Stage(double* x, std::size_t s, const double* tw)
+    {
+        const std::size_t q = s / 4;
+        double* x0 = x;
+        double* x1 = x + 2 * q;
+        double* x2 = x + 4 * q;
+        double* x3 = x + 6 * q;
+        for (std::size_t k = 0; k < q; ++k) {
+            const std::size_t at = 2 * k;
+            __m128d y0, y1, y2, y3;
+            Butterfly(x0 + at, x1 + at, x2 + at, x3 + at, y0, y1, y2, y3);
+            const double* w = tw + 6 * k;
+            _mm_storeu_pd(x0 + at, y0);
+            _mm_storeu_pd(x1 + at, Twiddle(y1, w + 2));
+            _mm_storeu_pd(x2 + at, Twiddle(y2, w));
+            _mm_storeu_pd(x3 + at, Twiddle(y3, w + 4));
+        }
+    }
+
+    static void Last4(double* x, std::size_t n)
+    {
+        for (std::size_t b = 0; b < n; b += 4) {
+            double* p = x + 2 * b;
+            __m128d y0, y1, y2, y3;
+            Butterfly(p, p + 2, p + 4, p + 6, y0, y1, y2, y3);
+            _mm_storeu_pd(p, y0);
+            _mm_storeu_pd(p + 2, y1);
+            _mm_storeu_pd(p + 4, y2);
+            _mm_storeu_pd(p + 6, y3);
+        }
+    }
+};
+
+template <>
+void Radix4Stage<double, false>(double* x, std::size_t s, const double* tw)
+{
+    Sse2<false>::Stage(x, s, tw);
+}
+template <>
+void Radix4Stage<double, true>(double* x, std::size_t s, const double* tw)
+{
+    Sse2<true>::Stage(x, s, tw);
+}
+template <>
+void Last4<double, false>(double* x, std::size_t n)
+{
+    Sse2<false>::Last4(x, n);
+}
+template <>
+void Last4<double, true>(double* x, std::size_t n)
+{
+    Sse2<true>::Last4(x, n);
+}
+#endif
+
+// The last stage when the order is odd: radix-2 butterflies.
+template <class T>
+void Last2(T* x, std::size_t n)
+{
+    for (std::size_t b = 0; b < n; b += 2) {
+        T* p = x + 2 * b;
+        const T ar = p[0], ai = p[1], br = p[2], bi = p[3];
+        p[0] = ar + br;
+        p[1] = ai + bi;
+        p[2] = ar - br;
+        p[3] = ai - bi;
+    }
+}
+
+// Blocks up to this order are transformed stage by stage (they fit in cache);
+// larger ones one stage, then their quarters depth first.
+constexpr int kLeafOrder = 11;
+
+template <class T, bool Inv>
+void Dif(T* x, int order, const std::array<const T*, kMaxOrder + 1>& tw)
+{
+    const std::size_t n = std::size_t(1) << order;
+    if (order > kLeafOrder) {
+        Radix4Stage<T, Inv>(x, n, tw[order]);
+        const std::size_t q = n / 4;
+        for (std::size_t j = 0; j < 4; ++j)
+            Dif<T, Inv>(x + 2 * j * q, order - 2, tw);
+        return;
+    }
+    int l = order;
+    for (; l >= 3; l -= 2) {
+        const std::size_t s = std::size_t(1) << l;
+        for (std::size_t b = 0; b < n; b += s)
+            Radix4Stage<T, Inv>(x + 2 * b, s, tw[l]);
+    }
+    if (l == 2)
+        Last4<T, Inv>(x, n);
+    else
+        Last2(x, n);
+}
+
+std::uint32_t ReverseBits(std::uint32_t v, int bits)
+{
+    v = ((v >> 1) & 0x55555555u) | ((v & 0x55555555u) << 1);
+    v = ((v >> 2) & 0x33333333u) | ((v & 0x33333333u) << 2);
+    v = ((v >> 4) & 0x0F0F0F0Fu) | ((v & 0x0F0F0F0Fu) << 4);
+    v = ((v >> 8) & 0x00FF00FFu) | ((v & 0x00FF00FFu) << 8);
+    v = (v >> 16) | (v << 16);
+    return bits == 0 ? 0 : v >> (32 - bits);
+}
+
+template <class T>
+void SwapPairs(T* x, std::size_t i, std::size_t j)
+{
+    // Whole pairs at once (one 16-byte move each for double).
+    T a[2], b[2];
+    std::memcpy(a, x + 2 * i, sizeof a);
+    std::memcpy(b, x + 2 * j, sizeof b);
+    std::memcpy(x + 2 * i, b, sizeof b);
+    std::memcpy(x + 2 * j, a, sizeof a);
+}
+
+// Bit-reversal permutation. Large arrays are split as (high, middle, low)
+// index bits with high and low of kBlockBits each: the 2^kBlockBits rows of a
+// middle value swap with the transposed rows of the reversed middle value,
+// both of which stay in cache while they are exchanged. The rows lie a large
+// power of two apart, so they share cache sets: few rows keep them from
+// evicting each other.
+template <class T>
+void BitReverse(T* x, int order)
+{
+    constexpr int kBlockBits = 4;
+    if (order < 2 * kBlockBits + 2) {
+        const std::size_t n = std::size_t(1) << order;
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::size_t j = ReverseBits(std::uint32_t(i), order);
+            if (i < j)
+                SwapPairs(x, i, j);
+        }
+        return;
+    }
+    constexpr std::size_t kSide = std::size_t(1) << kBlockBits;
+    std::array<std::size_t, kSide> rev{};
+    for (std::size_t i = 0; i < kSide; ++i)
+        rev[i] = ReverseBits(std::uint32_t(i), kBlockBits);
+    const int midBits = order - 2 * kBlockBits;
+    const int highShift = order - kBlockBits;
+    const std::size_t mids = std::size_t(1) << midBits;
+    for (std::size_t m = 0; m < mids; ++m) {
+        const std::size_t rm = ReverseBits(std::uint32_t(m), midBits);
+        if (rm < m)
+            continue;
+        for (std::size_t hi = 0; hi < kSide; ++hi) {
+            const std::size_t rowI = (hi << highShift) | (m << kBlockBits);
+            const std::size_t colJ = (rm << kBlockBits) | rev[hi];
+            if (m != rm) {
+                for (std::size_t lo = 0; lo < kSide; ++lo)
+                    SwapPairs(x, rowI | lo, (rev[lo] << highShift) | colJ);
+            } else {
+                for (std::size_t lo = 0; lo < kSide; ++lo) {
+                    const std::size_t i = rowI | lo, j = (rev[lo] << highShift) | colJ;
+                    if (i < j)
+                        SwapPairs(x, i, j);
+                }
+            }
+        }
+    }
+}
+
+template <class T>
+bool TablesFor(int order, std::array<const T*, kMaxOrder + 1>& tw)
+{
+    tw.fill(nullptr);
+    for (int l = order; l >= 3; l -= 2)
+        if (!(tw[l] = Twiddles<T>(l)))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+int OrderOf(long long n)
+{
+    if (n < 4 || n > (1LL << kMaxOrder) || (n & (n - 1)) != 0)
+        return -1;
+    int order = 0;
+    while ((1LL << order) < n)
+        ++order;
+    return order;
+}
+
+template <class T>
+bool Transform(T* data, int order, bool inverse)
+{
+    if (order < 2 || order > kMaxOrder)
+        return false;
+    std::array<const T*, kMaxOrder + 1> tw;
+    if (!TablesFor(order, tw))
+        return false;
+    if (inverse)
+        Dif<T, true>(data, order, tw);
+    else
+        Dif<T, false>(data, order, tw);
+    BitReverse(data, order);
+    if (inverse) {
+        const T scale = T(1) / T(std::size_t(1) << order);
+        const std::size_t values = std::size_t(2) << order;
+        for (std::size_t i = 0; i < values; ++i)
+            data[i] *= scale;
+    }
+    return true;
+}
+
+template bool Transform<double>(double*, int, bool);
+template bool Transform<float>(float*, int, bool);
+
+bool TransformReal(double* data, int order)
+{
+    if (order < 3 || order > kMaxOrder)
+        return false;
+    const std::size_t n = std::size_t(1) << order;
+    const std::size_t m = n / 2;
+    const double* tw = Twiddles<double>(order);  // w^k = e^(-i2πk/N) for k < N/4
+    if (!tw || !Transform(data, order - 1, false))
+        return false;
+    // Z = FFT of z[j] = x[2j] + i·x[2j+1]; with Fe = (Z[k] + conj Z[m-k])/2 and
+    // Fo = -i/2·(Z[k] - conj Z[m-k]): X[k] = Fe + w^k·Fo, X[m-k] = conj(Fe - w^k·Fo).
+    double* x = data;
+    const double z0r = x[0], z0i = x[1];
+    x[0] = z0r + z0i;
+    x[1] = 0.0;
+    x[2 * m] = z0r - z0i;
+    x[2 * m + 1] = 0.0;
+    for (std::size_t k = 1; k <= m / 2; ++k) {
+        const std::size_t mk = m - k;
+        const double ar = x[2 * k], ai = x[2 * k + 1], br = x[2 * mk], bi = x[2 * mk + 1];
+        const double fer = 0.5 * (ar + br), fei = 0.5 * (ai - bi);
+        const double dr = ar - br, di = ai + bi;  // Z[k] - conj Z[m-k]
+        const double for_ = 0.5 * di, foi = -0.5 * dr;
+        double wr, wi;
+        if (k < m / 2) {
+            wr = tw[6 * k];
+            wi = tw[6 * k + 1];
+        } else {  // k = N/4: w = -i
+            wr = 0.0;
+            wi = -1.0;
+        }
+        const double tr = wr * for_ - wi * foi, ti = wr * foi + wi * for_;
+        const double xkr = fer + tr, xki = fei + ti;
+        const double xmr = fer - tr, xmi = -(fei - ti);
+        x[2 * k] = xkr;
+        x[2 * k + 1] = xki;
+        x[2 * mk] = xmr;
+        x[2 * mk + 1] = xmi;
+        // The upper half is the mirror image.
+        x[2 * (n - k)] = xkr;
+        x[2 * (n - k) + 1] = -xki;
+        x[2 * (n - mk)] = xmr;
+        x[2 * (n - mk) + 1] = -xmi;
+    }
+    return true;
+}
+
+}  // namespace fftkernel
