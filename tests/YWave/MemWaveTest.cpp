@@ -378,6 +378,16 @@ TEST_F(MemWaveTest, RecordFileIsFinalisedOnEveryStopPath) {
         EXPECT_EQ(info.format.tag, YWaveFormat::kTagExtensible) << c.name;
         EXPECT_FALSE(fs::exists(dir / "r.wav.part")) << c.name;
     }
+    // An engine destroyed while it records leaves a complete file too.
+    card.Config().xrunAfterBlocks = -1;
+    const fs::path rec = dir / "closed.wav";
+    ASSERT_TRUE(Wave().RecordFile(rec.string(), 16, 2, 48000));
+    ASSERT_TRUE(Wave().Start());
+    loop.AdvanceVirtualTime(clock, std::chrono::nanoseconds(1000000000LL * kFrames * 3 / 48000));
+    wave.reset();
+    YWaveFileInfo info;
+    ReadData(rec, info);
+    EXPECT_EQ(info.Frames(), 3u * kFrames);
 }
 
 TEST_F(MemWaveTest, PlayFileCallbackStartsWithShortWholeFrameBlocks) {
