@@ -297,6 +297,8 @@ bool YMemWave::Start() {
     inIndex_ = outIndex_ = outFinished_ = outQueued_ = 0;
     outSerial_ = outDone_ = 0;
     lastDataSerial_ = -1;
+    // A restarted mode begins with silence, never with the last run's blocks.
+    for (auto& buffer : outBuffers_) std::fill(buffer.begin(), buffer.end(), YSilenceByte(bits_));
 
     bool ok = true;
     const int n = bufferCount_;

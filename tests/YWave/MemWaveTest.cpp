@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -128,6 +129,28 @@ TEST_F(MemWaveTest, DuplexPlaysEachFilledBlockTwoBlocksLaterAtTheCardsLatency) {
         const std::int16_t expected = played < 0 || filledBy < 0 ? 0 : CodeOf(filledBy * kFrames + played % kFrames);
         ASSERT_EQ(Sample16(recorded[n / kFrames].data(), 2, n % kFrames, 1), expected) << "frame " << n;
         ASSERT_EQ(Sample16(recorded[n / kFrames].data(), 2, n % kFrames, 0), expected) << "frame " << n;
+    }
+}
+
+TEST_F(MemWaveTest, ARestartedDuplexLeadsWithSilence) {
+    constexpr int kFrames = 64;
+    std::vector<Bytes> played;
+    card.Config().onOutputBlock = [&](const std::uint8_t* b, int frames) { played.emplace_back(b, b + frames * 4); };
+    int calls = 0;
+    callback = [&](const std::uint8_t*, std::uint8_t* out, int frames) {
+        std::memset(out, 0x5A, static_cast<std::size_t>(frames) * 4);
+        return ++calls % 6 != 0;
+    };
+    Wave().SetBuffers(4, kFrames, -1);
+    ASSERT_TRUE(Wave().OpenDuplex(16, 2, 2, 48000));
+    for (int run = 0; run < 2; ++run) {
+        played.clear();
+        ASSERT_TRUE(Wave().Start());
+        RunToEnd();
+        ASSERT_GE(played.size(), 3u);
+        EXPECT_EQ(played[0], Bytes(kFrames * 4, 0)) << "run " << run;
+        EXPECT_EQ(played[1], Bytes(kFrames * 4, 0)) << "run " << run;
+        EXPECT_EQ(played[2], Bytes(kFrames * 4, 0x5A)) << "run " << run;
     }
 }
 
@@ -355,6 +378,16 @@ TEST_F(MemWaveTest, RecordFileIsFinalisedOnEveryStopPath) {
         EXPECT_EQ(info.format.tag, YWaveFormat::kTagExtensible) << c.name;
         EXPECT_FALSE(fs::exists(dir / "r.wav.part")) << c.name;
     }
+    // An engine destroyed while it records leaves a complete file too.
+    card.Config().xrunAfterBlocks = -1;
+    const fs::path rec = dir / "closed.wav";
+    ASSERT_TRUE(Wave().RecordFile(rec.string(), 16, 2, 48000));
+    ASSERT_TRUE(Wave().Start());
+    loop.AdvanceVirtualTime(clock, std::chrono::nanoseconds(1000000000LL * kFrames * 3 / 48000));
+    wave.reset();
+    YWaveFileInfo info;
+    ReadData(rec, info);
+    EXPECT_EQ(info.Frames(), 3u * kFrames);
 }
 
 TEST_F(MemWaveTest, PlayFileCallbackStartsWithShortWholeFrameBlocks) {

@@ -106,20 +106,25 @@ public:
     bool Open(const std::string& inPcm, const std::string& outPcm, std::string& error) {
         wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
         if (wakeFd_ < 0) return error = "cannot create the wake-up descriptor", false;
-        // Small periods keep the device's own lead well under one engine block.
+        // The device's own playback lead stays under half an engine block, so
+        // that the simultaneous mode's output block, filled one block ahead,
+        // is always there in time; capture may buffer more at no cost.
         const int block = std::min(setup_.record ? setup_.inBlockFrames : setup_.outBlockFrames,
                                    setup_.play ? setup_.outBlockFrames : setup_.inBlockFrames);
-        const auto period = static_cast<snd_pcm_uframes_t>(std::clamp(block / 8, 32, 1024));
+        const int periodFrames = std::clamp(block / 8, 32, 1024);
+        const auto period = static_cast<snd_pcm_uframes_t>(periodFrames);
+        const auto playPeriods = static_cast<unsigned>(std::max(2, block / 2 / periodFrames));
+        const auto capturePeriods = static_cast<unsigned>(std::max(8, 2 * setup_.inBlockFrames / periodFrames));
         int err;
         if (setup_.record) {
             if ((err = snd_pcm_open(&capture_, inPcm.c_str(), SND_PCM_STREAM_CAPTURE, kOpenMode)) < 0)
                 return error = AlsaText(("cannot open " + inPcm + " for recording").c_str(), err), false;
-            if (!Configure(capture_, setup_, setup_.inChannels, period, 8, capConfig_, error)) return false;
+            if (!Configure(capture_, setup_, setup_.inChannels, period, capturePeriods, capConfig_, error)) return false;
         }
         if (setup_.play) {
             if ((err = snd_pcm_open(&playback_, outPcm.c_str(), SND_PCM_STREAM_PLAYBACK, kOpenMode)) < 0)
                 return error = AlsaText(("cannot open " + outPcm + " for playing").c_str(), err), false;
-            if (!Configure(playback_, setup_, setup_.outChannels, period, 4, pbConfig_, error)) return false;
+            if (!Configure(playback_, setup_, setup_.outChannels, period, playPeriods, pbConfig_, error)) return false;
         }
         return true;
     }
@@ -152,6 +157,7 @@ public:
         if (playback_ && !linked_ && (err = snd_pcm_start(playback_)) < 0)
             return SetError(AlsaText("cannot start", err));
         stop_ = false;
+        started_ = true;
         thread_ = std::thread([this] { Run(); });
         return true;
     }
@@ -265,6 +271,13 @@ private:
             blockEnds_.pop_front();
             Post(kWaveOutputDone);
         }
+        // Nothing queued and nothing left in the device: the next block is
+        // late, even where the device would quietly play silence instead.
+        if (starved_ && started_) {
+            const snd_pcm_sframes_t room = snd_pcm_avail_update(playback_);
+            if (room >= static_cast<snd_pcm_sframes_t>(pbConfig_.buffer))
+                return Fail(YWaveFault::LateOutput, "an output block came too late for the device");
+        }
         return YWaveFault::None;
     }
 
@@ -331,6 +344,7 @@ private:
     std::deque<long long> blockEnds_;
     bool starved_ = false;
     bool progress_ = false;
+    bool started_ = false;
 
     mutable std::mutex errorMutex_;
     std::string error_;
