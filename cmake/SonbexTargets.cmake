@@ -78,9 +78,15 @@ function(sonbex_test name)
     SONBEX_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
     SONBEX_SHARED_FIXTURES="${PROJECT_SOURCE_DIR}/../shared/fixtures")
   set(env "QT_QPA_PLATFORM=offscreen")
+  # Audio tests run their own sound server: one at a time, with the machine
+  # to themselves, so a busy neighbour cannot make the server drop cycles.
+  set(serial FALSE)
+  if(A_LABEL STREQUAL "audio")
+    set(serial TRUE)
+  endif()
   gtest_discover_tests(test_${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS ${A_LABEL} ENVIRONMENT "${env}" TIMEOUT 300)
+    PROPERTIES LABELS ${A_LABEL} ENVIRONMENT "${env}" TIMEOUT 300 RUN_SERIAL ${serial})
 endfunction()
 
 function(sonbex_fuzz_target name)

@@ -1,30 +1,12 @@
 // The headless program as a user runs it: exit status, stdout and stderr.
 
+#include "CliRunner.h"
+
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
-
-struct CliRun {
-  int status;
-  std::string out;
-};
-
-CliRun RunCli(const std::string& args) {
-  const std::string cmd = std::string(SONBEX_CLI_PATH) + " " + args + " 2>&1";
-  FILE* pipe = popen(cmd.c_str(), "r");
-  if (!pipe) return {-1, ""};
-  std::string out;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0) out.append(buf.data(), n);
-  const int rc = pclose(pipe);
-  return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, out};
-}
 
 TEST(CliProgram, ExitStatusAndOutputFollowTheConventions) {
   struct Case {

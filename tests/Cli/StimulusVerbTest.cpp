@@ -5,6 +5,8 @@
 #include "YWave/YWaveFile.h"
 #include "YWave/YWaveSample.h"
 
+#include "CliRunner.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -23,26 +25,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CliRun {
-    int status;
-    std::string out;
-};
-
-CliRun Cli(const std::string& args)
-{
-    const std::string cmd = std::string(SONBEX_CLI_PATH) + " " + args + " 2>&1";
-    FILE* pipe = popen(cmd.c_str(), "r");
-    if (!pipe)
-        return {-1, ""};
-    std::string out;
-    std::array<char, 4096> buf;
-    std::size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0)
-        out.append(buf.data(), n);
-    const int rc = pclose(pipe);
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, out};
-}
 
 class StimulusVerb : public testing::Test {
 protected:
@@ -103,7 +85,7 @@ protected:
 
 TEST_F(StimulusVerb, ListShowsModulesAndParameters)
 {
-    const CliRun r = Cli("stimulus list --json");
+    const CliRun r = RunCli("stimulus list --json");
     ASSERT_EQ(r.status, 0) << r.out;
     const auto j = nlohmann::json::parse(r.out);
     ASSERT_EQ(j.size(), 4u);
@@ -111,13 +93,13 @@ TEST_F(StimulusVerb, ListShowsModulesAndParameters)
     EXPECT_EQ(j[3]["name"], "Log Sine Sweep");
     EXPECT_EQ(j[3]["parameters"][2]["name"], "Duration per octave");
     EXPECT_EQ(j[3]["parameters"][0]["max"], 23950.0);
-    const CliRun text = Cli("stimulus list");
+    const CliRun text = RunCli("stimulus list");
     EXPECT_NE(text.out.find("2006\tShelved MLS\timpulse"), std::string::npos) << text.out;
 }
 
 TEST_F(StimulusVerb, GenerateWritesThePcmOfTheModule)
 {
-    const CliRun r = Cli("stimulus generate 'White MLS' --rate 44100 --bits 16 --channels 2 --periods 3 --set 'MLS length=10' -o " +
+    const CliRun r = RunCli("stimulus generate 'White MLS' --rate 44100 --bits 16 --channels 2 --periods 3 --set 'MLS length=10' -o " +
                       Path("mls.wav"));
     ASSERT_EQ(r.status, 0) << r.out;
     YWaveFileInfo info;
@@ -135,7 +117,7 @@ TEST_F(StimulusVerb, GenerateWritesThePcmOfTheModule)
 TEST_F(StimulusVerb, AnalyseARecordingOfEachKind)
 {
     // The sweep through the device: the comb |1 + 0.5·e^(-iω·5)|.
-    ASSERT_EQ(Cli("stimulus generate 1003 --rate 48000 --bits 24 -o " + Path("sweep.wav")).status, 0);
+    ASSERT_EQ(RunCli("stimulus generate 1003 --rate 48000 --bits 24 -o " + Path("sweep.wav")).status, 0);
     YWaveFileInfo info;
     auto sweep = Channel(Path("sweep.wav"), info);
     const auto once = sweep;
@@ -143,7 +125,7 @@ TEST_F(StimulusVerb, AnalyseARecordingOfEachKind)
     Record(sweep, Path("rec.wav"));
     for (const char* dual : {"", " --dual"}) {
         SCOPED_TRACE(*dual ? "two channels" : "one channel");
-        const CliRun r = Cli("stimulus analyse 'log sine sweep' --rate 48000 --set 'Points per octave=3' --recording " +
+        const CliRun r = RunCli("stimulus analyse 'log sine sweep' --rate 48000 --set 'Points per octave=3' --recording " +
                           Path("rec.wav") + dual + " -o " + Path("sweep.txt"));
         ASSERT_EQ(r.status, 0) << r.out;
         std::ifstream in(Path("sweep.txt"));
@@ -171,12 +153,12 @@ TEST_F(StimulusVerb, AnalyseARecordingOfEachKind)
     }
 
     // White MLS: the impulse response, the direct sound at 0.8·4·10^(-14.4015/20).
-    ASSERT_EQ(Cli("stimulus generate 2001 --rate 48000 --bits 32 --periods 3 --set 'MLS length=12' -o " +
+    ASSERT_EQ(RunCli("stimulus generate 2001 --rate 48000 --bits 32 --periods 3 --set 'MLS length=12' -o " +
                   Path("mls.wav"))
                   .status,
               0);
     Record(Channel(Path("mls.wav"), info), Path("mlsrec.wav"));
-    const CliRun r = Cli("stimulus analyse 2001 --rate 48000 --set 'MLS length=12' --skip-first --recording " +
+    const CliRun r = RunCli("stimulus analyse 2001 --rate 48000 --set 'MLS length=12' --skip-first --recording " +
                       Path("mlsrec.wav") + " --json");
     ASSERT_EQ(r.status, 0) << r.out;
     const auto j = nlohmann::json::parse(r.out);
@@ -195,7 +177,7 @@ TEST_F(StimulusVerb, AnalyseARecordingOfEachKind)
 
 TEST_F(StimulusVerb, WrongInputIsAOneLineError)
 {
-    ASSERT_EQ(Cli("stimulus generate 2001 --rate 48000 --bits 16 --set 'MLS length=8' -o " + Path("m.wav")).status, 0);
+    ASSERT_EQ(RunCli("stimulus generate 2001 --rate 48000 --bits 16 --set 'MLS length=8' -o " + Path("m.wav")).status, 0);
     std::ofstream(Path("junk.wav")) << "not a wave file";
     struct Case {
         std::string args;
@@ -218,7 +200,7 @@ TEST_F(StimulusVerb, WrongInputIsAOneLineError)
         {"stimulus", 2, "subcommand"},
     };
     for (const Case& c : cases) {
-        const CliRun r = Cli(c.args);
+        const CliRun r = RunCli(c.args);
         EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.out;
         EXPECT_NE(r.out.find(c.message), std::string::npos) << c.args << "\n" << r.out;
         if (c.status == 1) {
