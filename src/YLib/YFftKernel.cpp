@@ -3,12 +3,17 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <numbers>
 #include <type_traits>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace fftkernel {
 namespace {
@@ -63,6 +68,47 @@ const T* Twiddles(int order)
     return tables.table[order].get();
 }
 
+template <class T>
+struct Cx {
+    T re, im;
+};
+
+template <class T>
+Cx<T> Load(const T* p)
+{
+    return {p[0], p[1]};
+}
+
+template <class T>
+void Store(T* p, Cx<T> z)
+{
+    p[0] = z.re;
+    p[1] = z.im;
+}
+
+// z·w, or z·conj(w) for the inverse; w = (wr, wi) as stored.
+template <class T, bool Inv>
+Cx<T> Twiddle(Cx<T> z, const T* w)
+{
+    const T wr = w[0], wi = Inv ? -w[1] : w[1];
+    return {z.re * wr - z.im * wi, z.re * wi + z.im * wr};
+}
+
+// The radix-4 butterfly of a, b, c, d (a quarter of the block apart), its
+// outputs in the order they are stored: frequencies 0, 2, 1, 3 modulo 4.
+template <class T, bool Inv>
+std::array<Cx<T>, 4> Butterfly4(Cx<T> a, Cx<T> b, Cx<T> c, Cx<T> d)
+{
+    const Cx<T> t0{a.re + c.re, a.im + c.im}, t1{a.re - c.re, a.im - c.im};
+    const Cx<T> t2{b.re + d.re, b.im + d.im}, t3{b.re - d.re, b.im - d.im};
+    // t3 rotated by -i (forward) or +i (inverse).
+    const Cx<T> u = Inv ? Cx<T>{-t3.im, t3.re} : Cx<T>{t3.im, -t3.re};
+    return {{{t0.re + t2.re, t0.im + t2.im},
+             {t0.re - t2.re, t0.im - t2.im},
+             {t1.re + u.re, t1.im + u.im},
+             {t1.re - u.re, t1.im - u.im}}};
+}
+
 // One radix-4 decimation-in-frequency stage over a block of s pairs. The
 // quarter outputs go to positions 0, 2, 1, 3 so that the whole transform ends
 // in plain bit-reversed order.
@@ -75,27 +121,13 @@ void Radix4Stage(T* x, std::size_t s, const T* tw)
     T* x2 = x + 4 * q;
     T* x3 = x + 6 * q;
     for (std::size_t k = 0; k < q; ++k) {
-        const std::size_t r = 2 * k, i = 2 * k + 1;
-        const T ar = x0[r], ai = x0[i], br = x1[r], bi = x1[i];
-        const T cr = x2[r], ci = x2[i], dr = x3[r], di = x3[i];
-        const T t0r = ar + cr, t0i = ai + ci, t1r = ar - cr, t1i = ai - ci;
-        const T t2r = br + dr, t2i = bi + di, t3r = br - dr, t3i = bi - di;
-        // t3 rotated by -i (forward) or +i (inverse).
-        const T ur = Inv ? -t3i : t3i, ui = Inv ? t3r : -t3r;
-        const T y0r = t0r + t2r, y0i = t0i + t2i, y2r = t0r - t2r, y2i = t0i - t2i;
-        const T y1r = t1r + ur, y1i = t1i + ui, y3r = t1r - ur, y3i = t1i - ui;
-        const T* w = tw + 6 * k;
-        const T w1r = w[0], w1i = Inv ? -w[1] : w[1];
-        const T w2r = w[2], w2i = Inv ? -w[3] : w[3];
-        const T w3r = w[4], w3i = Inv ? -w[5] : w[5];
-        x0[r] = y0r;
-        x0[i] = y0i;
-        x1[r] = y2r * w2r - y2i * w2i;
-        x1[i] = y2r * w2i + y2i * w2r;
-        x2[r] = y1r * w1r - y1i * w1i;
-        x2[i] = y1r * w1i + y1i * w1r;
-        x3[r] = y3r * w3r - y3i * w3i;
-        x3[i] = y3r * w3i + y3i * w3r;
+        const std::size_t at = 2 * k;
+        const auto y = Butterfly4<T, Inv>(Load(x0 + at), Load(x1 + at), Load(x2 + at), Load(x3 + at));
+        const T* w = tw + 6 * k;  // w^k, w^2k, w^3k
+        Store(x0 + at, y[0]);
+        Store(x1 + at, Twiddle<T, Inv>(y[1], w + 2));
+        Store(x2 + at, Twiddle<T, Inv>(y[2], w));
+        Store(x3 + at, Twiddle<T, Inv>(y[3], w + 4));
     }
 }
 
@@ -105,20 +137,99 @@ void Last4(T* x, std::size_t n)
 {
     for (std::size_t b = 0; b < n; b += 4) {
         T* p = x + 2 * b;
-        const T ar = p[0], ai = p[1], br = p[2], bi = p[3], cr = p[4], ci = p[5], dr = p[6], di = p[7];
-        const T t0r = ar + cr, t0i = ai + ci, t1r = ar - cr, t1i = ai - ci;
-        const T t2r = br + dr, t2i = bi + di, t3r = br - dr, t3i = bi - di;
-        const T ur = Inv ? -t3i : t3i, ui = Inv ? t3r : -t3r;
-        p[0] = t0r + t2r;
-        p[1] = t0i + t2i;
-        p[2] = t0r - t2r;
-        p[3] = t0i - t2i;
-        p[4] = t1r + ur;
-        p[5] = t1i + ui;
-        p[6] = t1r - ur;
-        p[7] = t1i - ui;
+        const auto y = Butterfly4<T, Inv>(Load(p), Load(p + 2), Load(p + 4), Load(p + 6));
+        for (int j = 0; j < 4; ++j)
+            Store(p + 2 * j, y[j]);
     }
 }
+
+#if defined(__SSE2__)
+// The same for double with one complex value per SSE2 register; every lane
+// computes exactly what the scalar code computes.
+template <bool Inv>
+struct Sse2 {
+    static __m128d Swap(__m128d v) { return _mm_shuffle_pd(v, v, 1); }
+
+    // y·w (y·conj(w) for the inverse) = y·w.re + swap(y)·w.im with the sign of
+    // one lane flipped.
+    static __m128d Twiddle(__m128d y, const double* w)
+    {
+        const __m128d sign = Inv ? _mm_set_pd(-0.0, 0.0) : _mm_set_pd(0.0, -0.0);
+        const __m128d wv = _mm_loadu_pd(w);
+        const __m128d re = _mm_unpacklo_pd(wv, wv), im = _mm_unpackhi_pd(wv, wv);
+        return _mm_add_pd(_mm_mul_pd(y, re), _mm_xor_pd(_mm_mul_pd(Swap(y), im), sign));
+    }
+
+    // Butterfly4 on the pairs at p0..p3, leaving its outputs in y0..y3.
+    static void Butterfly(const double* p0, const double* p1, const double* p2, const double* p3, __m128d& y0,
+                          __m128d& y1, __m128d& y2, __m128d& y3)
+    {
+        // t·(-i) = (t.im, -t.re) forward, t·i = (-t.im, t.re) inverse.
+        const __m128d rotate = Inv ? _mm_set_pd(0.0, -0.0) : _mm_set_pd(-0.0, 0.0);
+        const __m128d a = _mm_loadu_pd(p0), b = _mm_loadu_pd(p1), c = _mm_loadu_pd(p2), d = _mm_loadu_pd(p3);
+        const __m128d t0 = _mm_add_pd(a, c), t1 = _mm_sub_pd(a, c);
+        const __m128d t2 = _mm_add_pd(b, d), t3 = _mm_sub_pd(b, d);
+        const __m128d u = _mm_xor_pd(Swap(t3), rotate);
+        y0 = _mm_add_pd(t0, t2);
+        y1 = _mm_sub_pd(t0, t2);
+        y2 = _mm_add_pd(t1, u);
+        y3 = _mm_sub_pd(t1, u);
+    }
+
+    static void Stage(double* x, std::size_t s, const double* tw)
+    {
+        const std::size_t q = s / 4;
+        double* x0 = x;
+        double* x1 = x + 2 * q;
+        double* x2 = x + 4 * q;
+        double* x3 = x + 6 * q;
+        for (std::size_t k = 0; k < q; ++k) {
+            const std::size_t at = 2 * k;
+            __m128d y0, y1, y2, y3;
+            Butterfly(x0 + at, x1 + at, x2 + at, x3 + at, y0, y1, y2, y3);
+            const double* w = tw + 6 * k;
+            _mm_storeu_pd(x0 + at, y0);
+            _mm_storeu_pd(x1 + at, Twiddle(y1, w + 2));
+            _mm_storeu_pd(x2 + at, Twiddle(y2, w));
+            _mm_storeu_pd(x3 + at, Twiddle(y3, w + 4));
+        }
+    }
+
+    static void Last4(double* x, std::size_t n)
+    {
+        for (std::size_t b = 0; b < n; b += 4) {
+            double* p = x + 2 * b;
+            __m128d y0, y1, y2, y3;
+            Butterfly(p, p + 2, p + 4, p + 6, y0, y1, y2, y3);
+            _mm_storeu_pd(p, y0);
+            _mm_storeu_pd(p + 2, y1);
+            _mm_storeu_pd(p + 4, y2);
+            _mm_storeu_pd(p + 6, y3);
+        }
+    }
+};
+
+template <>
+void Radix4Stage<double, false>(double* x, std::size_t s, const double* tw)
+{
+    Sse2<false>::Stage(x, s, tw);
+}
+template <>
+void Radix4Stage<double, true>(double* x, std::size_t s, const double* tw)
+{
+    Sse2<true>::Stage(x, s, tw);
+}
+template <>
+void Last4<double, false>(double* x, std::size_t n)
+{
+    Sse2<false>::Last4(x, n);
+}
+template <>
+void Last4<double, true>(double* x, std::size_t n)
+{
+    Sse2<true>::Last4(x, n);
+}
+#endif
 
 // The last stage when the order is odd: radix-2 butterflies.
 template <class T>
@@ -174,18 +285,24 @@ std::uint32_t ReverseBits(std::uint32_t v, int bits)
 template <class T>
 void SwapPairs(T* x, std::size_t i, std::size_t j)
 {
-    std::swap(x[2 * i], x[2 * j]);
-    std::swap(x[2 * i + 1], x[2 * j + 1]);
+    // Whole pairs at once (one 16-byte move each for double).
+    T a[2], b[2];
+    std::memcpy(a, x + 2 * i, sizeof a);
+    std::memcpy(b, x + 2 * j, sizeof b);
+    std::memcpy(x + 2 * i, b, sizeof b);
+    std::memcpy(x + 2 * j, a, sizeof a);
 }
 
 // Bit-reversal permutation. Large arrays are split as (high, middle, low)
 // index bits with high and low of kBlockBits each: the 2^kBlockBits rows of a
 // middle value swap with the transposed rows of the reversed middle value,
-// both of which stay in cache while they are exchanged.
+// both of which stay in cache while they are exchanged. The rows lie a large
+// power of two apart, so they share cache sets: few rows keep them from
+// evicting each other.
 template <class T>
 void BitReverse(T* x, int order)
 {
-    constexpr int kBlockBits = 5;
+    constexpr int kBlockBits = 4;
     if (order < 2 * kBlockBits + 2) {
         const std::size_t n = std::size_t(1) << order;
         for (std::size_t i = 0; i < n; ++i) {
@@ -209,11 +326,15 @@ void BitReverse(T* x, int order)
         for (std::size_t hi = 0; hi < kSide; ++hi) {
             const std::size_t rowI = (hi << highShift) | (m << kBlockBits);
             const std::size_t colJ = (rm << kBlockBits) | rev[hi];
-            for (std::size_t lo = 0; lo < kSide; ++lo) {
-                const std::size_t i = rowI | lo;
-                const std::size_t j = (rev[lo] << highShift) | colJ;
-                if (m != rm || i < j)
-                    SwapPairs(x, i, j);
+            if (m != rm) {
+                for (std::size_t lo = 0; lo < kSide; ++lo)
+                    SwapPairs(x, rowI | lo, (rev[lo] << highShift) | colJ);
+            } else {
+                for (std::size_t lo = 0; lo < kSide; ++lo) {
+                    const std::size_t i = rowI | lo, j = (rev[lo] << highShift) | colJ;
+                    if (i < j)
+                        SwapPairs(x, i, j);
+                }
             }
         }
     }

@@ -116,7 +116,7 @@ double WindowGainFactor(int n, int type)
         double sum = 0.0;
         for (int m = 0; m < n; ++m)
             sum += WindowValue(type, m, dn - 1.0);
-        return dn / sum;
+        return sum > 0.0 ? dn / sum : 1.0;  // two points: both ends are 0
     }
     }
 }

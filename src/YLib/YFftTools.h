@@ -22,7 +22,8 @@ float WindowValue32(int type, float m, float F);
 double WindowCorrection(int type);
 float WindowCorrection32(int type);
 
-// n divided by the sum of the symmetric window of n points (1 for n < 2).
+// n divided by the sum of the symmetric window of n points (1 for n < 2 or
+// a window that sums to 0).
 double WindowGainFactor(int n, int type);
 
 class YFftTools : public IFft {

@@ -75,17 +75,29 @@ double YFreqVec::Snap(double f) const
 bool YFreqVec::LoadTable(const std::filesystem::path& path)
 {
     YFile file;
-    if (path.empty() || !file.Open(path, false))
+    // A sweep table is a few kilobytes; refuse anything absurdly large.
+    constexpr std::uint64_t kMaxTableBytes = 64u << 20;
+    if (path.empty() || !file.Open(path, false) || file.Remaining() > kMaxTableBytes)
         return false;
+    std::string text(file.Remaining(), '\0');
+    if (file.Read(text.data(), 1, text.size()) != text.size())
+        return false;
+    return LoadTableText(text);
+}
+
+bool YFreqVec::LoadTableText(std::string_view text)
+{
     std::vector<double> values;
-    std::string line;
-    while (file.ReadLine(line)) {
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         if (SkipBlanks(line).empty())
             continue;
         const double f = ParseNumber(line);
         if (f > 0.0 && std::isfinite(f))
             values.push_back(f);
-        else if (values.empty() && line.compare(0, kTableHeader.size(), kTableHeader) != 0)
+        else if (values.empty() && !line.starts_with(kTableHeader))
             return false;
     }
     if (values.empty() || values.size() > std::size_t(std::numeric_limits<int>::max()) ||

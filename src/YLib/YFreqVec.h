@@ -9,6 +9,7 @@
 #include "YLib/YDoubleVec.h"
 
 #include <filesystem>
+#include <string_view>
 
 class YFreqVec : public YDoubleVec {
 public:
@@ -33,6 +34,8 @@ public:
     // frequency must begin with "Frequency Sweep Table"; blank lines are
     // ignored. SaveTable fails on an empty vector and writes atomically.
     bool LoadTable(const std::filesystem::path& path);
+    // The same from the file's text.
+    bool LoadTableText(std::string_view text);
     bool SaveTable(const std::filesystem::path& path) const;
 
     double SampleRate() const { return sampleRate_; }

@@ -12,22 +12,17 @@ double SafeLn(double x) { return x >= 1e-38 ? std::log(x) : kLnFloor; }
 namespace {
 
 // x + half into [0, period] by whole periods, as repeated subtraction above
-// period and addition below 0 would, then back by half.
+// period and addition below 0 would, then back by half. The exact fmod first
+// keeps large inputs exact too.
 double Wrap(double x, double half, double period)
 {
     if (!std::isfinite(x))
         return std::nan("");
-    double y = x + half;
-    if (y > period) {
-        y = std::fmod(y, period);
-        if (y == 0.0)
-            y = period;  // subtracting whole periods from above stops at period
-    } else if (y < 0.0) {
-        y = std::fmod(y, period);
-        if (y < 0.0)
-            y += period;
-        y = std::fabs(y);  // no -0
-    }
+    double y = std::fmod(x, period) + half;  // in (half - period, half + period)
+    if (y > period)
+        y -= period;
+    else if (y < 0.0)
+        y += period;
     return y - half;
 }
 
