@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <climits>
@@ -356,8 +357,11 @@ std::vector<std::string> SettingsStore::SubKeys(std::string_view key) const {
   for (auto it = keys_.lower_bound(prefix); it != keys_.end() && it->first.starts_with(prefix); ++it) {
     std::string_view rest = std::string_view(it->first).substr(prefix.size());
     rest = rest.substr(0, rest.find('\\'));
-    if (!rest.empty() && (names.empty() || names.back() != rest)) names.emplace_back(rest);
+    if (!rest.empty()) names.emplace_back(rest);
   }
+  // "A\\B" sorts after "AB": equal parts need not be neighbours.
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
   return names;
 }
 

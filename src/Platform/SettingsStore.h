@@ -85,6 +85,7 @@ class SettingsStore {
   bool FromText(std::string_view text);
 
   // Options of the atomic write used by Save() (tests interrupt saves with it).
+  // The hook runs with the store locked and must not call the store.
   void SetWriteOptions(AtomicWriteOptions options);
 
  private:
