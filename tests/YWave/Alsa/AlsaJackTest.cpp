@@ -1,0 +1,170 @@
+// The ALSA path without sound hardware: the test starts its own JACK server
+// with the dummy driver and two loop-back ports, reaches it through the ALSA
+// "jack" PCM plugin wrapped in a "plug" PCM (a configuration written here,
+// ALSA_CONFIG_PATH pointing at it), and runs the engine's simultaneous mode.
+
+#include "YWave/Alsa/YAlsaBackend.h"
+#include "YWave/YMemWave.h"
+#include "YWave/YWaveSample.h"
+
+#include "Platform/MessageLoop.h"
+
+#include <alsa/asoundlib.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr const char* kPcm = "sonbex_loop";
+
+class JackServer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char name[] = "/tmp/ywave-jack-XXXXXX";
+        dir_ = mkdtemp(name);
+        server_ = "sonbex" + std::to_string(getpid());
+        std::ofstream(dir_ / "asound.conf")
+            << "</usr/share/alsa/alsa.conf>\n"
+               "pcm.sonbex_jack {\n"
+               "  type jack\n"
+               "  playback_ports { 0 loopback:playback_1 1 loopback:playback_2 }\n"
+               "  capture_ports { 0 loopback:capture_1 1 loopback:capture_2 }\n"
+               "}\n"
+               "pcm." << kPcm << " {\n  type plug\n  slave.pcm \"sonbex_jack\"\n}\n";
+        // Before the first ALSA call: the configuration is read once per process.
+        setenv("ALSA_CONFIG_PATH", (dir_ / "asound.conf").c_str(), 1);
+        setenv("JACK_DEFAULT_SERVER", server_.c_str(), 1);
+        setenv("JACK_NO_START_SERVER", "1", 1);
+        setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
+        snd_config_update_free_global();
+
+        const std::string log = (dir_ / "jackd.log").string();
+        std::vector<std::string> args = {"jackd", "-n", server_, "-r", "-S", "-t", "4000", "-L", "2", "-d", "dummy",
+                                         "-r", "48000", "-p", "256"};
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        const int rc = posix_spawnp(&pid_, "jackd", &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ASSERT_EQ(rc, 0) << "cannot start jackd";
+
+        // Ready once the plug PCM opens (bounded wait).
+        const auto deadline = std::chrono::steady_clock::now() + 15s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            snd_pcm_t* pcm = nullptr;
+            if (snd_pcm_open(&pcm, kPcm, SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) == 0) {
+                snd_pcm_close(pcm);
+                ready_ = true;
+                break;
+            }
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = 0;
+                break;
+            }
+            std::this_thread::sleep_for(100ms);
+        }
+        ASSERT_TRUE(ready_) << "the JACK server did not come up; see " << log;
+    }
+
+    void TearDown() override {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            int status = 0;
+            const auto deadline = std::chrono::steady_clock::now() + 5s;
+            while (waitpid(pid_, &status, WNOHANG) == 0) {
+                if (std::chrono::steady_clock::now() > deadline) {
+                    kill(pid_, SIGKILL);
+                    waitpid(pid_, &status, 0);
+                    break;
+                }
+                std::this_thread::sleep_for(20ms);
+            }
+        }
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    fs::path dir_;
+    std::string server_;
+    pid_t pid_ = 0;
+    bool ready_ = false;
+};
+
+}  // namespace
+
+TEST_F(JackServer, DuplexStimulusComesBackAtAConstantLatency) {
+    constexpr int kRate = 48000, kBlock = 4800, kBlocks = 30;
+    sonbex::platform::MessageLoop loop;
+    YAlsaBackend alsa;
+    const int device = alsa.AddPcm(kPcm, "JACK loop-back");
+    ASSERT_TRUE(alsa.CanOpen(YWaveDirection::Play, device, kRate, 16, 2));
+    ASSERT_TRUE(alsa.CanOpen(YWaveDirection::Record, device, kRate, 24, 2));
+    EXPECT_FALSE(alsa.CanOpen(YWaveDirection::Play, device, 44100, 16, 2)) << "no silent resampling";
+
+    YMemWave wave(loop, alsa);
+    // One click per block at an offset that changes from block to block, so
+    // each recorded click names the block it came from.
+    auto clickAt = [](int block) { return 100 + (block * 397) % 3000; };
+    std::vector<double> recorded;
+    int calls = 0;
+    ASSERT_TRUE(wave.Create(
+        [&](const std::uint8_t* in, std::uint8_t* out, int frames) {
+            for (int f = 0; f < frames; ++f) {
+                double v = 0;
+                YSampleToReal(in + 4 * f, 16, v);
+                recorded.push_back(v);
+                const double click = f == clickAt(calls) ? 0.5 : 0.0;
+                YRealToSample(click, 16, out + 4 * f);
+                YRealToSample(-click, 16, out + 4 * f + 2);
+            }
+            if (++calls == kBlocks) loop.Quit();
+            return calls < kBlocks;
+        },
+        YWaveNotify{}));
+    wave.SetDevices(device, device);
+    wave.SetBuffers(4, kBlock, -1);
+    ASSERT_TRUE(wave.OpenDuplex(16, 2, 2, kRate)) << wave.LastError();
+    ASSERT_TRUE(wave.Start()) << wave.LastError();
+    const auto guard = loop.StartTimer(20s, [&] { loop.Quit(); });
+    loop.Run();
+    loop.StopTimer(guard);
+    const std::string error = wave.LastError();
+    wave.Stop();
+    ASSERT_EQ(calls, kBlocks) << "the run ended early: " << error;
+    EXPECT_EQ(error, "");
+
+    // Block j's click is played as block j + 2; it must come back at the same
+    // latency every time.
+    std::vector<long> found;
+    for (std::size_t n = 0; n < recorded.size(); ++n)
+        if (recorded[n] > 0.25) found.push_back(static_cast<long>(n));
+    ASSERT_GE(found.size(), static_cast<std::size_t>(kBlocks - 4));
+    const long latency = found[0] - (2L * kBlock + clickAt(0));
+    EXPECT_GE(latency, 0);
+    EXPECT_LT(latency, kBlock);
+    for (std::size_t j = 0; j < found.size(); ++j) {
+        EXPECT_EQ(found[j], static_cast<long>((j + 2) * kBlock) + clickAt(static_cast<int>(j)) + latency) << "click " << j;
+        EXPECT_EQ(recorded[static_cast<std::size_t>(found[j])], 0.5) << "click " << j;
+    }
+    std::cout << "round-trip latency beyond the two-block lead: " << latency << " samples\n";
+}
