@@ -1,0 +1,346 @@
+#include "Waveform/YGatedSine.h"
+
+#include "YLib/YComplexVec.h"
+#include "YLib/YMath.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr int kRolePause = 8, kRoleStart = 2, kRoleStop = 3, kRolePoints = 6, kRoleLinear = 10;
+constexpr int kRoleWindow = 17, kRoleFftSize = 18;
+constexpr int kCompensationFlags = 0;
+constexpr int kMaxOrder = 26;
+
+struct LevelRow {
+    long rate;
+    double db;
+};
+// The level constant in dB by sample rate; the last row serves every other rate.
+constexpr LevelRow kLevels[] = {{11025, 27.44}, {12000, 26.77}, {22050, 27.56}, {24000, 26.83},
+                                {44100, 27.66}, {48000, 26.95}, {88200, 27.88}, {0, 27.18}};
+
+double LevelConstantDb(long rate)
+{
+    for (const LevelRow& row : kLevels)
+        if (row.rate == rate)
+            return row.db;
+    return kLevels[std::size(kLevels) - 1].db;
+}
+
+}  // namespace
+
+YGatedSine::YGatedSine(sonbex::platform::IPrompt* prompt)
+    : YToneStimulus(kId, "Gated Sine Wave", 0, false, prompt, kCaption)
+{
+}
+
+bool YGatedSine::GetParams(WaveformParams& records)
+{
+    if (!valid_)
+        return false;
+    records.assign(5, WaveformParam());
+    PutReal(records, 0, "Pause", "s", pause_, 1.0, WaveformParam::kOneSamplePlaceholder, -1.0, kRolePause, false);
+    PutReal(records, 1, "Start frequency", "Hz", startFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
+            kRoleStart, true);
+    PutReal(records, 2, "Stop frequency", "Hz", stopFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
+            kRoleStop, true);
+    PutInt(records, 3, "Points per octave", "", pointsPerOctave_, 8192, 1, 1, kRolePoints, true);
+    PutInt(records, 4, "Linear scale", "", linear_ ? 1 : 0, 1, 0, 1, kRoleLinear, true);
+    return true;
+}
+
+bool YGatedSine::SetParams(WaveformParams& records)
+{
+    if (!AdoptRecords(records, 5, [this](WaveformParams& r) { return GetParams(r); }))
+        return false;
+    bool ok = ValidateReal(records, 0);
+    ok = ValidateReal(records, 1) && ok;
+    ok = ValidateReal(records, 2) && ok;
+    ok = ValidateRange(records, 2, 1) && ok;
+    ok = ValidateInt(records, 3) && ok;
+    ok = ValidateInt(records, 4) && ok;
+    if (!ok)
+        return false;
+    pause_ = records[0].value;
+    startFrequency_ = records[1].value;
+    stopFrequency_ = records[2].value;
+    pointsPerOctave_ = records[3].intValue;
+    linear_ = records[4].intValue != 0;
+    return true;
+}
+
+bool YGatedSine::GetAnalysisParams(WaveformParams& records)
+{
+    if (!valid_)
+        return false;
+    records.assign(6, WaveformParam());
+    PutInt(records, 0, "Window type", "", windowType_, 6, 0, 1, kRoleWindow, false);
+    PutInt(records, 1, "FFT size", "", fftSize_, 21, -1, 1, kRoleFftSize, false);
+    PutReal(records, 2, "Start frequency", "Hz", startFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
+            kRoleStart, true);
+    PutReal(records, 3, "Stop frequency", "Hz", stopFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
+            kRoleStop, true);
+    PutInt(records, 4, "Points per octave", "", pointsPerOctave_, 4096, 1, 1, kRolePoints, true);
+    PutInt(records, 5, "Linear scale", "", linear_ ? 1 : 0, 1, 0, 1, kRoleLinear, true);
+    return true;
+}
+
+bool YGatedSine::SetAnalysisParams(WaveformParams& records)
+{
+    if (!AdoptRecords(records, 6, [this](WaveformParams& r) { return GetAnalysisParams(r); }))
+        return false;
+    bool ok = ValidateInt(records, 0);
+    ok = ValidateInt(records, 1) && ok;
+    ok = ValidateReal(records, 2) && ok;
+    ok = ValidateReal(records, 3) && ok;
+    ok = ValidateRange(records, 3, 2) && ok;
+    ok = ValidateInt(records, 4) && ok;
+    ok = ValidateInt(records, 5) && ok;
+    if (!ok)
+        return false;
+    windowType_ = records[0].intValue;
+    fftSize_ = records[1].intValue;
+    startFrequency_ = records[2].value;
+    stopFrequency_ = records[3].value;
+    pointsPerOctave_ = records[4].intValue;
+    linear_ = records[5].intValue != 0;
+    return true;
+}
+
+int YGatedSine::OrderOfTone(int index) const
+{
+    return index >= 0 && index < int(toneOrders_.size()) ? toneOrders_[index] : 0;
+}
+
+bool YGatedSine::Tones(YFreqVec& tones) const
+{
+    if (!StimulusFrequencies(tones, startFrequency_, stopFrequency_, pointsPerOctave_, linear_, false, true))
+        return false;
+    if (tones.Size() > kMaxTones) {
+        ShowError("The gated sine would play " + std::to_string(tones.Size()) + " tones; at most " +
+                  std::to_string(kMaxTones) + " are possible. Use fewer points per octave ! ");
+        return false;
+    }
+    return true;
+}
+
+bool YGatedSine::Generate()
+{
+    samples_.Resize(0);
+    pcm_.clear();
+    if (!valid_ || !(startFrequency_ > 0.0))
+        return false;
+    syncPulse_ = false;
+    baseDuration_ = 4.0 / startFrequency_;
+    const double T = baseDuration_, fs = sampleRate_;
+    YFreqVec tones;
+    if (!Tones(tones))
+        return false;
+    const double threshold = 4.0 * tones.Min();
+    const long long pause = std::llround(pause_ * fs);
+    long long total = 0;
+    for (double f : tones)
+        total += std::llround((f < threshold ? 4.0 : 1.0) * T * fs) + pause;
+    if (total > kMaxSamples) {
+        ShowError("The gated sine would last " + std::to_string(std::llround(total / fs)) +
+                  " s; at most " + std::to_string(std::llround(kMaxSamples / fs)) +
+                  " s are possible. Use a shorter pause, fewer points or a higher start frequency ! ");
+        return false;
+    }
+    if (total <= 0 || !samples_.Resize(int(total), true))
+        return false;
+    samples_.Fill(0.0);
+
+    double* s = samples_.Data();
+    long long slot = 0;
+    for (int i = 0; i < tones.Size(); ++i) {
+        const double f = tones.Data()[i];
+        const double c = f < threshold ? 4.0 : 1.0;
+        const double periods = std::ceil(f * T * c);
+        const long long length = std::llround(periods / f * fs * (i == 0 ? 1.25 : 1.0));
+        const double w = 2.0 * std::numbers::pi * f / fs;
+        // The first burst starts at the peak of a cosine; a burst longer than
+        // its slot runs on until the next one overwrites it.
+        for (long long n = 0; n < length && slot + n < total; ++n)
+            s[slot + n] = i == 0 ? std::cos(w * double(n)) : std::sin(w * double(n));
+        slot += std::llround(c * T * fs) + pause;
+    }
+    return Render();
+}
+
+bool YGatedSine::Analyze(RecordedChannels recording, ResponseList& responses, int count, std::uint32_t flags)
+{
+    ClearResponses(responses);
+    toneOrders_.clear();
+    if (!valid_ || samples_.Empty() || !(baseDuration_ > 0.0))
+        return false;
+    const double fs = sampleRate_;
+    YDoubleVec a, b;
+    if (!ExtractPeriods(a, b, recording, samples_.Size(), count, (flags & kAnalyzeSkipFirst) != 0)) {
+        ShowError("Error 1");
+        return false;
+    }
+    // Where each channel's loop begins in the extracted periods (both start
+    // at the earlier of the two), so every tone is read where it arrived.
+    long long offsetA = 0, offsetB = 0;
+    LoopOffsets(recording, offsetA, offsetB);
+    if (!stereo_ && !b.CopyFrom(samples_))
+        return false;
+    const long long delay = stereo_ ? offsetA - offsetB : 0;
+
+    // The transform orders: c0 holds the longest window (1.5 times n), c1
+    // resolves the start frequency; the "FFT size" record forces a larger
+    // order.
+    burstDuration_ = 4.0 * baseDuration_;
+    const long long n = std::llround(burstDuration_ * fs);
+    const long long half3 = 3 * n / 2;
+    int c0 = 8;
+    if (half3 > 256)
+        for (c0 = 9; (1LL << c0) < half3 && c0 < kMaxOrder; ++c0) {
+        }
+    minFftOrder_ = std::max(fftSize_, c0);
+    int c1 = c0;
+    while (std::ldexp(startFrequency_, c1) / fs < 1.0 && c1 < kMaxOrder)
+        ++c1;
+    ++c1;
+    const int k = fftOrder_ = std::max(fftSize_, c1);
+    if (k > kMaxOrder)
+        return false;
+
+    YComplexVec X(1 << k), Y(1 << k);
+    if (X.Size() != (1 << k) || Y.Size() != (1 << k)) {
+        ShowError("Error 2");
+        return false;
+    }
+    YFreqVec tones;
+    if (!Tones(tones))
+        return false;
+    const int toneCount = tones.Size();
+    YComplexVec P(toneCount), Q(toneCount);
+    if (P.Size() != toneCount || Q.Size() != toneCount) {
+        ShowError("Error 3");
+        return false;
+    }
+    std::vector<double> thd, thdN, h2, h3;
+    if (mode_ != 1) {
+        try {
+            thd.resize(toneCount);
+            thdN.resize(toneCount);
+            h2.resize(toneCount);
+            h3.resize(toneCount);
+        } catch (const std::bad_alloc&) {
+            ShowError("Error 4");
+            return false;
+        }
+    }
+
+    const double fmin = tones.Min();
+    const double threshold = 4.0 * fmin;
+    const long long quarter = std::llround(0.25 / fmin * fs);
+    const long long pause = std::llround(pause_ * fs);
+    toneOrders_.assign(toneCount, 0);
+    ToneRules rules;
+    rules.windowType = windowType_;
+    long long p = 0;
+    for (int i = 0; i < toneCount; ++i) {
+        const double f = tones.Data()[i];
+        const double c = f < threshold ? 4.0 : 1.0;
+        burstDuration_ = c * baseDuration_;
+        int order = k;
+        if (f >= 4.0 * startFrequency_)
+            order = std::max(k - (c == 4.0 ? 4 : 2), minFftOrder_);
+        else if (f >= 2.0 * startFrequency_)
+            order = std::max(k - (c == 4.0 ? 3 : 1), minFftOrder_);
+        toneOrders_[i] = order;
+        if (!X.Resize(1 << order, true) || !Y.Resize(1 << order, true)) {
+            ShowError(mode_ == 1 ? "Error 6" : "Error 5");
+            return false;
+        }
+        const long long m = c == 4.0 ? n : n / 4;
+        const long long skip = i == 0 ? quarter : 0;
+        FillTone(X, a, p + offsetA + skip, m);
+        FillTone(Y, b, p + offsetB + skip, m);
+        rules.windowLength = int(std::llround(burstDuration_ * fs));
+        ToneFigures figures;
+        if (!EvaluateTone(X, Y, f, rules, mode_ == 1, figures)) {
+            ShowError(mode_ == 1 ? "Error 6" : "Error 5");
+            return false;
+        }
+        P.Data()[i] = figures.measured;
+        Q.Data()[i] = figures.reference;
+        if (mode_ != 1) {
+            thd[i] = figures.thd;
+            thdN[i] = figures.thdN;
+            h2[i] = figures.h2;
+            h3[i] = figures.h3;
+        }
+        p += std::llround(c * baseDuration_ * fs) + pause;
+    }
+
+    const int entries = mode_ == 1 ? 5 : 7;
+    responses.resize(entries);
+    for (auto& e : responses)
+        if (!e.data.Resize(toneCount, false)) {
+            ClearResponses(responses);
+            if (mode_ != 1)
+                ShowError("Error 6");
+            return false;
+        }
+    double* col[7] = {};
+    for (int e = 0; e < entries; ++e)
+        col[e] = responses[e].data.Data();
+    if (mode_ == 1) {
+        const int tags[] = {ResponseEntry::kFrequency, ResponseEntry::kMagnitude, ResponseEntry::kPhase,
+                            ResponseEntry::kMagnitude, ResponseEntry::kPhase};
+        for (int e = 0; e < 5; ++e)
+            responses[e].tag = tags[e];
+        for (int i = 0; i < toneCount; ++i) {
+            col[0][i] = tones.Data()[i];
+            col[1][i] = ScaledAbs(P.Data()[i].re, P.Data()[i].im, k);
+            col[2][i] = Arg(P.Data()[i]);
+            col[3][i] = ScaledAbs(Q.Data()[i].re, Q.Data()[i].im, k);
+            col[4][i] = Arg(Q.Data()[i]);
+        }
+    } else {
+        for (int e = 0; e < 7; ++e)
+            responses[e].tag = ResponseEntry::kFrequency + e;
+        // The reference is normalised at the geometric middle of the range.
+        const double fgm = std::sqrt(startFrequency_ * stopFrequency_);
+        int j = toneCount - 1;
+        for (int i = 0; i < toneCount; ++i)
+            if (tones.Data()[i] >= fgm) {
+                j = i;
+                break;
+            }
+        const double qj = Abs(Q.Data()[j]);
+        if (!(qj > 0.0) || !std::isfinite(qj)) {
+            ClearResponses(responses);
+            return false;
+        }
+        Q /= qj;
+        YComplexVec compensation;
+        const bool compensate = Compensation(k + 1, kCompensationFlags, compensation);
+        const double level = std::pow(10.0, LevelConstantDb(std::lround(fs)) / 20.0) * levelLeft_;
+        for (int i = 0; i < toneCount; ++i) {
+            const double f = tones.Data()[i];
+            YComplex H = P.Data()[i];
+            if (compensate)
+                H /= SpectrumAt(compensation, f, false);
+            H /= Q.Data()[i];
+            col[0][i] = f;
+            col[1][i] = ScaledAbs(H.re, H.im, k) * level;
+            col[2][i] = WrapPhase(Arg(H) - 2.0 * std::numbers::pi * f * double(delay) / fs);
+            col[3][i] = thd[i];
+            col[4][i] = thdN[i];
+            col[5][i] = h2[i];
+            col[6][i] = h3[i];
+        }
+    }
+    if (toneCount > 1 && tones.Data()[0] > tones.Data()[toneCount - 1])
+        for (auto& e : responses)
+            e.data.Reverse();
+    return true;
+}

@@ -1,0 +1,262 @@
+#include "Waveform/YMultiTone.h"
+
+#include "YLib/YComplexVec.h"
+#include "YLib/YFft.h"
+#include "YLib/YFft32.h"
+#include "YLib/YFreqVec.h"
+#include "YLib/YMath.h"
+#include "YLib/YRandom.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+namespace {
+
+constexpr int kRoleStart = 2, kRoleStop = 3, kRolePoints = 6, kRoleRandom = 15, kRoleTimeWindow = 16;
+constexpr int kRoleWindow = 17, kRoleFftSize = 18, kRoleLinear = 10;
+constexpr int kMaxAnalysisOrder = 26;
+
+// The smallest order of at least 9 that holds n samples (8 up to 256).
+int OrderFor(long long n)
+{
+    if (n <= 256)
+        return 8;
+    int k = 9;
+    while ((1LL << k) < n && k < kMaxAnalysisOrder + 1)
+        ++k;
+    return k;
+}
+
+}  // namespace
+
+YMultiTone::YMultiTone() : YToneStimulus(kId, "Multi-Tone", 2, true, nullptr, "Multi-Tone") {}
+
+bool YMultiTone::GetParams(WaveformParams& records)
+{
+    if (!valid_)
+        return false;
+    records.assign(4, WaveformParam());
+    PutReal(records, 0, "Start frequency", "Hz", startFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
+            kRoleStart, false);
+    PutReal(records, 1, "Stop frequency", "Hz", stopFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
+            kRoleStop, false);
+    PutInt(records, 2, "Points per octave", "", pointsPerOctave_, 8192, 1, 1, kRolePoints, false);
+    PutInt(records, 3, "Random phase", "", randomPhase_ ? 1 : 0, 1, 0, 1, kRoleRandom, false);
+    return true;
+}
+
+bool YMultiTone::SetParams(WaveformParams& records)
+{
+    if (!AdoptRecords(records, 4, [this](WaveformParams& r) { return GetParams(r); }))
+        return false;
+    bool ok = ValidateReal(records, 0);
+    ok = ValidateReal(records, 1) && ok;
+    ok = ValidateRange(records, 1, 0) && ok;
+    ok = ValidateInt(records, 2) && ok;
+    ok = ValidateInt(records, 3) && ok;
+    if (!ok)
+        return false;
+    startFrequency_ = records[0].value;
+    stopFrequency_ = records[1].value;
+    pointsPerOctave_ = records[2].intValue;
+    randomPhase_ = records[3].intValue != 0;
+    return true;
+}
+
+bool YMultiTone::GetAnalysisParams(WaveformParams& records)
+{
+    if (!valid_)
+        return false;
+    records.assign(7, WaveformParam());
+    PutReal(records, 0, "Time window", "s", timeWindow_, 1.0, WaveformParam::kOneSamplePlaceholder, -1.0,
+            kRoleTimeWindow, false);
+    PutInt(records, 1, "Window type", "", windowType_, 6, 0, 1, kRoleWindow, false);
+    PutInt(records, 2, "FFT size", "", fftSize_, 21, -1, 1, kRoleFftSize, false);
+    PutReal(records, 3, "Start frequency", "Hz", analysisStart_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
+            kRoleStart, false);
+    PutReal(records, 4, "Stop frequency", "Hz", analysisStop_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
+            kRoleStop, false);
+    PutInt(records, 5, "Points per octave", "", analysisPoints_, 8192, 1, 1, kRolePoints, false);
+    PutInt(records, 6, "Linear scale", "", linear_ ? 1 : 0, 1, 0, 1, kRoleLinear, false);
+    return true;
+}
+
+bool YMultiTone::SetAnalysisParams(WaveformParams& records)
+{
+    if (!AdoptRecords(records, 7, [this](WaveformParams& r) { return GetAnalysisParams(r); }))
+        return false;
+    bool ok = ValidateReal(records, 0);
+    ok = ValidateInt(records, 1) && ok;
+    ok = ValidateInt(records, 2) && ok;
+    ok = ValidateReal(records, 3) && ok;
+    ok = ValidateReal(records, 4) && ok;
+    ok = ValidateRange(records, 4, 3) && ok;
+    ok = ValidateInt(records, 5) && ok;
+    ok = ValidateInt(records, 6) && ok;
+    if (!ok)
+        return false;
+    timeWindow_ = records[0].value;
+    windowType_ = records[1].intValue;
+    fftSize_ = records[2].intValue;
+    analysisStart_ = records[3].value;
+    analysisStop_ = records[4].value;
+    analysisPoints_ = records[5].intValue;
+    linear_ = records[6].intValue != 0;
+    return true;
+}
+
+YMultiTone::Key YMultiTone::CurrentKey() const
+{
+    return {sampleRate_, startFrequency_, stopFrequency_, analysisStart_, pointsPerOctave_, analysisPoints_,
+            randomPhase_};
+}
+
+bool YMultiTone::Build()
+{
+    const double fs = sampleRate_;
+    // Long enough for two periods of the lowest frequency (at least 0.2 s),
+    // and fine enough to resolve the two lowest tones.
+    const double fl = std::min(startFrequency_, analysisStart_);
+    const int P = std::max(pointsPerOctave_, analysisPoints_);
+    if (!(fl > 0.0) || P < 1)
+        return false;
+    const double T = std::max(2.0 / fl, 0.2);
+    int k = OrderFor(std::llround(T * fs));
+    const int kRefine = fs > 48000.0 ? 16 : 15;
+    const double minSpacing = fl * (std::exp2(1.0 / P) - 1.0);
+    while (k < kRefine && fs / std::ldexp(1.0, k) > minSpacing)
+        ++k;
+    const int order = std::min(k + 1, fs > 48000.0 ? 17 : 16);
+    const int N = 1 << order;
+
+    YFreqVec tones;
+    if (!StimulusFrequencies(tones, startFrequency_, stopFrequency_, pointsPerOctave_, false, false, false))
+        return false;
+    std::vector<float> buffer;
+    try {
+        buffer.assign(2 * std::size_t(N), 0.0f);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    const double spacing = fs / N;
+    YRandom random(kPhaseSeed);
+    const double twoPi = 2.0 * std::numbers::pi;
+    for (double f : tones) {
+        const long long bin = std::max(1LL, std::llround(f / spacing));
+        double phase = 0.0;
+        if (randomPhase_)
+            phase = std::fmod(random.Next() * twoPi / YRandom::kMax, twoPi) - std::numbers::pi;
+        if (bin >= N / 2)
+            continue;  // at or above Nyquist
+        buffer[2 * bin] = float(std::cos(phase));
+        buffer[2 * bin + 1] = float(std::sin(phase));
+    }
+    toneBins_ = 0;
+    for (int b = 1; b < N / 2; ++b)
+        toneBins_ += buffer[2 * b] != 0.0f || buffer[2 * b + 1] != 0.0f;
+    if (!YFft32().Transform32(buffer.data(), order, true) || !samples_.Resize(N, false))
+        return false;
+    double peak = 0.0;
+    for (int i = 0; i < N; ++i) {
+        samples_.Data()[i] = buffer[2 * std::size_t(i)];
+        peak = std::max(peak, std::abs(samples_.Data()[i]));
+    }
+    if (!(peak > 0.0))
+        return false;
+    samples_ /= peak;
+    fftOrder_ = order;
+    return true;
+}
+
+bool YMultiTone::Generate()
+{
+    pcm_.clear();
+    if (!valid_)
+        return false;
+    const Key key = CurrentKey();
+    if (!generated_ || !(key == generatedKey_)) {
+        generated_ = false;
+        if (!Build()) {
+            samples_.Resize(0);
+            return false;
+        }
+        generated_ = true;
+        generatedKey_ = key;
+    }
+    return Render();
+}
+
+bool YMultiTone::Analyze(RecordedChannels recording, ResponseList& responses, int count, std::uint32_t flags)
+{
+    ClearResponses(responses);
+    if (!valid_ || samples_.Empty())
+        return false;
+    const int w = int(std::llround(timeWindow_ * sampleRate_));
+    YDoubleVec a, b;
+    if (!ExtractPeriods(a, b, recording, samples_.Size(), count, (flags & kAnalyzeSkipFirst) != 0))
+        return false;
+    if (!stereo_ && !b.CopyFrom(samples_))
+        return false;
+    const int k = OrderFor(2LL * std::max(a.Size(), b.Size()));
+    if (k > kMaxAnalysisOrder)
+        return false;
+    YComplexVec X(1 << k), Y(1 << k);
+    if (X.Size() != (1 << k) || Y.Size() != (1 << k))
+        return false;
+    FillTone(X, a, 0, a.Size());
+    FillTone(Y, b, 0, b.Size());
+    const YFft fft;
+    fft.ApplyWindow(X, w, windowType_, false, 0);
+    fft.ApplyWindow(Y, w, windowType_, false, 0);
+    if (!fft.Transform(X, false) || !fft.Transform(Y, false))
+        return false;
+
+    responses.resize(3);
+    responses[0].tag = ResponseEntry::kFrequency;
+    responses[1].tag = ResponseEntry::kMagnitude;
+    responses[2].tag = ResponseEntry::kPhase;
+    YDoubleVec& axis = responses[0].data;
+    YDoubleVec& magnitude = responses[1].data;
+    YDoubleVec& phase = responses[2].data;
+    const auto fail = [&] {
+        ClearResponses(responses);
+        return false;
+    };
+    if (!ResponseOnAxis(X, axis, magnitude, phase, analysisStart_, analysisStop_, analysisPoints_, linear_, false))
+        return fail();
+
+    // The reference, normalised at the geometric middle of the generated
+    // range, on the generated tones.
+    const int N = Y.Size();
+    const long long centre = std::llround(std::sqrt(startFrequency_ * stopFrequency_) / sampleRate_ * N);
+    const long long half = std::max(1, N / 512);
+    const int first = int(std::clamp<long long>(centre - half, 0, N / 2 - 1));
+    const int last = int(std::clamp<long long>(centre + half, 0, N / 2 - 1));
+    const double level = Abs(Y.Mean(first, last));
+    if (!(level > 0.0) || !std::isfinite(level))
+        return fail();
+    Y /= level;
+    YDoubleVec gAxis, gMag, gPhase;
+    if (!ResponseOnAxis(Y, gAxis, gMag, gPhase, startFrequency_, stopFrequency_, pointsPerOctave_, false, true) ||
+        gAxis.Empty())
+        return fail();
+    const int G = gAxis.Size();
+    for (int i = 0; i < axis.Size(); ++i) {
+        const double f = axis.Data()[i];
+        if (f < startFrequency_ || f > stopFrequency_)
+            continue;
+        double r = gMag.Data()[0], phi = gPhase.Data()[0];
+        if (f != startFrequency_ && G > 1) {
+            int j = 1;
+            while (j < G - 1 && gAxis.Data()[j] < f)
+                ++j;
+            r = InterpolateLog(f, gAxis.Data()[j - 1], gMag.Data()[j - 1], gAxis.Data()[j], gMag.Data()[j]);
+            phi = InterpolateLog(f, gAxis.Data()[j - 1], gPhase.Data()[j - 1], gAxis.Data()[j], gPhase.Data()[j]);
+        }
+        magnitude.Data()[i] /= r;
+        phase.Data()[i] = WrapPhase(phase.Data()[i] - phi);
+    }
+    return true;
+}

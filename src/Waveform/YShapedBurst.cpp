@@ -1,0 +1,312 @@
+#include "Waveform/YShapedBurst.h"
+
+#include "YLib/YComplexVec.h"
+#include "YLib/YMath.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr int kRoleShape = 17, kRoleCycles = 9, kRolePause = 8, kRoleStart = 2, kRoleStop = 3;
+constexpr int kRolePoints = 6, kRoleReverse = 11, kRoleLinear = 10, kRoleWindow = 17, kRoleFftSize = 18;
+constexpr int kMaxOrder = 26;
+constexpr double kNotchQ = 6.0;
+
+// The shape's weight at sample m of a burst of L samples, x the shape angle.
+double ShapeWeight(int shape, long long m, long long L, double x)
+{
+    switch (shape) {
+    case 0:
+        return 1.0;
+    case 1:
+        return m < L / 2 ? 2.0 * double(m) / double(L) : 2.0 - 2.0 * double(m) / double(L);
+    case 2:
+        return 0.5 - 0.5 * std::cos(x);
+    case 3:
+        return 0.54 - 0.46 * std::cos(x);
+    case 4:
+        return 0.42 - 0.5 * std::cos(x) + 0.08 * std::cos(2.0 * x);
+    case 5:
+        return 0.35875 - 0.48829 * std::cos(x) + 0.14128 * std::cos(2.0 * x) - 0.01168 * std::cos(3.0 * x);
+    default:
+        return 0.0;
+    }
+}
+
+}  // namespace
+
+YShapedBurst::YShapedBurst(sonbex::platform::IPrompt* prompt)
+    : YToneStimulus(kId, "Shaped Burst", 0, true, prompt, kCaption)
+{
+}
+
+bool YShapedBurst::GetParams(WaveformParams& records)
+{
+    if (!valid_)
+        return false;
+    records.assign(8, WaveformParam());
+    PutInt(records, 0, "Burst shape", "", shape_, 5, 0, 1, kRoleShape, false);
+    PutInt(records, 1, "n Cycles", "", cycles_, 1000, 1, 1, kRoleCycles, false);
+    PutReal(records, 2, "Pause", "s", pause_, 1.0, WaveformParam::kOneSamplePlaceholder, -1.0, kRolePause, false);
+    PutReal(records, 3, "Start frequency", "Hz", startFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
+            kRoleStart, true);
+    PutReal(records, 4, "Stop frequency", "Hz", stopFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
+            kRoleStop, true);
+    PutInt(records, 5, "Points per octave", "", pointsPerOctave_, 8192, 1, 1, kRolePoints, true);
+    PutInt(records, 6, "Reverse", "", reverse_ ? 1 : 0, 1, 0, 1, kRoleReverse, true);
+    PutInt(records, 7, "Linear scale", "", linear_ ? 1 : 0, 1, 0, 1, kRoleLinear, true);
+    return true;
+}
+
+bool YShapedBurst::SetParams(WaveformParams& records)
+{
+    if (!AdoptRecords(records, 8, [this](WaveformParams& r) { return GetParams(r); }))
+        return false;
+    bool ok = ValidateInt(records, 0);
+    ok = ValidateInt(records, 1) && ok;
+    ok = ValidateReal(records, 2) && ok;
+    ok = ValidateReal(records, 3) && ok;
+    ok = ValidateReal(records, 4) && ok;
+    ok = ValidateRange(records, 4, 3) && ok;
+    for (int i = 5; i < 8; ++i)
+        ok = ValidateInt(records, i) && ok;
+    if (!ok)
+        return false;
+    shape_ = records[0].intValue;
+    cycles_ = records[1].intValue;
+    pause_ = records[2].value;
+    startFrequency_ = records[3].value;
+    stopFrequency_ = records[4].value;
+    pointsPerOctave_ = records[5].intValue;
+    reverse_ = records[6].intValue != 0;
+    linear_ = records[7].intValue != 0;
+    return true;
+}
+
+bool YShapedBurst::GetAnalysisParams(WaveformParams& records)
+{
+    if (!valid_)
+        return false;
+    records.assign(7, WaveformParam());
+    PutInt(records, 0, "Window type", "", windowType_, 6, 0, 1, kRoleWindow, false);
+    PutInt(records, 1, "FFT size", "", fftSize_, 21, -1, 1, kRoleFftSize, false);
+    PutReal(records, 2, "Start frequency", "Hz", startFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
+            kRoleStart, true);
+    PutReal(records, 3, "Stop frequency", "Hz", stopFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
+            kRoleStop, true);
+    PutInt(records, 4, "Points per octave", "", pointsPerOctave_, 8192, 1, 1, kRolePoints, true);
+    PutInt(records, 5, "Reverse", "", reverse_ ? 1 : 0, 1, 0, 1, kRoleReverse, true);
+    PutInt(records, 6, "Linear scale", "", linear_ ? 1 : 0, 1, 0, 1, kRoleLinear, true);
+    return true;
+}
+
+bool YShapedBurst::SetAnalysisParams(WaveformParams& records)
+{
+    if (!AdoptRecords(records, 7, [this](WaveformParams& r) { return GetAnalysisParams(r); }))
+        return false;
+    bool ok = ValidateInt(records, 0);
+    ok = ValidateInt(records, 1) && ok;
+    ok = ValidateReal(records, 2) && ok;
+    ok = ValidateReal(records, 3) && ok;
+    ok = ValidateRange(records, 3, 2) && ok;
+    for (int i = 4; i < 7; ++i)
+        ok = ValidateInt(records, i) && ok;
+    if (!ok)
+        return false;
+    windowType_ = records[0].intValue;
+    fftSize_ = records[1].intValue;
+    startFrequency_ = records[2].value;
+    stopFrequency_ = records[3].value;
+    pointsPerOctave_ = records[4].intValue;
+    reverse_ = records[5].intValue != 0;
+    linear_ = records[6].intValue != 0;
+    return true;
+}
+
+bool YShapedBurst::MakeBurst(YDoubleVec& out, int shape, int cycles, double f, double sampleRate)
+{
+    if (!(f > 0.0) || !(sampleRate > 0.0) || cycles < 1)
+        return false;
+    const double length = std::round(cycles * sampleRate / f);
+    if (!(length >= 1.0 && length <= double(kMaxSamples)) || !out.Resize(int(length), false))
+        return false;
+    const long long L = out.Size();
+    // One period of the shape over the burst, n periods of the tone.
+    const double step = 2.0 * std::numbers::pi * f / (cycles * sampleRate);
+    for (long long m = 0; m < L; ++m) {
+        const double x = step * double(m);
+        out.Data()[m] = ShapeWeight(shape, m, L, x) * std::sin(cycles * x);
+    }
+    return true;
+}
+
+bool YShapedBurst::Tones(YFreqVec& tones) const
+{
+    if (!StimulusFrequencies(tones, startFrequency_, stopFrequency_, pointsPerOctave_, linear_, reverse_, true))
+        return false;
+    if (tones.Size() > kMaxTones) {
+        ShowError("The shaped burst would play " + std::to_string(tones.Size()) + " tones; at most " +
+                  std::to_string(kMaxTones) + " are possible. Use fewer points per octave ! ");
+        return false;
+    }
+    return true;
+}
+
+bool YShapedBurst::Generate()
+{
+    samples_.Resize(0);
+    pcm_.clear();
+    if (!valid_)
+        return false;
+    const double fs = sampleRate_;
+    YFreqVec tones;
+    if (!Tones(tones))
+        return false;
+    // Every slot holds the burst of the lowest tone played, wherever the
+    // list came from.
+    const long long S = std::llround(cycles_ * fs / tones.Min());
+    const long long G = std::llround(pause_ * fs);
+    const long long total = (long long)tones.Size() * (S + G);
+    if (!(S > 0) || total > kMaxSamples) {
+        ShowError("The shaped burst would last " + std::to_string(std::llround(total / fs)) + " s; at most " +
+                  std::to_string(std::llround(kMaxSamples / fs)) +
+                  " s are possible. Use fewer cycles, a shorter pause, fewer points or a higher start frequency ! ");
+        return false;
+    }
+    if (!samples_.Resize(int(total), true))
+        return false;
+    samples_.Fill(0.0);
+    YDoubleVec burst;
+    for (int i = 0; i < tones.Size(); ++i) {
+        if (!MakeBurst(burst, shape_, cycles_, tones.Data()[i], fs)) {
+            samples_.Resize(0);
+            return false;
+        }
+        std::copy_n(burst.begin(), std::min<long long>(burst.Size(), S), samples_.begin() + i * (S + G));
+    }
+    return Render();
+}
+
+bool YShapedBurst::Analyze(RecordedChannels recording, ResponseList& responses, int count, std::uint32_t flags)
+{
+    ClearResponses(responses);
+    if (!valid_ || samples_.Empty())
+        return false;
+    const double fs = sampleRate_;
+    YDoubleVec a, b;
+    if (!ExtractPeriods(a, b, recording, samples_.Size(), count, (flags & kAnalyzeSkipFirst) != 0))
+        return false;
+    long long offsetA = 0, offsetB = 0;
+    LoopOffsets(recording, offsetA, offsetB);
+    if (!stereo_ && !b.CopyFrom(samples_))
+        return false;
+    const long long delay = stereo_ ? offsetA - offsetB : 0;
+
+    YFreqVec tones;
+    if (!Tones(tones))
+        return false;
+    const int toneCount = tones.Size();
+    const long long S = std::llround(cycles_ * fs / tones.Min());
+    const long long G = std::llround(pause_ * fs);
+    if (toneCount * (S + G) != samples_.Size())
+        return false;  // not the stimulus that was generated
+    int c = 8;
+    if (2 * S > 256)
+        for (c = 9; (1LL << c) < 2 * S && c < kMaxOrder; ++c) {
+        }
+    while (std::llround(std::ldexp(startFrequency_, c) / fs) < 1 && c < kMaxOrder)
+        ++c;
+    const int k = fftOrder_ = std::max(fftSize_, c + 1);
+    if (k > kMaxOrder)
+        return false;
+    YComplexVec X(1 << k), Y(1 << k), P(toneCount), Q(toneCount);
+    std::vector<double> thd, thdN;
+    try {
+        thd.resize(mode_ == 1 ? 0 : toneCount);
+        thdN.resize(mode_ == 1 ? 0 : toneCount);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (X.Size() != (1 << k) || Y.Size() != (1 << k) || P.Size() != toneCount || Q.Size() != toneCount)
+        return false;
+
+    ToneRules rules;
+    rules.windowType = windowType_;
+    rules.notchQ = kNotchQ;
+    rules.lastHarmonic = INT_MAX;
+    rules.snapHarmonics = false;
+    long long p = 0;
+    for (int i = 0; i < toneCount; ++i, p += S + G) {
+        const double f = tones.Data()[i];
+        const long long L = std::llround(cycles_ / f * fs);
+        FillTone(X, a, p + offsetA, L);
+        FillTone(Y, b, p + offsetB, L);
+        rules.windowLength = int(L);
+        ToneFigures figures;
+        if (!EvaluateTone(X, Y, f, rules, mode_ == 1, figures)) {
+            ShowError("Error 5");
+            return false;
+        }
+        P.Data()[i] = figures.measured;
+        Q.Data()[i] = figures.reference;
+        if (mode_ != 1) {
+            thd[i] = figures.thd;
+            thdN[i] = figures.thdN;
+        }
+    }
+
+    responses.resize(5);
+    for (auto& e : responses)
+        if (!e.data.Resize(toneCount, false)) {
+            ClearResponses(responses);
+            return false;
+        }
+    double* col[5];
+    for (int e = 0; e < 5; ++e)
+        col[e] = responses[e].data.Data();
+    if (mode_ == 1) {
+        const int tags[] = {ResponseEntry::kFrequency, ResponseEntry::kMagnitude, ResponseEntry::kPhase,
+                            ResponseEntry::kMagnitude, ResponseEntry::kPhase};
+        for (int i = 0; i < toneCount; ++i) {
+            col[0][i] = tones.Data()[i];
+            col[1][i] = Abs(P.Data()[i]);
+            col[2][i] = Arg(P.Data()[i]);
+            col[3][i] = Abs(Q.Data()[i]);
+            col[4][i] = Arg(Q.Data()[i]);
+        }
+        for (int e = 0; e < 5; ++e)
+            responses[e].tag = tags[e];
+    } else {
+        for (int e = 0; e < 5; ++e)
+            responses[e].tag = ResponseEntry::kFrequency + e;
+        const double fgm = std::sqrt(startFrequency_ * stopFrequency_);
+        int j = toneCount - 1;
+        for (int i = 0; i < toneCount; ++i)
+            if (tones.Data()[i] >= fgm) {
+                j = i;
+                break;
+            }
+        const double qj = Abs(Q.Data()[j]);
+        if (!(qj > 0.0) || !std::isfinite(qj)) {
+            ClearResponses(responses);
+            return false;
+        }
+        Q /= qj;
+        for (int i = 0; i < toneCount; ++i) {
+            const double f = tones.Data()[i];
+            const YComplex H = P.Data()[i] / Q.Data()[i];
+            col[0][i] = f;
+            col[1][i] = Abs(H);
+            col[2][i] = WrapPhase(Arg(H) - 2.0 * std::numbers::pi * f * double(delay) / fs);
+            col[3][i] = thd[i];
+            col[4][i] = thdN[i];
+        }
+    }
+    if (toneCount > 1 && tones.Data()[0] > tones.Data()[toneCount - 1])
+        for (auto& e : responses)
+            e.data.Reverse();
+    return true;
+}

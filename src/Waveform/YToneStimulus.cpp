@@ -1,0 +1,158 @@
+#include "Waveform/YToneStimulus.h"
+
+#include "Platform/IPrompt.h"
+#include "YLib/YBiquad.h"
+#include "YLib/YComplexVec.h"
+#include "YLib/YFft.h"
+#include "YLib/YFreqVec.h"
+#include "YLib/YWeighting.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Half the width of each window's main lobe, in bins of a transform as long
+// as the window (rectangular, Bartlett, Hanning, Hamming, Blackman,
+// Blackman-Harris, extended cosine bell).
+constexpr double kMainLobeBins[kWindowTypeCount] = {1.0, 2.0, 2.0, 2.0, 3.0, 4.0, 2.0};
+
+// Totals below this are silence (the square root of it is below 1e-43).
+constexpr double kSilentPower = 1e-87;
+
+// 100·sqrt(part / (part + fundamental)) in percent; 0 for silence.
+double Percent(double part, double fundamental)
+{
+    const double total = part + fundamental;
+    if (!(total >= kSilentPower) || !std::isfinite(total))
+        return 0.0;
+    return 100.0 * std::sqrt(part / total);
+}
+
+}  // namespace
+
+YToneStimulus::YToneStimulus(int id, const char* name, int syncPulseMode, bool syncPulse,
+                             sonbex::platform::IPrompt* prompt, const char* caption)
+    : YWaveformBase(id, name, syncPulseMode, syncPulse), errorPrompt_(prompt), caption_(caption)
+{
+}
+
+double YToneStimulus::DistortionFloor() const
+{
+    return 100.0 / std::ldexp(1.0, std::clamp(bits_ - 1, 0, 23));
+}
+
+bool YToneStimulus::StimulusFrequencies(YFreqVec& out, double f1, double f2, int n, bool linear,
+                                        bool descending, bool useTable) const
+{
+    if (useTable && !FileName().empty()) {
+        // The base reads the axis the way every analysis does (through the
+        // registry's sweep-table loader); the spectrum only has to exist.
+        YComplexVec probe(4);
+        YDoubleVec axis, magnitude, phase;
+        if (!ResponseOnAxis(probe, axis, magnitude, phase, f1, f2, n, linear, false) || axis.Empty())
+            return false;
+        if (!out.Resize(axis.Size(), false))
+            return false;
+        std::copy(axis.begin(), axis.end(), out.begin());
+        if (descending)
+            out.Reverse();
+        return true;
+    }
+    return out.Create(f1, f2, n, linear, descending) && !out.Empty();
+}
+
+void YToneStimulus::ShowError(const std::string& text) const
+{
+    if (errorPrompt_)
+        errorPrompt_->Show(text, sonbex::platform::PromptIcon::Error, sonbex::platform::PromptButtons::Ok,
+                           caption_);
+}
+
+void YToneStimulus::LoopOffsets(RecordedChannels recording, long long& measured, long long& reference) const
+{
+    measured = reference = 0;
+    if ((stereo_ || mode_ == 1) && recording.size() >= 2) {
+        const int s1 = FindStart(recording[0]), s2 = FindStart(recording[1]);
+        measured = s1 - std::min(s1, s2);
+        reference = stereo_ ? s2 - std::min(s1, s2) : 0;
+    }
+}
+
+void YToneStimulus::FillTone(YComplexVec& X, const YDoubleVec& v, long long from, long long count)
+{
+    X.Fill(0.0);
+    const long long first = std::max(from, 0LL);
+    const long long last = std::min({from + count, (long long)v.Size(), from + (long long)X.Size()});
+    for (long long i = first; i < last; ++i)
+        X.Data()[i - from].re = v.Data()[i];
+}
+
+bool YToneStimulus::EvaluateTone(YComplexVec& X, YComplexVec& Y, double f, const ToneRules& rules,
+                                 bool measureOnly, ToneFigures& figures) const
+{
+    const YFft fft;
+    const int w = rules.windowLength;
+    YComplexVec R;
+    if (!measureOnly && (!R.CopyFrom(X) || R.Size() != X.Size()))
+        return false;
+    fft.ApplyWindow(X, w, rules.windowType, false, 0);
+    fft.ApplyWindow(Y, w, rules.windowType, false, 0);
+    if (!fft.Transform(X, false) || !fft.Transform(Y, false))
+        return false;
+    figures.measured = SpectrumAt(X, f, false);
+    figures.reference = SpectrumAt(Y, f, false);
+    if (measureOnly)
+        return true;
+
+    fft.ApplyWindow(R, w, rules.windowType, false, 0);
+    YBiquad notch;
+    notch.Setup(YBiquad::kNotch, sampleRate_, f, 0.0, rules.notchQ, false);
+    notch.FilterBlock(R, true);
+    if (!fft.Transform(R, false))
+        return false;
+
+    const double fundamental = Norm(figures.measured);
+    YFreqVec snap;
+    snap.SetPeriodSnap(true, sampleRate_);
+    double harmonics = 0.0, p2 = 0.0, p3 = 0.0;
+    int counted = 1;  // the highest harmonic taken into THD
+    for (int h = 2; h <= rules.lastHarmonic; ++h) {
+        const double fh = rules.snapHarmonics ? snap.Snap(h * f) : h * f;
+        if (!(fh < sampleRate_ / 2.0))
+            break;
+        // The notch takes a little off the harmonics too (0.35 % at 2f with
+        // Q 8); its known response gives it back.
+        const double gain = std::abs(notch.Response(fh, sampleRate_));
+        const double power = Norm(SpectrumAt(R, fh, false)) / (gain > 0.5 ? gain * gain : 1.0);
+        harmonics += power;
+        if (h == 2)
+            p2 = power;
+        else if (h == 3)
+            p3 = power;
+        counted = h;
+    }
+
+    // The rest of the A-weighted spectrum is noise, except the main lobes of
+    // DC, the fundamental and the harmonics already counted.
+    YWeighting().Apply(R, sampleRate_, YWeighting::kA);
+    const int N = R.Size();
+    const double binsPerHz = N / sampleRate_;
+    const double lobe = std::ceil(kMainLobeBins[NormalizeWindowType(rules.windowType)] * N / std::max(w, 1)) + 1.0;
+    double noise = 0.0;
+    const YComplex* r = R.Data();
+    for (int b = 1; b <= N / 2 - 2; ++b) {
+        const double nearest = std::round(b / (f * binsPerHz));
+        if (nearest <= counted && std::abs(b - nearest * f * binsPerHz) <= lobe)
+            continue;
+        noise += Norm(r[b]);
+    }
+
+    const double floor = DistortionFloor();
+    const double thd = Percent(harmonics, fundamental);
+    figures.thd = std::max(thd, floor);
+    figures.h2 = std::max(Percent(p2, fundamental), floor);
+    figures.h3 = std::max(Percent(p3, fundamental), floor);
+    figures.thdN = std::max(std::hypot(thd, Percent(noise, fundamental)), floor);
+    return true;
+}

@@ -1,0 +1,91 @@
+#pragma once
+// What the tone-sequence stimuli share (gated sine, shaped burst, multitone,
+// IM distortion, amplitude sweep): their tone list, their error boxes, the
+// bounds that keep a stimulus within reasonable time and memory, and the
+// evaluation of one windowed tone into its fundamental, harmonic distortion
+// and distortion plus noise.
+//
+// Threading: as IWaveform (one thread at a time). The prompt handed in must
+// outlive the module and be callable from the thread that runs it.
+
+#include "Waveform/YWaveformBase.h"
+#include "YLib/YComplex.h"
+
+#include <string>
+
+class YComplexVec;
+namespace sonbex::platform {
+class IPrompt;
+}
+
+class YToneStimulus : public YWaveformBase {
+public:
+    // Longest stimulus a tone module generates: 2^25 samples (about 11
+    // minutes at 48 kHz, 256 MB of samples before rendering).
+    static constexpr long long kMaxSamples = 1LL << 25;
+    // Most tones a gated sine or a shaped burst plays in one run.
+    static constexpr int kMaxTones = 2048;
+
+    // The distortion figures of one tone, in percent, never below the floor
+    // of the sample width.
+    struct ToneFigures {
+        YComplex measured;   // the measured channel's bin at the tone
+        YComplex reference;  // the reference channel's bin at the tone
+        double thd = 0.0;    // harmonics counted below, against the fundamental
+        double thdN = 0.0;   // the harmonics and the A-weighted rest of the spectrum
+        double h2 = 0.0;
+        double h3 = 0.0;
+    };
+    // How a tone is evaluated.
+    struct ToneRules {
+        int windowType = 5;
+        int windowLength = 0;     // samples the window spans
+        double notchQ = 8.0;      // of the notch that removes the fundamental
+        int lastHarmonic = 3;     // harmonics 2 .. lastHarmonic (below Nyquist) make THD
+        bool snapHarmonics = true;  // read harmonics at whole samples per period
+    };
+
+    // The floor of every distortion figure: 100 / 2^min(bits - 1, 23) percent.
+    double DistortionFloor() const;
+
+protected:
+    // caption: the caption of the module's error boxes; prompt may be null
+    // (no box is shown).
+    YToneStimulus(int id, const char* name, int syncPulseMode, bool syncPulse,
+                  sonbex::platform::IPrompt* prompt, const char* caption);
+
+    // The tone list: from the sweep table named by the base's file name when
+    // useTable is set and a name is given, else f1..f2 with n points per
+    // octave (or n linear points); reversed with descending. False when no
+    // list could be made.
+    bool StimulusFrequencies(YFreqVec& out, double f1, double f2, int n, bool linear, bool descending,
+                             bool useTable) const;
+    // Shows text in an error box with the module's caption.
+    void ShowError(const std::string& text) const;
+
+    // Where the played loop begins in each channel that ExtractPeriods
+    // returned: two extracted channels both begin at the earlier start, so
+    // the later one's loop begins that many samples in. The reference is the
+    // generated stimulus (offset 0) when stereo is off.
+    void LoopOffsets(RecordedChannels recording, long long& measured, long long& reference) const;
+    // X cleared, then `count` samples of v from index `from` in its real
+    // parts (silence where that lies outside v).
+    static void FillTone(YComplexVec& X, const YDoubleVec& v, long long from, long long count);
+
+    // Evaluates one tone of frequency f: X (measured) and Y (reference) hold
+    // the tone's samples from index 0 in their real parts. Both are windowed
+    // (gain corrected) and transformed in place; the tone's bins go to
+    // figures.measured / figures.reference. Unless measureOnly, a copy of X is
+    // windowed, notched at f and transformed: the harmonics' power at
+    // 2f .. lastHarmonic·f (corrected for the notch's own attenuation there)
+    // gives THD, H2 and H3; every other A-weighted bin outside the main lobes
+    // of DC, the fundamental and those harmonics is the noise of THD+N, so
+    // each harmonic counts once. A silent tone gives the floor. False when a
+    // transform fails.
+    bool EvaluateTone(YComplexVec& X, YComplexVec& Y, double f, const ToneRules& rules, bool measureOnly,
+                      ToneFigures& figures) const;
+
+private:
+    sonbex::platform::IPrompt* errorPrompt_;
+    std::string caption_;
+};
