@@ -112,7 +112,22 @@ bool YToneStimulus::EvaluateTone(YComplexVec& X, YComplexVec& Y, double f, const
     if (!fft.Transform(R, false))
         return false;
 
-    const double fundamental = Norm(figures.measured);
+    // Each component is measured as the energy of its main lobe (limited to
+    // half the tone's spacing when the window is short): unlike a single
+    // bin it does not depend on where the frequency falls between bins.
+    const int N = R.Size();
+    const double binsPerHz = N / sampleRate_;
+    const double lobe = std::min(
+        kMainLobeBins[NormalizeWindowType(rules.windowType)] * N / std::max(w, 1), 0.5 * f * binsPerHz);
+    const auto lobeEnergy = [&](const YComplexVec& spectrum, double centre) {
+        const int first = std::max(1, int(std::ceil(centre - lobe)));
+        const int last = std::min(N / 2 - 1, int(std::floor(centre + lobe)));
+        double sum = 0.0;
+        for (int b = first; b <= last; ++b)
+            sum += Norm(spectrum.Data()[b]);
+        return sum;
+    };
+    const double fundamental = lobeEnergy(X, f * binsPerHz);
     YFreqVec snap;
     snap.SetPeriodSnap(true, sampleRate_);
     double harmonics = 0.0, p2 = 0.0, p3 = 0.0;
@@ -124,7 +139,7 @@ bool YToneStimulus::EvaluateTone(YComplexVec& X, YComplexVec& Y, double f, const
         // The notch takes a little off the harmonics too (0.35 % at 2f with
         // Q 8); its known response gives it back.
         const double gain = std::abs(notch.Response(fh, sampleRate_));
-        const double power = Norm(SpectrumAt(R, fh, false)) / (gain > 0.5 ? gain * gain : 1.0);
+        const double power = lobeEnergy(R, fh * binsPerHz) / (gain > 0.5 ? gain * gain : 1.0);
         harmonics += power;
         if (h == 2)
             p2 = power;
@@ -133,12 +148,9 @@ bool YToneStimulus::EvaluateTone(YComplexVec& X, YComplexVec& Y, double f, const
         counted = h;
     }
 
-    // The rest of the A-weighted spectrum is noise, except the main lobes of
-    // DC, the fundamental and the harmonics already counted.
+    // The rest of the A-weighted spectrum is noise, except the lobes of DC,
+    // the fundamental and the harmonics already counted.
     YWeighting().Apply(R, sampleRate_, YWeighting::kA);
-    const int N = R.Size();
-    const double binsPerHz = N / sampleRate_;
-    const double lobe = std::ceil(kMainLobeBins[NormalizeWindowType(rules.windowType)] * N / std::max(w, 1)) + 1.0;
     double noise = 0.0;
     const YComplex* r = R.Data();
     for (int b = 1; b <= N / 2 - 2; ++b) {

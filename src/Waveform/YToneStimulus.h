@@ -74,14 +74,17 @@ protected:
 
     // Evaluates one tone of frequency f: X (measured) and Y (reference) hold
     // the tone's samples from index 0 in their real parts. Both are windowed
-    // (gain corrected) and transformed in place; the tone's bins go to
-    // figures.measured / figures.reference. Unless measureOnly, a copy of X is
-    // windowed, notched at f and transformed: the harmonics' power at
-    // 2f .. lastHarmonic·f (corrected for the notch's own attenuation there)
-    // gives THD, H2 and H3; every other A-weighted bin outside the main lobes
-    // of DC, the fundamental and those harmonics is the noise of THD+N, so
-    // each harmonic counts once. A silent tone gives the floor. False when a
-    // transform fails.
+    // (gain corrected) and transformed in place; the bins nearest the tone go
+    // to figures.measured / figures.reference. Unless measureOnly, a copy of X
+    // is windowed, notched at f and transformed. Every component is measured
+    // as the energy of its window's main lobe (at most half the tone's
+    // frequency wide each side), so no figure depends on where a frequency
+    // falls between bins: the fundamental in X, the harmonics 2f ..
+    // lastHarmonic·f in the notched copy (corrected for the notch's own
+    // attenuation there) give THD, H2 and H3; every other A-weighted bin
+    // outside the lobes of DC, the fundamental and those harmonics is the
+    // noise of THD+N, so each harmonic counts once. A silent tone gives the
+    // floor. False when a transform fails.
     bool EvaluateTone(YComplexVec& X, YComplexVec& Y, double f, const ToneRules& rules, bool measureOnly,
                       ToneFigures& figures) const;
 
