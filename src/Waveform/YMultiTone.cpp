@@ -4,7 +4,6 @@
 #include "YLib/YFft.h"
 #include "YLib/YFft32.h"
 #include "YLib/YFreqVec.h"
-#include "YLib/YMath.h"
 #include "YLib/YRandom.h"
 
 #include <algorithm>
@@ -17,6 +16,8 @@ namespace {
 constexpr int kRoleStart = 2, kRoleStop = 3, kRolePoints = 6, kRoleRandom = 15, kRoleTimeWindow = 16;
 constexpr int kRoleWindow = 17, kRoleFftSize = 18, kRoleLinear = 10;
 constexpr int kMaxAnalysisOrder = 26;
+// Reference bins this far below its peak (amplitude) are not divided by.
+constexpr double kReferenceFloor = 1e-6;
 
 // The smallest order of at least 9 that holds n samples (8 up to 256).
 int OrderFor(long long n)
@@ -213,22 +214,11 @@ bool YMultiTone::Analyze(RecordedChannels recording, ResponseList& responses, in
     if (!fft.Transform(X, false) || !fft.Transform(Y, false))
         return false;
 
-    responses.resize(3);
-    responses[0].tag = ResponseEntry::kFrequency;
-    responses[1].tag = ResponseEntry::kMagnitude;
-    responses[2].tag = ResponseEntry::kPhase;
-    YDoubleVec& axis = responses[0].data;
-    YDoubleVec& magnitude = responses[1].data;
-    YDoubleVec& phase = responses[2].data;
-    const auto fail = [&] {
-        ClearResponses(responses);
-        return false;
-    };
-    if (!ResponseOnAxis(X, axis, magnitude, phase, analysisStart_, analysisStop_, analysisPoints_, linear_, false))
-        return fail();
-
     // The reference, normalised at the geometric middle of the generated
-    // range, on the generated tones.
+    // range, divides the measured spectrum bin by bin within that range (an
+    // interpolated reference would not follow the ripple that the tones'
+    // phases give both spectra alike); outside it the measured spectrum
+    // stands.
     const int N = Y.Size();
     const long long centre = std::llround(std::sqrt(startFrequency_ * stopFrequency_) / sampleRate_ * N);
     const long long half = std::max(1, N / 512);
@@ -236,27 +226,29 @@ bool YMultiTone::Analyze(RecordedChannels recording, ResponseList& responses, in
     const int last = int(std::clamp<long long>(centre + half, 0, N / 2 - 1));
     const double level = Abs(Y.Mean(first, last));
     if (!(level > 0.0) || !std::isfinite(level))
-        return fail();
+        return false;
     Y /= level;
-    YDoubleVec gAxis, gMag, gPhase;
-    if (!ResponseOnAxis(Y, gAxis, gMag, gPhase, startFrequency_, stopFrequency_, pointsPerOctave_, false, true) ||
-        gAxis.Empty())
-        return fail();
-    const int G = gAxis.Size();
-    for (int i = 0; i < axis.Size(); ++i) {
-        const double f = axis.Data()[i];
+    double peak = 0.0;
+    for (int b = 0; b < N / 2; ++b)
+        peak = std::max(peak, Norm(Y.Data()[b]));
+    const double floor = peak * kReferenceFloor * kReferenceFloor;
+    const double binHz = sampleRate_ / N;
+    for (int b = 0; b <= N / 2; ++b) {
+        const double f = b * binHz;
         if (f < startFrequency_ || f > stopFrequency_)
             continue;
-        double r = gMag.Data()[0], phi = gPhase.Data()[0];
-        if (f != startFrequency_ && G > 1) {
-            int j = 1;
-            while (j < G - 1 && gAxis.Data()[j] < f)
-                ++j;
-            r = InterpolateLog(f, gAxis.Data()[j - 1], gMag.Data()[j - 1], gAxis.Data()[j], gMag.Data()[j]);
-            phi = InterpolateLog(f, gAxis.Data()[j - 1], gPhase.Data()[j - 1], gAxis.Data()[j], gPhase.Data()[j]);
-        }
-        magnitude.Data()[i] /= r;
-        phase.Data()[i] = WrapPhase(phase.Data()[i] - phi);
+        const YComplex y = Y.Data()[b];
+        X.Data()[b] = X.Data()[b] * YComplex{y.re, -y.im} / (Norm(y) + floor);
+    }
+
+    responses.resize(3);
+    responses[0].tag = ResponseEntry::kFrequency;
+    responses[1].tag = ResponseEntry::kMagnitude;
+    responses[2].tag = ResponseEntry::kPhase;
+    if (!ResponseOnAxis(X, responses[0].data, responses[1].data, responses[2].data, analysisStart_, analysisStop_,
+                        analysisPoints_, linear_, false)) {
+        ClearResponses(responses);
+        return false;
     }
     return true;
 }

@@ -2,11 +2,12 @@
 // "Multi-Tone" (id 1005, category 1000): all tones of a logarithmic series at
 // once, one period of a power-of-two transform (each tone on its own bin, in
 // cosine phase or at a random phase from the system's seeded generator),
-// scaled to full scale. The analysis windows the recorded period, reads the
-// spectrum on the analysis axis and divides it by the reference (the second
-// channel in two-channel work, else the generated period) normalised at the
-// geometric middle of the generated range. Result: tags 100 (Hz), 101
-// (linear magnitude), 102 (phase, radians).
+// scaled to full scale. The analysis windows the recorded period and the
+// reference (the second channel in two-channel work, else the generated
+// period), divides the two bin by bin within the generated range (the
+// reference normalised at the range's geometric middle; outside the range
+// the measured spectrum stands) and reads the result on the analysis axis:
+// tags 100 (Hz), 101 (linear magnitude), 102 (phase, radians).
 //
 // The period is rebuilt whenever the sample rate or a parameter it depends
 // on changes (the generation range, points and phase switch, and the lower

@@ -39,7 +39,7 @@ YGatedSine MakeGatedSine(int inChannels, RecordingPrompt* prompt = nullptr, doub
 ResponseList Analyse(YGatedSine& g, const Device& device, bool stereo, int measuredDelay = 0,
                      int referenceDelay = 0)
 {
-    Recording r = Play(*g.GetSamples(), device, 2, 3000, measuredDelay, referenceDelay);
+    Recording r = Play(PlayedLoop(g, kRate), device, 2, 3000, measuredDelay, referenceDelay);
     ResponseList responses;
     EXPECT_TRUE(g.Analyze(r.View(stereo), responses, 1, 0));
     return responses;

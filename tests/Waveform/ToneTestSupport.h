@@ -9,6 +9,7 @@
 #include "YWave/Sim/YSimDevices.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <span>
@@ -54,6 +55,19 @@ inline Recording Play(const YDoubleVec& period, const Device& device, int period
         r.reference[t] = t >= referenceDelay ? float(played(t - referenceDelay)) : 0.0f;
     }
     return r;
+}
+
+// The loop the card plays: the sync block (a full-scale click, then
+// silence, 0.1 s) when the module uses one, then the generated period.
+inline YDoubleVec PlayedLoop(const IWaveform& m, double sampleRate)
+{
+    const int sync = m.GetSyncPulse() ? int(std::lround(0.1 * sampleRate)) : 0;
+    const YDoubleVec& period = *m.GetSamples();
+    YDoubleVec loop(sync + period.Size());
+    if (sync > 0)
+        loop.Data()[0] = 1.0;
+    std::copy(period.begin(), period.end(), loop.begin() + sync);
+    return loop;
 }
 
 // The entry with `tag`, or null.
