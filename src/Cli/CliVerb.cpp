@@ -45,6 +45,7 @@ void VerbOutput::Write(const std::string& text) const {
 std::span<const VerbEntry> AllVerbs() {
   static const VerbEntry verbs[] = {
       {"paths", "Show where settings, data and recordings are kept", SetupPathsVerb},
+      {"stimulus", "List, generate and analyse measurement stimuli", SetupStimulusVerb},
   };
   return verbs;
 }

@@ -6,5 +6,7 @@
 namespace sonbex::cli {
 
 void SetupPathsVerb(CLI::App& verb);
+// stimulus list | generate | analyse
+void SetupStimulusVerb(CLI::App& verb);
 
 }  // namespace sonbex::cli

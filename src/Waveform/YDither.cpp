@@ -3,24 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-constexpr int kRandomMax = 32767;
-
-}  // namespace
-
 YDither::YDither(int bits, int type, std::uint32_t seed)
     : q_(std::ldexp(1.0, std::clamp(bits, 2, 32) - 1) - 1.0), weight_(type == 2 ? 0.5 : 0.0), type_(type),
-      state_(seed)
+      random_(seed)
 {
-}
-
-// The linear congruential sequence of the system's 15-bit generator
-// (state·214013 + 2531011, bits 16-30).
-int YDither::Next()
-{
-    state_ = state_ * 214013u + 2531011u;
-    return static_cast<int>((state_ >> 16) & 0x7fffu);
 }
 
 void YDither::Process(std::span<const double> in, std::span<double> out)
@@ -31,11 +17,11 @@ void YDither::Process(std::span<const double> in, std::span<double> out)
         return;
     }
     double e1 = 0.0, e2 = 0.0;
-    int prev = Next();
+    int prev = random_.Next();
     for (std::size_t i = 0; i < n; ++i) {
-        const int r = Next();
+        const int r = random_.Next();
         const double v = in[i] + weight_ * (2.0 * e1 - e2);
-        const double y = v + double(r - prev) / (kRandomMax * q_) + 0.5 / q_;
+        const double y = v + double(r - prev) / (YRandom::kMax * q_) + 0.5 / q_;
         const double q = std::floor(y * q_);
         out[i] = q / q_;
         e2 = e1;

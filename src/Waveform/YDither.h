@@ -11,6 +11,8 @@
 // Threading: a YDither object is used by one thread at a time; the encoding
 // functions are pure.
 
+#include "YLib/YRandom.h"
+
 #include <cstdint>
 #include <span>
 
@@ -24,12 +26,10 @@ public:
     void Process(std::span<const double> in, std::span<double> out);
 
 private:
-    int Next();
-
     double q_;
     double weight_;
     int type_;
-    std::uint32_t state_;
+    YRandom random_;
 };
 
 // Bytes one sample of `bits` occupies.

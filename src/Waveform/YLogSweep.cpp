@@ -1,6 +1,6 @@
 #include "Waveform/YLogSweep.h"
 
-#include "YLib/YFft.h"
+#include "YLib/YFftKernel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -47,16 +47,13 @@ int OrderFor(long long n)
     return k;
 }
 
-bool Spectrum(const YDoubleVec& v, int k, YComplexVec& out)
+double MaxMagnitude(const std::vector<YComplex>& v)
 {
-    YDoubleVec padded(1 << k);
-    if (padded.Size() != (1 << k))
-        return false;
-    std::copy_n(v.begin(), std::min(v.Size(), padded.Size()), padded.begin());
-    return YFft().TransformReal(padded, out);
+    double peak = 0.0;
+    for (const YComplex& z : v)
+        peak = std::max(peak, Norm(z));
+    return std::sqrt(peak);
 }
-
-double MaxMagnitude(const YComplexVec& v) { return Abs(v.MaxMagnitude()); }
 
 bool ValidRange(double f1, double f2, double duration)
 {
@@ -85,6 +82,22 @@ bool YLogSweep::MakeSweep(YDoubleVec& out, double sampleRate, double f1, double 
     for (int i = 0; i < n; ++i)
         out.Data()[i] = std::sin(twoPi * (A * std::exp(K * (i * dt)) - 1.0));
     return true;
+}
+
+bool YLogSweep::Spectrum(const YDoubleVec& v, int k, std::vector<YComplex>& out)
+{
+    const std::size_t n = std::size_t(1) << k;
+    try {
+        out.resize(n);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    // The real transform takes the samples in the first n doubles.
+    double* data = reinterpret_cast<double*>(out.data());
+    const std::size_t used = std::min<std::size_t>(v.Size(), n);
+    std::copy_n(v.Data(), used, data);
+    std::fill(data + used, data + n, 0.0);
+    return fftkernel::TransformReal(data, k);
 }
 
 bool YLogSweep::GetParams(WaveformParams& records)
@@ -152,6 +165,7 @@ bool YLogSweep::Generate()
     if (!valid_)
         return false;
     syncPulse_ = false;
+    generatedOrder_ = -1;
     if (!MakeSweep(samples_, sampleRate_, startFrequency_, stopFrequency_, durationPerOctave_)) {
         samples_.Resize(0);
         pcm_.clear();
@@ -165,7 +179,7 @@ double YLogSweep::ReferenceLevel()
     if (referenceRate_ == sampleRate_)
         return referenceLevel_;
     YDoubleVec sweep;
-    YComplexVec spectrum;
+    std::vector<YComplex> spectrum;
     if (!MakeSweep(sweep, sampleRate_, kReferenceStart, kReferenceStop, kReferenceDuration))
         return 0.0;
     const int k = OrderFor(sweep.Size());
@@ -181,7 +195,7 @@ double YLogSweep::ReferenceLevel()
 
 bool YLogSweep::Analyze(RecordedChannels recording, ResponseList& responses, int count, std::uint32_t flags)
 {
-    transfer_.Resize(0);
+    transferKept_ = false;
     ClearResponses(responses);
     // The period is the sweep that was played.
     if (!valid_ || samples_.Empty())
@@ -195,10 +209,15 @@ bool YLogSweep::Analyze(RecordedChannels recording, ResponseList& responses, int
     const int k = OrderFor(std::max(measured.Size(), reference.Size()));
     if (k > 30)
         return false;
-    YComplexVec X, Y;
+    std::vector<YComplex>& X = transfer_;
+    std::vector<YComplex>& Y = reference_;
     if (!Spectrum(measured, k, X) || !Spectrum(reference, k, Y))
         return false;
     const double f1 = startFrequency_, f2 = stopFrequency_;
+    const auto fill = [&](std::span<const YComplex> spectrum, int axis, int magnitude, int phase) {
+        return ResponseOnAxis(spectrum, responses[axis].data, responses[magnitude].data, responses[phase].data, f1,
+                              f2, pointsPerOctave_, linearAxis_, true);
+    };
 
     if (mode_ == 1) {
         responses.resize(5);
@@ -206,10 +225,7 @@ bool YLogSweep::Analyze(RecordedChannels recording, ResponseList& responses, int
                             ResponseEntry::kMagnitude, ResponseEntry::kPhase};
         for (int i = 0; i < 5; ++i)
             responses[i].tag = tags[i];
-        if (!ResponseOnAxis(X, responses[0].data, responses[1].data, responses[2].data, f1, f2, pointsPerOctave_,
-                            linearAxis_, true) ||
-            !ResponseOnAxis(Y, responses[0].data, responses[3].data, responses[4].data, f1, f2,
-                            pointsPerOctave_, linearAxis_, true)) {
+        if (!fill(X, 0, 1, 2) || !fill(Y, 0, 3, 4)) {
             ClearResponses(responses);
             return false;
         }
@@ -220,52 +236,51 @@ bool YLogSweep::Analyze(RecordedChannels recording, ResponseList& responses, int
     // the result back to the generated sweep, so a reference channel that
     // carries the sweep unchanged reads like the one-channel analysis.
     const double referencePeak = MaxMagnitude(Y);
-    double generatedPeak = referencePeak;
-    if (both) {
-        YComplexVec G;
+    if (!both) {
+        generatedPeak_ = referencePeak;
+        generatedOrder_ = k;
+    } else if (generatedOrder_ != k) {
+        std::vector<YComplex> G;
         if (!Spectrum(samples_, k, G))
             return false;
-        generatedPeak = MaxMagnitude(G);
+        generatedPeak_ = MaxMagnitude(G);
+        generatedOrder_ = k;
     }
-    if (!(referencePeak > 0.0) || !(generatedPeak > 0.0))
+    if (!(referencePeak > 0.0) || !(generatedPeak_ > 0.0))
         return false;
-    Y /= referencePeak;
-    X /= Y;
+    const double scale = 1.0 / referencePeak;
+    for (std::size_t j = 0; j < X.size(); ++j)
+        X[j] /= Y[j] * scale;
     if (optionFlag_ && stereo_)
         PhaseRotate(X, false);  // one sample earlier
 
     YComplexVec compensation;
     const bool compensate = Compensation(k, kCompensationFlags, compensation);
     if (compensate) {
-        if (compensation.Size() != X.Size())
+        if (compensation.Size() != int(X.size()))
             return false;
-        X /= compensation;
-    } else {
-        transfer_ = X;
+        for (std::size_t j = 0; j < X.size(); ++j)
+            X[j] /= compensation.Data()[j];
     }
 
     responses.resize(3);
     responses[0].tag = ResponseEntry::kFrequency;
     responses[1].tag = ResponseEntry::kMagnitude;
     responses[2].tag = ResponseEntry::kPhase;
-    if (!ResponseOnAxis(X, responses[0].data, responses[1].data, responses[2].data, f1, f2, pointsPerOctave_,
-                        linearAxis_, true)) {
-        ClearResponses(responses);
-        return false;
-    }
     const double level = ReferenceLevel();
-    if (!(level > 0.0)) {
+    if (!fill(X, 0, 1, 2) || !(level > 0.0)) {
         ClearResponses(responses);
         return false;
     }
-    responses[1].data *= level / generatedPeak * levelLeft_;
+    responses[1].data *= level / generatedPeak_ * levelLeft_;
+    transferKept_ = !compensate;
     return true;
 }
 
 bool YLogSweep::GetResult(YComplexVec* out)
 {
-    if (!out || transfer_.Empty())
+    if (!out || !transferKept_ || transfer_.empty() || !out->Resize(int(transfer_.size()), false))
         return false;
-    *out = transfer_;
-    return out->Size() == transfer_.Size();
+    std::copy(transfer_.begin(), transfer_.end(), out->Data());
+    return true;
 }

@@ -21,6 +21,8 @@
 #include "Waveform/YWaveformBase.h"
 #include "YLib/YComplexVec.h"
 
+#include <vector>
+
 class YLogSweep : public YWaveformBase {
 public:
     static constexpr int kId = 1003;
@@ -54,13 +56,22 @@ private:
     // The magnitude factor of a unit transfer at this rate (see the class
     // comment), computed once per rate.
     double ReferenceLevel();
+    // The forward transform of v zero padded to 2^k points into out (reused
+    // from one analysis to the next); false when it cannot be sized.
+    static bool Spectrum(const YDoubleVec& v, int k, std::vector<YComplex>& out);
 
     double startFrequency_ = 20.0;
     double stopFrequency_ = 20000.0;
     double durationPerOctave_ = 0.1;
     int pointsPerOctave_ = 96;
     bool linearAxis_ = false;
-    YComplexVec transfer_;
+    // The spectra of the last analysis: measured (then the transfer, kept for
+    // GetResult when transferKept_) and reference.
+    std::vector<YComplex> transfer_, reference_;
+    bool transferKept_ = false;
     double referenceRate_ = 0.0;
     double referenceLevel_ = 0.0;
+    // The largest bin of the generated sweep's spectrum at generatedOrder_.
+    int generatedOrder_ = -1;
+    double generatedPeak_ = 0.0;
 };

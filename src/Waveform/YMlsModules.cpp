@@ -1,12 +1,13 @@
 #include "Waveform/YMlsModules.h"
 
 #include "Waveform/YMlsSequence.h"
-#include "Waveform/YStimulusAnalysis.h"
+#include "YLib/YAnaTimeDomain.h"
+#include "YLib/YBiquad.h"
 #include "YLib/YFft.h"
+#include "YLib/YNoise.h"
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 namespace {
 
@@ -34,15 +35,19 @@ const LevelRow& LevelsFor(long rate)
     return kLevels[std::size(kLevels) - 1];
 }
 
-// Divides by the largest magnitude when that is above 0.
-void NormalisePeak(YDoubleVec& v)
+// The transform order of YAnaTimeDomain::DualChannelResponse for responses
+// of n samples (a compensation must have 2^order bins): the smallest odd
+// order of at least 3 that holds n rounded up to even.
+int DualChannelOrder(int n)
 {
-    double peak = 0.0;
-    for (double x : v)
-        peak = std::max(peak, std::abs(x));
-    if (peak > 0.0)
-        v /= peak;
+    const long long even = n + (n & 1);
+    int order = 3;
+    while ((1LL << order) < even)
+        order += 2;
+    return order;
 }
+
+std::span<double> Span(YDoubleVec& v) { return {v.Data(), std::size_t(v.Size())}; }
 
 }  // namespace
 
@@ -89,7 +94,7 @@ bool YMlsBase::Generate()
         if (Emphasised()) {
             if (!Emphasise(samples_))
                 return false;
-            NormalisePeak(samples_);
+            YNoise::NormalisePeak(Span(samples_));
             if (!reference_.CopyFrom(samples_) || !correlator_.Correlate(reference_))
                 return false;
             reference_.Resize(reference_.Size() / 2);
@@ -127,21 +132,20 @@ bool YMlsBase::Analyze(RecordedChannels recording, ResponseList& responses, int 
 
     const bool transfer = stereo_ || Emphasised();
     YComplexVec compensation;
-    const int order = transfer ? YStimulusAnalysis::DualChannelOrder(len)
+    const int order = transfer ? DualChannelOrder(len)
                                : int(std::lround(std::log2(2.0 * len + 2.0)));
     const bool compensate = Compensation(order, kCompensationFlags, compensation);
     YDoubleVec& response = responses[0].data;
     if (transfer) {
         const YDoubleVec& reference = stereo_ ? ch2 : reference_;
-        if (!YStimulusAnalysis::DualChannelTransfer(response, ch1, reference, sampleRate_,
-                                                    stereo_ && optionFlag_,
-                                                    compensate ? &compensation : nullptr)) {
+        if (!YAnaTimeDomain().DualChannelResponse(response, ch1, reference, sampleRate_, stereo_ && optionFlag_,
+                                                  compensate ? &compensation : nullptr)) {
             ClearResponses(responses);
             return false;
         }
     } else {
         if (compensate)
-            YStimulusAnalysis::ApplyCompensation(ch1, compensation);
+            YAnaTimeDomain().ApplyCompensation(ch1, compensation);
         response = std::move(ch1);
     }
     if (response.Size() != len) {
@@ -191,18 +195,7 @@ double YPinkMLS::LevelConstantDb(long rate) const { return LevelsFor(rate).pink;
 
 bool YPinkMLS::Emphasise(YDoubleVec& v) const
 {
-    double b0 = 0, b1 = 0, b2 = 0, b3 = 0, b4 = 0, b5 = 0, b6 = 0;
-    for (double& w : v) {
-        b0 = 0.99886 * b0 + 0.0555179 * w;
-        b1 = 0.99332 * b1 + 0.0750759 * w;
-        b2 = 0.969 * b2 + 0.153852 * w;
-        b3 = 0.8665 * b3 + 0.3104856 * w;
-        b4 = 0.55 * b4 + 0.5329522 * w;
-        b5 = -0.7616 * b5 - 0.016898 * w;
-        const double out = b0 + b1 + b2 + b3 + b4 + b5 + b6 + 0.5362 * w;
-        b6 = 0.115926 * w;
-        w = out;
-    }
+    YNoise::PinkFilterBlock(Span(v));
     return true;
 }
 
@@ -214,28 +207,9 @@ double YShelvedMLS::LevelConstantDb(long rate) const { return LevelsFor(rate).pi
 
 bool YShelvedMLS::Emphasise(YDoubleVec& v) const
 {
-    constexpr double kFrequency = 1000.0, kGainDb = -15.0;
-    if (!(kFrequency < sampleRate_ / 2.0))
+    YBiquad shelf;
+    if (!shelf.Setup(YBiquad::kHighShelf, sampleRate_, 1000.0, -15.0, 0.7071, false))
         return false;
-    // The audio-equaliser cookbook high shelf, slope 1.
-    const double A = std::pow(10.0, kGainDb / 40.0);
-    const double w0 = 2.0 * std::numbers::pi * kFrequency / sampleRate_;
-    const double sn = std::sin(w0), cs = std::cos(w0);
-    const double beta = std::sqrt(2.0 * A) * sn;
-    const double b0 = A * ((A + 1) + (A - 1) * cs + beta);
-    const double b1 = -2 * A * ((A - 1) + (A + 1) * cs);
-    const double b2 = A * ((A + 1) + (A - 1) * cs - beta);
-    const double a0 = (A + 1) - (A - 1) * cs + beta;
-    const double a1 = 2 * ((A - 1) - (A + 1) * cs);
-    const double a2 = (A + 1) - (A - 1) * cs - beta;
-    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
-    for (double& x : v) {
-        const double y = (b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2) / a0;
-        x2 = x1;
-        x1 = x;
-        y2 = y1;
-        y1 = y;
-        x = y;
-    }
+    shelf.FilterBlock(Span(v), true);
     return true;
 }

@@ -4,7 +4,7 @@
 #include "Waveform/ICalibration.h"
 #include "Waveform/ISweepTableLoader.h"
 #include "Waveform/YDither.h"
-#include "Waveform/YStimulusAnalysis.h"
+#include "YLib/YAnaTimeDomain.h"
 #include "YLib/YComplexVec.h"
 #include "YLib/YMath.h"
 
@@ -175,7 +175,7 @@ int YWaveformBase::FindStart(std::span<const float> channel) const
         prev = v;
     }
     YDoubleVec env;
-    if (!YStimulusAnalysis::EnvelopeDb(env, x, kHanningWindow))
+    if (!YAnaTimeDomain().EnvelopeDb(env, x, kHanningWindow))
         return 0;
     for (int i = 0; i < env.Size(); ++i)
         if (env.Data()[i] > kStartThresholdDb)
@@ -255,15 +255,15 @@ bool YWaveformBase::Compensation(int order, int flags, YComplexVec& out) const
 
 // ---------------------------------------------------------------- spectra
 
-YComplex YWaveformBase::SpectrumAt(const YComplexVec& spectrum, double f, bool interpolate) const
+YComplex YWaveformBase::SpectrumAt(std::span<const YComplex> spectrum, double f, bool interpolate) const
 {
-    const int N = spectrum.Size();
+    const int N = int(spectrum.size());
     if (N < 4 || !(sampleRate_ > 0.0))
         return {};
     const double x = f / sampleRate_ * N;
     const int top = N / 2 - 1;
     const int bin = std::isfinite(x) ? int(std::clamp(std::round(x), 1.0, double(top))) : top;
-    const YComplex* s = spectrum.Data();
+    const YComplex* s = spectrum.data();
     if (!interpolate)
         return s[bin];
     const double binF = bin * sampleRate_ / N;
@@ -279,7 +279,7 @@ YComplex YWaveformBase::SpectrumAt(const YComplexVec& spectrum, double f, bool i
     return s[bin];
 }
 
-bool YWaveformBase::ResponseOnAxis(const YComplexVec& spectrum, YDoubleVec& axis, YDoubleVec& magnitude,
+bool YWaveformBase::ResponseOnAxis(std::span<const YComplex> spectrum, YDoubleVec& axis, YDoubleVec& magnitude,
                                    YDoubleVec& phase, double f1, double f2, int n, bool linear,
                                    bool interpolate) const
 {
@@ -302,13 +302,13 @@ bool YWaveformBase::ResponseOnAxis(const YComplexVec& spectrum, YDoubleVec& axis
     return axis.Size() == freqs.Size();
 }
 
-void YWaveformBase::PhaseRotate(YComplexVec& x, bool half)
+void YWaveformBase::PhaseRotate(std::span<YComplex> x, bool half)
 {
-    const int N = x.Size();
+    const int N = int(x.size());
     const int M = half ? N / 2 : N;
     const double c0 = half ? std::numbers::pi : 2.0 * std::numbers::pi;
     for (int j = 0; j < M; ++j)
-        x.Data()[j] *= Polar(1.0, -c0 * (1.0 - double(j) / M));
+        x[j] *= Polar(1.0, -c0 * (1.0 - double(j) / M));
 }
 
 // ---------------------------------------------------------------- parameters

@@ -136,16 +136,16 @@ protected:
     // The spectrum (N bins at sampleRate) at f: the nearest bin within
     // 1..N/2-1; with interpolate, real and imaginary parts are interpolated
     // logarithmically in frequency between the two bins around f.
-    YComplex SpectrumAt(const YComplexVec& spectrum, double f, bool interpolate) const;
+    YComplex SpectrumAt(std::span<const YComplex> spectrum, double f, bool interpolate) const;
     // Fills the axis (from the sweep table named by the file name when one is
     // set, else f1..f2 with n points per octave or n linear points) and the
     // magnitude and phase (radians) at every axis frequency.
-    bool ResponseOnAxis(const YComplexVec& spectrum, YDoubleVec& axis, YDoubleVec& magnitude, YDoubleVec& phase,
+    bool ResponseOnAxis(std::span<const YComplex> spectrum, YDoubleVec& axis, YDoubleVec& magnitude, YDoubleVec& phase,
                         double f1, double f2, int n, bool linear, bool interpolate) const;
     // Bins j < M (M = N/2 with half, else N) keep their magnitude and get the
     // phase arg - c0·(1 - j/M) with c0 = π (half) or 2π. The full form is a
     // one-sample advance.
-    static void PhaseRotate(YComplexVec& x, bool half);
+    static void PhaseRotate(std::span<YComplex> x, bool half);
 
     // Shows the not-enough-data message.
     void ReportNotEnoughData() const;

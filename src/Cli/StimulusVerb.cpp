@@ -1,0 +1,356 @@
+// stimulus: list the stimulus modules, generate a module's stimulus as a wave
+// file, and analyse a recording of it made with any recorder.
+
+#include "Cli/CliVerb.h"
+#include "Cli/Verbs.h"
+
+#include "Platform/NumberText.h"
+#include "Waveform/YWaveformBase.h"
+#include "Waveform/YWaveformModules.h"
+#include "YWave/YWaveFile.h"
+#include "YWave/YWaveSample.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sonbex::cli {
+
+namespace {
+
+using platform::FormatGeneral;
+
+std::string Lower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return s;
+}
+
+// The registry of the headless program: defaults plus --set, never the
+// user's WAVEFORM.CFG (a batch job must not depend on or change it).
+struct Modules {
+    YWaveformModules registry{YWaveformModules::Options{}};
+
+    Modules(double rate, int inChannels, int outChannels, int bits)
+    {
+        registry.Init(rate, inChannels, outChannels, bits, 1, 1.0, 1.0);
+    }
+
+    IWaveform& Find(const std::string& key) const
+    {
+        std::vector<IWaveform*> all;
+        registry.List(all, -1, false);
+        for (IWaveform* m : all)
+            if (key == std::to_string(m->GetId()) || Lower(key) == Lower(m->GetName()))
+                return *m;
+        std::string known;
+        for (IWaveform* m : all)
+            known += (known.empty() ? "" : ", ") + std::to_string(m->GetId()) + " \"" + m->GetName() + "\"";
+        throw VerbFailure("no stimulus module '" + key + "' (modules: " + known + ")");
+    }
+};
+
+std::string ValueText(const WaveformParam& p, double rate)
+{
+    if (!p.isReal)
+        return std::to_string(p.intValue);
+    (void)rate;
+    return FormatGeneral(p.value, 10);
+}
+
+std::string RangeText(const WaveformParam& p, double rate)
+{
+    if (!p.isReal)
+        return std::to_string(p.intMin) + " .. " + std::to_string(p.intMax);
+    return FormatGeneral(ResolvePlaceholder(p.min, rate), 10) + " .. " +
+           FormatGeneral(ResolvePlaceholder(p.max, rate), 10);
+}
+
+// Applies NAME=VALUE settings to a module's parameters and analysis
+// parameters (a name both carry is set in both).
+void ApplySettings(IWaveform& m, const std::vector<std::string>& settings)
+{
+    WaveformParams params, analysis;
+    if (!m.GetParams(params) || !m.GetAnalysisParams(analysis))
+        throw VerbFailure("the format is not valid for " + m.GetName());
+    for (const std::string& s : settings) {
+        const auto eq = s.find('=');
+        if (eq == std::string::npos)
+            throw VerbFailure("--set expects NAME=VALUE, not '" + s + "'");
+        const std::string name = Lower(s.substr(0, eq)), text = s.substr(eq + 1);
+        bool found = false;
+        for (WaveformParams* list : {&params, &analysis})
+            for (WaveformParam& p : *list) {
+                if (p.name.empty() || Lower(p.name) != name)
+                    continue;
+                found = true;
+                if (p.isReal) {
+                    const auto v = platform::ParseDoubleWhole(text);
+                    if (!v)
+                        throw VerbFailure(p.name + ": '" + text + "' is not a number");
+                    p.value = *v;
+                } else {
+                    std::size_t used = 0;
+                    const auto v = platform::ParseInt32(text, &used);
+                    if (!v || used != text.size())
+                        throw VerbFailure(p.name + ": '" + text + "' is not a whole number");
+                    p.intValue = *v;
+                }
+            }
+        if (!found) {
+            std::string known;
+            for (const WaveformParams* list : {&params, &analysis})
+                for (const WaveformParam& p : *list)
+                    if (!p.name.empty() && known.find("\"" + p.name + "\"") == std::string::npos)
+                        known += (known.empty() ? "" : ", ") + ("\"" + p.name + "\"");
+            throw VerbFailure(m.GetName() + " has no parameter '" + s.substr(0, eq) + "' (" +
+                              (known.empty() ? "it has none" : "parameters: " + known) + ")");
+        }
+    }
+    const auto refuse = [](const WaveformParams& corrected, const char* what) {
+        std::string text;
+        for (const WaveformParam& p : corrected)
+            if (!p.name.empty())
+                text += (text.empty() ? "" : ", ") + p.name + " " + (p.isReal ? FormatGeneral(p.value, 10)
+                                                                               : std::to_string(p.intValue));
+        throw VerbFailure(std::string("the ") + what + " are out of range; valid values would be: " + text);
+    };
+    if (!settings.empty()) {
+        WaveformParams p = params, a = analysis;
+        if (!m.SetParams(p))
+            refuse(p, "parameters");
+        if (!a.empty() && !m.SetAnalysisParams(a))
+            refuse(a, "analysis parameters");
+    }
+}
+
+void SetupList(CLI::App& verb)
+{
+    auto output = std::make_shared<VerbOutput>();
+    auto rate = std::make_shared<double>(48000.0);
+    verb.add_option("--rate", *rate, "Sample rate the parameter limits are shown for (Hz)")
+        ->check(CLI::PositiveNumber);
+    output->AddOptions(verb);
+    verb.callback([output, rate] {
+        Modules modules(*rate, 2, 2, 16);
+        std::vector<IWaveform*> all;
+        modules.registry.List(all, -1, false);
+        nlohmann::json json = nlohmann::json::array();
+        std::string text;
+        for (IWaveform* m : all) {
+            WaveformParams params, analysis;
+            m->GetParams(params);
+            m->GetAnalysisParams(analysis);
+            const char* kind = m->GetCategory() == kCategoryImpulse ? "impulse" : "transfer";
+            text += std::to_string(m->GetId()) + "\t" + m->GetName() + "\t" + kind + "\n";
+            nlohmann::json entry{{"id", m->GetId()}, {"name", m->GetName()}, {"result", kind}};
+            for (const auto& [key, list] : {std::pair{"parameters", &params}, std::pair{"analysis", &analysis}}) {
+                nlohmann::json records = nlohmann::json::array();
+                for (const WaveformParam& p : *list) {
+                    if (p.name.empty())
+                        continue;
+                    text += std::string("\t") + (list == &params ? "" : "analysis: ") + p.name +
+                            (p.unit.empty() ? "" : " [" + p.unit + "]") + " = " + ValueText(p, *rate) + " (" +
+                            RangeText(p, *rate) + ")\n";
+                    nlohmann::json r{{"name", p.name}, {"unit", p.unit}, {"role", p.role}, {"real", p.isReal}};
+                    if (p.isReal) {
+                        r["value"] = p.value;
+                        r["min"] = ResolvePlaceholder(p.min, *rate);
+                        r["max"] = ResolvePlaceholder(p.max, *rate);
+                    } else {
+                        r["value"] = p.intValue;
+                        r["min"] = p.intMin;
+                        r["max"] = p.intMax;
+                    }
+                    records.push_back(r);
+                }
+                entry[key] = records;
+            }
+            json.push_back(entry);
+        }
+        output->Write(output->Json() ? json.dump(2) + "\n" : text);
+    });
+}
+
+struct GenerateOptions {
+    std::string module, output;
+    double rate = 0.0;
+    int bits = 16, channels = 1, periods = 1;
+    std::vector<std::string> settings;
+};
+
+void SetupGenerate(CLI::App& verb)
+{
+    auto o = std::make_shared<GenerateOptions>();
+    verb.add_option("MODULE", o->module, "Module id or name (see 'stimulus list')")->required();
+    verb.add_option("--rate", o->rate, "Sample rate (Hz)")->required()->check(CLI::PositiveNumber);
+    verb.add_option("--bits", o->bits, "Sample width: 8, 16, 24 or 32")->required()->check(CLI::IsMember({8, 16, 24, 32}));
+    verb.add_option("--channels", o->channels, "Output channels (default 1)")->check(CLI::Range(1, 32));
+    verb.add_option("--periods", o->periods, "Periods written one after the other (default 1)")
+        ->check(CLI::Range(1, 100000));
+    verb.add_option("--set", o->settings, "Parameter NAME=VALUE (repeatable)");
+    verb.add_option("-o,--output", o->output, "The wave file to write")->required();
+    verb.callback([o] {
+        Modules modules(o->rate, 2, o->channels, o->bits);
+        IWaveform& m = modules.Find(o->module);
+        ApplySettings(m, o->settings);
+        if (!m.Generate())
+            throw VerbFailure("cannot generate " + m.GetName() + " with these settings");
+        const std::uint64_t bytes = std::uint64_t(m.GetPcmBytes()) * std::uint64_t(o->periods);
+        if (bytes > 0xFFFFFFF0ull)
+            throw VerbFailure("the wave file would pass 4 GiB; write fewer periods");
+        YWaveWriter writer;
+        if (!writer.Create(o->output, YWaveFormat::Pcm(o->bits, o->channels, int(std::lround(o->rate)), true)))
+            throw VerbFailure("cannot write " + o->output);
+        for (int i = 0; i < o->periods; ++i)
+            if (!writer.Append(m.GetPcm(), std::size_t(m.GetPcmBytes()))) {
+                writer.Abandon();
+                throw VerbFailure("cannot write " + o->output);
+            }
+        if (!writer.Finish())
+            throw VerbFailure("cannot write " + o->output);
+    });
+}
+
+// The channels of a wave file as floats at full scale ±1.0.
+std::vector<std::vector<float>> ReadRecording(const std::string& path, double& rate)
+{
+    YWaveReader reader;
+    if (!reader.Open(path))
+        throw VerbFailure("cannot read the wave file " + path);
+    const YWaveFormat& f = reader.Info().format;
+    const int channels = f.channels, bits = f.bitsPerSample;
+    const bool isFloat = f.Kind() == YSampleKind::Float;
+    if (f.Kind() == YSampleKind::Other || (isFloat ? bits != 32 && bits != 64 : !YIsSampleWidth(bits)) ||
+        f.blockAlign != channels * ((bits + 7) / 8))
+        throw VerbFailure(path + ": unsupported sample format");
+    rate = f.sampleRate;
+    const std::uint32_t frames = reader.Info().Frames();
+    std::vector<std::vector<float>> out(channels, std::vector<float>(frames));
+    std::vector<std::uint8_t> block(std::size_t(f.blockAlign) * 4096);
+    std::uint32_t done = 0;
+    while (done < frames) {
+        const long got = reader.ReadFrames(block.data(), std::min<std::uint32_t>(4096, frames - done));
+        if (got <= 0)
+            throw VerbFailure("cannot read the wave file " + path);
+        const std::uint8_t* p = block.data();
+        for (long i = 0; i < got; ++i)
+            for (int c = 0; c < channels; ++c) {
+                double v = 0.0;
+                if (isFloat && bits == 32) {
+                    float x;
+                    std::memcpy(&x, p, 4);
+                    v = x;
+                    p += 4;
+                } else if (isFloat) {
+                    std::memcpy(&v, p, 8);
+                    p += 8;
+                } else {
+                    p = YSampleToReal(p, bits, v);
+                }
+                out[c][done + i] = float(v);
+            }
+        done += std::uint32_t(got);
+    }
+    return out;
+}
+
+struct AnalyseOptions {
+    std::string module, recording;
+    double rate = 0.0;
+    bool dual = false, skipFirst = false;
+    int average = 1;
+    std::vector<std::string> settings;
+};
+
+std::string Number(double x) { return FormatGeneral(x, 10); }
+
+void SetupAnalyse(CLI::App& verb)
+{
+    auto o = std::make_shared<AnalyseOptions>();
+    auto output = std::make_shared<VerbOutput>();
+    verb.add_option("MODULE", o->module, "Module id or name (see 'stimulus list')")->required();
+    verb.add_option("--rate", o->rate, "Sample rate of the recording (Hz)")->required()->check(CLI::PositiveNumber);
+    verb.add_option("--recording", o->recording, "Wave file: channel 1 measured, channel 2 reference")->required();
+    verb.add_flag("--dual", o->dual, "Analyse channel 1 against the reference in channel 2");
+    verb.add_option("--average", o->average, "Periods averaged (default 1)")->check(CLI::Range(1, 100000));
+    verb.add_flag("--skip-first", o->skipFirst, "Leave out the first recorded period");
+    verb.add_option("--set", o->settings, "Parameter NAME=VALUE, as used to generate (repeatable)");
+    output->AddOptions(verb);
+    verb.callback([o, output] {
+        double fileRate = 0.0;
+        const auto channels = ReadRecording(o->recording, fileRate);
+        if (std::abs(fileRate - o->rate) > 0.5)
+            throw VerbFailure(o->recording + " was recorded at " + Number(fileRate) + " Hz, not at " +
+                              Number(o->rate) + " Hz");
+        if (o->dual && channels.size() < 2)
+            throw VerbFailure(o->recording + " has no second (reference) channel for --dual");
+        Modules modules(o->rate, int(channels.size()), 2, 16);
+        IWaveform& m = modules.Find(o->module);
+        ApplySettings(m, o->settings);
+        if (!m.SetStereo(o->dual))
+            throw VerbFailure("cannot analyse " + m.GetName() + " against a reference channel");
+        if (!m.Generate())
+            throw VerbFailure("cannot prepare " + m.GetName() + " with these settings");
+        const std::uint64_t period = m.GetSamples()->Size();
+        const std::uint64_t needed = period * std::uint64_t(o->average + (o->skipFirst ? 1 : 0));
+        if (channels[0].size() < needed)
+            throw VerbFailure(o->recording + " is too short: " + std::to_string(channels[0].size()) +
+                              " frames, " + m.GetName() + " needs " + std::to_string(needed) +
+                              " after the start of the response");
+        std::vector<std::span<const float>> view;
+        for (std::size_t c = 0; c < std::min<std::size_t>(channels.size(), 2); ++c)
+            view.emplace_back(channels[c]);
+        ResponseList responses;
+        if (!m.Analyze(view, responses, o->average, o->skipFirst ? kAnalyzeSkipFirst : 0))
+            throw VerbFailure(o->recording + " is too short or not a recording of " + m.GetName() +
+                              " with these settings");
+
+        nlohmann::json json{{"module", m.GetName()}, {"id", m.GetId()}, {"sampleRate", o->rate}};
+        std::string text;
+        if (m.GetCategory() == kCategoryImpulse) {
+            const YDoubleVec& ir = responses.at(0).data;
+            std::vector<double> time(ir.Size()), value(ir.begin(), ir.end());
+            text = "time_s\tvalue\n";
+            for (int i = 0; i < ir.Size(); ++i) {
+                time[i] = i / o->rate;
+                text += Number(time[i]) + "\t" + Number(value[i]) + "\n";
+            }
+            json["result"] = "impulse";
+            json["time_s"] = time;
+            json["value"] = value;
+        } else {
+            const YDoubleVec &f = responses.at(0).data, &mag = responses.at(1).data, &phase = responses.at(2).data;
+            std::vector<double> db(f.Size()), deg(f.Size());
+            text = "frequency_hz\tmagnitude_db\tphase_deg\n";
+            for (int i = 0; i < f.Size(); ++i) {
+                db[i] = mag[i] > 0.0 ? 20.0 * std::log10(mag[i]) : -760.0;
+                deg[i] = phase[i] * 180.0 / M_PI;
+                text += Number(f[i]) + "\t" + Number(db[i]) + "\t" + Number(deg[i]) + "\n";
+            }
+            json["result"] = "transfer";
+            json["frequency_hz"] = std::vector<double>(f.begin(), f.end());
+            json["magnitude_db"] = db;
+            json["phase_deg"] = deg;
+        }
+        output->Write(output->Json() ? json.dump(1) + "\n" : text);
+    });
+}
+
+}  // namespace
+
+void SetupStimulusVerb(CLI::App& verb)
+{
+    verb.require_subcommand(1);
+    SetupList(*verb.add_subcommand("list", "The stimulus modules with their ids, names and parameters"));
+    SetupGenerate(*verb.add_subcommand("generate", "Write periods of a module's stimulus as a wave file"));
+    SetupAnalyse(*verb.add_subcommand("analyse", "Turn a recording of a stimulus into its impulse or transfer response"));
+}
+
+}  // namespace sonbex::cli

@@ -1,0 +1,231 @@
+// The stimulus verbs of the headless program: generate a stimulus, record it
+// through a device with another tool (here: the test), analyse the recording.
+
+#include "Waveform/IWaveform.h"
+#include "YWave/YWaveFile.h"
+#include "YWave/YWaveSample.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int status;
+    std::string out;
+};
+
+CliRun Cli(const std::string& args)
+{
+    const std::string cmd = std::string(SONBEX_CLI_PATH) + " " + args + " 2>&1";
+    FILE* pipe = popen(cmd.c_str(), "r");
+    if (!pipe)
+        return {-1, ""};
+    std::string out;
+    std::array<char, 4096> buf;
+    std::size_t n;
+    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0)
+        out.append(buf.data(), n);
+    const int rc = pclose(pipe);
+    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, out};
+}
+
+class StimulusVerb : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = fs::temp_directory_path() / ("sonbex-stimulus-" + std::to_string(getpid()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string Path(const char* name) const { return (dir_ / name).string(); }
+
+    // The file's first channel, as reals.
+    static std::vector<double> Channel(const std::string& path, YWaveFileInfo& info)
+    {
+        YWaveReader r;
+        EXPECT_TRUE(r.Open(path));
+        info = r.Info();
+        std::vector<std::uint8_t> bytes(info.dataBytes);
+        r.ReadFrames(bytes.data(), info.Frames());
+        std::vector<double> out;
+        const std::uint8_t* p = bytes.data();
+        for (std::uint32_t i = 0; i < info.Frames(); ++i)
+            for (int c = 0; c < info.format.channels; ++c) {
+                double v;
+                p = YSampleToReal(p, info.format.bitsPerSample, v);
+                if (c == 0)
+                    out.push_back(v);
+            }
+        return out;
+    }
+
+    // A recording: silence, then the stimulus through y = x + 0.5·x[n-5]
+    // (measured) and unchanged (reference), as 32-bit floats.
+    void Record(const std::vector<double>& x, const std::string& path) const
+    {
+        YWaveWriter w;
+        YWaveFormat f;
+        f.tag = YWaveFormat::kTagFloat;
+        f.channels = 2;
+        f.sampleRate = 48000;
+        f.bitsPerSample = 32;
+        f.blockAlign = 8;
+        f.avgBytesPerSec = 8 * 48000;
+        ASSERT_TRUE(w.Create(path, f));
+        const int silence = 1000;
+        for (int t = 0; t < silence + int(x.size()); ++t) {
+            const int i = t - silence;
+            const double in = i >= 0 ? x[i] : 0.0;
+            const double delayed = i >= 5 ? x[i - 5] : 0.0;
+            const float frame[2] = {float(0.8 * (in + 0.5 * delayed)), float(0.8 * in)};
+            ASSERT_TRUE(w.Append(reinterpret_cast<const std::uint8_t*>(frame), sizeof frame));
+        }
+        ASSERT_TRUE(w.Finish());
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(StimulusVerb, ListShowsModulesAndParameters)
+{
+    const CliRun r = Cli("stimulus list --json");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const auto j = nlohmann::json::parse(r.out);
+    ASSERT_EQ(j.size(), 4u);
+    EXPECT_EQ(j[0]["id"], 2001);
+    EXPECT_EQ(j[3]["name"], "Log Sine Sweep");
+    EXPECT_EQ(j[3]["parameters"][2]["name"], "Duration per octave");
+    EXPECT_EQ(j[3]["parameters"][0]["max"], 23950.0);
+    const CliRun text = Cli("stimulus list");
+    EXPECT_NE(text.out.find("2006\tShelved MLS\timpulse"), std::string::npos) << text.out;
+}
+
+TEST_F(StimulusVerb, GenerateWritesThePcmOfTheModule)
+{
+    const CliRun r = Cli("stimulus generate 'White MLS' --rate 44100 --bits 16 --channels 2 --periods 3 --set 'MLS length=10' -o " +
+                      Path("mls.wav"));
+    ASSERT_EQ(r.status, 0) << r.out;
+    YWaveFileInfo info;
+    const auto x = Channel(Path("mls.wav"), info);
+    EXPECT_EQ(info.format.sampleRate, 44100u);
+    EXPECT_EQ(info.format.channels, 2);
+    EXPECT_EQ(info.format.bitsPerSample, 16);
+    ASSERT_EQ(x.size(), 3u * 1023);
+    for (std::size_t i = 0; i < 1023; ++i) {
+        ASSERT_EQ(std::abs(x[i]), 32767.0 / 32768.0) << i;
+        ASSERT_EQ(x[i], x[i + 1023]) << i;
+    }
+}
+
+TEST_F(StimulusVerb, AnalyseARecordingOfEachKind)
+{
+    // The sweep through the device: the comb |1 + 0.5·e^(-iω·5)|.
+    ASSERT_EQ(Cli("stimulus generate 1003 --rate 48000 --bits 24 -o " + Path("sweep.wav")).status, 0);
+    YWaveFileInfo info;
+    auto sweep = Channel(Path("sweep.wav"), info);
+    const auto once = sweep;
+    sweep.insert(sweep.end(), once.begin(), once.end());
+    Record(sweep, Path("rec.wav"));
+    for (const char* dual : {"", " --dual"}) {
+        SCOPED_TRACE(*dual ? "two channels" : "one channel");
+        const CliRun r = Cli("stimulus analyse 'log sine sweep' --rate 48000 --set 'Points per octave=3' --recording " +
+                          Path("rec.wav") + dual + " -o " + Path("sweep.txt"));
+        ASSERT_EQ(r.status, 0) << r.out;
+        std::ifstream in(Path("sweep.txt"));
+        std::string header;
+        std::getline(in, header);
+        EXPECT_EQ(header, "frequency_hz\tmagnitude_db\tphase_deg");
+        std::vector<std::array<double, 3>> rows;
+        std::array<double, 3> row;
+        while (in >> row[0] >> row[1] >> row[2])
+            rows.push_back(row);
+        ASSERT_GT(rows.size(), 25u);
+        double at1k = 0;
+        for (const auto& p : rows)
+            if (p[0] == 1280.0)
+                at1k = p[1];
+        for (const auto& p : rows) {
+            if (p[0] < 40 || p[0] > 10000)
+                continue;
+            const double w = 2 * M_PI * p[0] * 5 / 48000;
+            const double expected = 20 * std::log10(std::hypot(1 + 0.5 * std::cos(w), 0.5 * std::sin(w)));
+            const double w1 = 2 * M_PI * 1280.0 * 5 / 48000;
+            const double ref = 20 * std::log10(std::hypot(1 + 0.5 * std::cos(w1), 0.5 * std::sin(w1)));
+            EXPECT_NEAR(p[1] - at1k, expected - ref, 0.3) << p[0] << " Hz";
+        }
+    }
+
+    // White MLS: the impulse response, the direct sound at 0.8·4·10^(-14.4015/20).
+    ASSERT_EQ(Cli("stimulus generate 2001 --rate 48000 --bits 32 --periods 3 --set 'MLS length=12' -o " +
+                  Path("mls.wav"))
+                  .status,
+              0);
+    Record(Channel(Path("mls.wav"), info), Path("mlsrec.wav"));
+    const CliRun r = Cli("stimulus analyse 2001 --rate 48000 --set 'MLS length=12' --skip-first --recording " +
+                      Path("mlsrec.wav") + " --json");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["result"], "impulse");
+    const auto& v = j["value"];
+    ASSERT_EQ(v.size(), 2047u);
+    std::size_t peak = 0;
+    for (std::size_t i = 0; i < v.size(); ++i)
+        if (std::abs(double(v[i])) > std::abs(double(v[peak])))
+            peak = i;
+    EXPECT_NEAR(double(v[peak]), 0.8 * 4 * std::pow(10.0, -14.4015 / 20), 1e-4);
+    // (each tap also carries -4/L of the others)
+    EXPECT_NEAR(double(v[peak + 5]), 0.5 * double(v[peak]), 3e-4);
+    EXPECT_DOUBLE_EQ(double(j["time_s"][1]), 1.0 / 48000);
+}
+
+TEST_F(StimulusVerb, WrongInputIsAOneLineError)
+{
+    ASSERT_EQ(Cli("stimulus generate 2001 --rate 48000 --bits 16 --set 'MLS length=8' -o " + Path("m.wav")).status, 0);
+    std::ofstream(Path("junk.wav")) << "not a wave file";
+    struct Case {
+        std::string args;
+        int status;
+        const char* message;
+    } cases[] = {
+        {"stimulus analyse 4711 --rate 48000 --recording " + Path("m.wav"), 1, "no stimulus module '4711'"},
+        {"stimulus analyse 2001 --rate 44100 --recording " + Path("m.wav"), 1, "not at 44100 Hz"},
+        {"stimulus analyse 2001 --rate 48000 --recording " + Path("m.wav"), 1, "is too short"},
+        {"stimulus analyse 2001 --rate 48000 --recording " + Path("junk.wav"), 1, "cannot read the wave file"},
+        {"stimulus analyse 2001 --rate 48000 --dual --set 'MLS length=8' --recording " + Path("m.wav"), 1,
+         "no second (reference) channel"},
+        {"stimulus generate 2001 --rate 48000 --bits 16 --set 'MLS length=x' -o " + Path("x.wav"), 1,
+         "not a whole number"},
+        {"stimulus generate 1003 --rate 48000 --bits 16 --set 'Stop frequency=10' -o " + Path("x.wav"), 1,
+         "out of range"},
+        {"stimulus generate 1003 --rate 48000 --bits 16 --set Nothing=1 -o " + Path("x.wav"), 1, "no parameter"},
+        {"stimulus generate 1003 --rate 48000 --bits 12 -o " + Path("x.wav"), 2, "--bits"},
+        {"stimulus generate 1003 --rate 48000 --bits 16", 2, "--output"},
+        {"stimulus", 2, "subcommand"},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = Cli(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.out;
+        EXPECT_NE(r.out.find(c.message), std::string::npos) << c.args << "\n" << r.out;
+        if (c.status == 1) {
+            EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << c.args << "\n" << r.out;
+        }
+    }
+    EXPECT_FALSE(fs::exists(Path("x.wav")));
+}
+
+}  // namespace
