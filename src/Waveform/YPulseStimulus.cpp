@@ -1,6 +1,6 @@
 #include "Waveform/YPulseStimulus.h"
 
-#include "Waveform/YStimulusAnalysis.h"
+#include "YLib/YAnaTimeDomain.h"
 #include "YLib/YComplexVec.h"
 #include "YLib/YFft.h"
 
@@ -10,6 +10,18 @@ namespace {
 
 constexpr int kCompensationFlags = 1;
 constexpr int kMaxOrder = 28;
+
+// The transform order of YAnaTimeDomain::DualChannelResponse for responses
+// of n samples, which a compensation for it must have: the smallest odd
+// order of at least 3 that holds n rounded up to even.
+int DualChannelOrder(int n)
+{
+    const long long even = n + (n & 1);
+    int order = 3;
+    while ((1LL << order) < even)
+        order += 2;
+    return order;
+}
 
 }  // namespace
 
@@ -78,7 +90,7 @@ bool YPulseStimulus::AnalyzeImpulse(RecordedChannels recording, ResponseList& re
     YComplexVec compensation;
     int order = 1;
     if (stereo_)
-        order = YStimulusAnalysis::DualChannelOrder(len);
+        order = DualChannelOrder(len);
     else
         while ((1LL << order) < 2LL * len)
             ++order;
@@ -88,12 +100,12 @@ bool YPulseStimulus::AnalyzeImpulse(RecordedChannels recording, ResponseList& re
     YDoubleVec& response = responses[0].data;
     bool ok;
     if (stereo_) {
-        ok = YStimulusAnalysis::DualChannelTransfer(response, first, second, sampleRate_, optionFlag_,
-                                                    compensate ? &compensation : nullptr);
+        ok = YAnaTimeDomain().DualChannelResponse(response, first, second, sampleRate_, optionFlag_,
+                                                  compensate ? &compensation : nullptr);
     } else {
         ok = rules.deconvolve ? Deconvolve(response, first, samples_) : response.CopyFrom(first);
         if (ok && compensate)
-            YStimulusAnalysis::ApplyCompensation(response, compensation);
+            YAnaTimeDomain().ApplyCompensation(response, compensation);
     }
     if (!ok || response.Size() != len) {
         ClearResponses(responses);

@@ -35,9 +35,11 @@ bool YSpike::SetParams(WaveformParams& records)
     ok = ValidateInt(records, 2) && ok;
     if (!ok)
         return false;
-    pulseLength_ = records[0].value;
-    totalLength_ = records[1].value;
     automatic_ = records[2].intValue != 0;
+    // An automatic pulse is kept as the negative length that means one
+    // sample, so that the records read back are the ones stored.
+    pulseLength_ = automatic_ ? -1.0 : records[0].value;
+    totalLength_ = records[1].value;
     return true;
 }
 

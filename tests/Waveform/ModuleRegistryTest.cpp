@@ -52,16 +52,9 @@ TEST(ModuleRegistry, ParametersRoundTrip)
     WaveformParams loaded;
     ASSERT_TRUE(other.Find(1001)->GetParams(loaded));
     EXPECT_EQ(loaded[3].intValue, 12);
-    // The spike's automatic pulse length is stored as one sample once loaded;
-    // from then on every module's records survive a save and a load.
     std::string again;
     ASSERT_TRUE(other.Serialize(again));
-    YWaveformModules third({});
-    ASSERT_TRUE(third.Init(48000.0, 2, 2, 16, 1, 1.0, 1.0));
-    ASSERT_TRUE(third.Deserialize(again));
-    std::string last;
-    ASSERT_TRUE(third.Serialize(last));
-    ASSERT_EQ(last.size(), again.size());
-    const auto differ = std::mismatch(last.begin(), last.end(), again.begin());
-    EXPECT_TRUE(differ.first == last.end()) << "first difference at byte " << (differ.first - last.begin());
+    ASSERT_EQ(again.size(), bytes.size());
+    const auto differ = std::mismatch(again.begin(), again.end(), bytes.begin());
+    EXPECT_TRUE(differ.first == again.end()) << "first difference at byte " << (differ.first - again.begin());
 }
