@@ -210,7 +210,7 @@ bool YGatedSine::Analyze(RecordedChannels recording, ResponseList& responses, in
     if (k > kMaxOrder)
         return false;
 
-    YComplexVec X(1 << k), Y(1 << k);
+    YDoubleVec X(1 << k), Y(1 << k);
     if (X.Size() != (1 << k) || Y.Size() != (1 << k)) {
         ShowError("Error 2");
         return false;

@@ -174,13 +174,14 @@ bool YIMD::Analyze(RecordedChannels recording, ResponseList& responses, int coun
     if (2LL * a.Size() > 4096)
         for (k = 13; (1LL << k) < 2LL * a.Size() && k < kMaxOrder; ++k) {
         }
-    YComplexVec X(1 << k);
-    if (X.Size() != (1 << k) || (1LL << k) < a.Size())
+    YDoubleVec x(1 << k);
+    if (x.Size() != (1 << k) || (1LL << k) < a.Size())
         return false;
-    FillTone(X, a, 0, a.Size());
+    FillTone(x, a, 0, a.Size());
     const YFft fft;
-    fft.ApplyWindow(X, w, windowType_, false, 0);
-    if (!fft.Transform(X, false))
+    fft.ApplyWindowReal(x, w, windowType_, false, 0);
+    YComplexVec X;
+    if (!fft.TransformReal(x, X))
         return false;
     responses.resize(3);
     responses[0].tag = ResponseEntry::kFrequency;

@@ -203,15 +203,16 @@ bool YMultiTone::Analyze(RecordedChannels recording, ResponseList& responses, in
     const int k = OrderFor(2LL * std::max(a.Size(), b.Size()));
     if (k > kMaxAnalysisOrder)
         return false;
-    YComplexVec X(1 << k), Y(1 << k);
-    if (X.Size() != (1 << k) || Y.Size() != (1 << k))
+    YDoubleVec x(1 << k), y(1 << k);
+    if (x.Size() != (1 << k) || y.Size() != (1 << k))
         return false;
-    FillTone(X, a, 0, a.Size());
-    FillTone(Y, b, 0, b.Size());
+    FillTone(x, a, 0, a.Size());
+    FillTone(y, b, 0, b.Size());
     const YFft fft;
-    fft.ApplyWindow(X, w, windowType_, false, 0);
-    fft.ApplyWindow(Y, w, windowType_, false, 0);
-    if (!fft.Transform(X, false) || !fft.Transform(Y, false))
+    fft.ApplyWindowReal(x, w, windowType_, false, 0);
+    fft.ApplyWindowReal(y, w, windowType_, false, 0);
+    YComplexVec X, Y;
+    if (!fft.TransformReal(x, X) || !fft.TransformReal(y, Y))
         return false;
 
     // The reference, normalised at the geometric middle of the generated

@@ -222,7 +222,8 @@ bool YShapedBurst::Analyze(RecordedChannels recording, ResponseList& responses, 
     const int k = fftOrder_ = std::max(fftSize_, c + 1);
     if (k > kMaxOrder)
         return false;
-    YComplexVec X(1 << k), Y(1 << k), P(toneCount), Q(toneCount);
+    YDoubleVec X(1 << k), Y(1 << k);
+    YComplexVec P(toneCount), Q(toneCount);
     std::vector<double> thd, thdN;
     try {
         thd.resize(mode_ == 1 ? 0 : toneCount);

@@ -79,37 +79,38 @@ void YToneStimulus::LoopOffsets(RecordedChannels recording, long long& measured,
     }
 }
 
-void YToneStimulus::FillTone(YComplexVec& X, const YDoubleVec& v, long long from, long long count)
+void YToneStimulus::FillTone(YDoubleVec& x, const YDoubleVec& v, long long from, long long count)
 {
-    X.Fill(0.0);
+    x.Fill(0.0);
     const long long first = std::max(from, 0LL);
-    const long long last = std::min({from + count, (long long)v.Size(), from + (long long)X.Size()});
-    for (long long i = first; i < last; ++i)
-        X.Data()[i - from].re = v.Data()[i];
+    const long long last = std::min({from + count, (long long)v.Size(), from + (long long)x.Size()});
+    std::copy(v.begin() + first, v.begin() + std::max(first, last), x.begin() + (first - from));
 }
 
-bool YToneStimulus::EvaluateTone(YComplexVec& X, YComplexVec& Y, double f, const ToneRules& rules,
+bool YToneStimulus::EvaluateTone(YDoubleVec& x, YDoubleVec& y, double f, const ToneRules& rules,
                                  bool measureOnly, ToneFigures& figures) const
 {
     const YFft fft;
     const int w = rules.windowLength;
-    YComplexVec R;
-    if (!measureOnly && (!R.CopyFrom(X) || R.Size() != X.Size()))
+    YDoubleVec r;
+    if (!measureOnly && (!r.CopyFrom(x) || r.Size() != x.Size()))
         return false;
-    fft.ApplyWindow(X, w, rules.windowType, false, 0);
-    fft.ApplyWindow(Y, w, rules.windowType, false, 0);
-    if (!fft.Transform(X, false) || !fft.Transform(Y, false))
+    fft.ApplyWindowReal(x, w, rules.windowType, false, 0);
+    fft.ApplyWindowReal(y, w, rules.windowType, false, 0);
+    YComplexVec X, Y;
+    if (!fft.TransformReal(x, X) || !fft.TransformReal(y, Y))
         return false;
     figures.measured = SpectrumAt(X, f, false);
     figures.reference = SpectrumAt(Y, f, false);
     if (measureOnly)
         return true;
 
-    fft.ApplyWindow(R, w, rules.windowType, false, 0);
+    fft.ApplyWindowReal(r, w, rules.windowType, false, 0);
     YBiquad notch;
     notch.Setup(YBiquad::kNotch, sampleRate_, f, 0.0, rules.notchQ, false);
-    notch.FilterBlock(R, true);
-    if (!fft.Transform(R, false))
+    notch.FilterBlock(r, true);
+    YComplexVec R;
+    if (!fft.TransformReal(r, R))
         return false;
 
     // Each component is measured as the energy of its main lobe (limited to
@@ -152,12 +153,12 @@ bool YToneStimulus::EvaluateTone(YComplexVec& X, YComplexVec& Y, double f, const
     // the fundamental and the harmonics already counted.
     YWeighting().Apply(R, sampleRate_, YWeighting::kA);
     double noise = 0.0;
-    const YComplex* r = R.Data();
+    const YComplex* bins = R.Data();
     for (int b = 1; b <= N / 2 - 2; ++b) {
         const double nearest = std::round(b / (f * binsPerHz));
         if (nearest <= counted && std::abs(b - nearest * f * binsPerHz) <= lobe)
             continue;
-        noise += Norm(r[b]);
+        noise += Norm(bins[b]);
     }
 
     const double floor = DistortionFloor();

@@ -68,15 +68,15 @@ protected:
     // the later one's loop begins that many samples in. The reference is the
     // generated stimulus (offset 0) when stereo is off.
     void LoopOffsets(RecordedChannels recording, long long& measured, long long& reference) const;
-    // X cleared, then `count` samples of v from index `from` in its real
-    // parts (silence where that lies outside v).
-    static void FillTone(YComplexVec& X, const YDoubleVec& v, long long from, long long count);
+    // x cleared, then `count` samples of v from index `from` (silence where
+    // that lies outside v), as far as x holds them.
+    static void FillTone(YDoubleVec& x, const YDoubleVec& v, long long from, long long count);
 
-    // Evaluates one tone of frequency f: X (measured) and Y (reference) hold
-    // the tone's samples from index 0 in their real parts. Both are windowed
-    // (gain corrected) and transformed in place; the bins nearest the tone go
-    // to figures.measured / figures.reference. Unless measureOnly, a copy of X
-    // is windowed, notched at f and transformed. Every component is measured
+    // Evaluates one tone of frequency f: x (measured) and y (reference) hold
+    // the tone's samples from index 0, zero padded to a power of two. Both are
+    // windowed in place (gain corrected) and transformed; the bins nearest the
+    // tone go to figures.measured / figures.reference. Unless measureOnly, a
+    // copy of x is windowed, notched at f and transformed. Every component is measured
     // as the energy of its window's main lobe (at most half the tone's
     // frequency wide each side), so no figure depends on where a frequency
     // falls between bins: the fundamental in X, the harmonics 2f ..
@@ -85,7 +85,7 @@ protected:
     // outside the lobes of DC, the fundamental and those harmonics is the
     // noise of THD+N, so each harmonic counts once. A silent tone gives the
     // floor. False when a transform fails.
-    bool EvaluateTone(YComplexVec& X, YComplexVec& Y, double f, const ToneRules& rules, bool measureOnly,
+    bool EvaluateTone(YDoubleVec& x, YDoubleVec& y, double f, const ToneRules& rules, bool measureOnly,
                       ToneFigures& figures) const;
 
 private:
