@@ -30,6 +30,31 @@ double LevelConstantDb(long rate)
     return kLevels[std::size(kLevels) - 1].db;
 }
 
+// The start frequency the level constants were set for.
+constexpr double kReferenceStart = 100.0;
+
+struct Orders {
+    int minimum = 0;  // holds 1.5 times the longest window
+    int order = 0;    // the transform of the lowest tones
+};
+
+// The transform orders for a start frequency: c0 holds 1.5 times the longest
+// window (8 up to 256 samples), c1 resolves the start frequency, one more; the
+// "FFT size" record forces a larger order.
+Orders OrdersFor(double start, double fs, int fftSize)
+{
+    const long long n = std::llround(16.0 / start * fs);
+    const long long half3 = 3 * n / 2;
+    int c0 = 8;
+    if (half3 > 256)
+        for (c0 = 9; (1LL << c0) < half3 && c0 < kMaxOrder; ++c0) {
+        }
+    int c1 = c0;
+    while (std::ldexp(start, c1) / fs < 1.0 && c1 < kMaxOrder)
+        ++c1;
+    return {std::max(fftSize, c0), std::max(fftSize, c1 + 1)};
+}
+
 }  // namespace
 
 YGatedSine::YGatedSine(sonbex::platform::IPrompt* prompt)
@@ -191,22 +216,11 @@ bool YGatedSine::Analyze(RecordedChannels recording, ResponseList& responses, in
         return false;
     const long long delay = stereo_ ? offsetA - offsetB : 0;
 
-    // The transform orders: c0 holds the longest window (1.5 times n), c1
-    // resolves the start frequency; the "FFT size" record forces a larger
-    // order.
     burstDuration_ = 4.0 * baseDuration_;
     const long long n = std::llround(burstDuration_ * fs);
-    const long long half3 = 3 * n / 2;
-    int c0 = 8;
-    if (half3 > 256)
-        for (c0 = 9; (1LL << c0) < half3 && c0 < kMaxOrder; ++c0) {
-        }
-    minFftOrder_ = std::max(fftSize_, c0);
-    int c1 = c0;
-    while (std::ldexp(startFrequency_, c1) / fs < 1.0 && c1 < kMaxOrder)
-        ++c1;
-    ++c1;
-    const int k = fftOrder_ = std::max(fftSize_, c1);
+    const Orders orders = OrdersFor(startFrequency_, fs, fftSize_);
+    minFftOrder_ = orders.minimum;
+    const int k = fftOrder_ = orders.order;
     if (k > kMaxOrder)
         return false;
 
@@ -321,6 +335,15 @@ bool YGatedSine::Analyze(RecordedChannels recording, ResponseList& responses, in
             return false;
         }
         Q /= qj;
+        // The level constants hold for a start of 100 Hz and the automatic
+        // transform size. So that a device reads the same whatever the start
+        // frequency or transform size, the normalising tone's window gain
+        // (|Qj| is half its window length at unit amplitude) is replaced by
+        // that of the reference setting.
+        const double windowJ = std::llround((tones.Data()[j] < threshold ? 4.0 : 1.0) * baseDuration_ * fs);
+        const Orders reference = OrdersFor(kReferenceStart, fs, -1);
+        const double referenceWindow = std::llround(4.0 / kReferenceStart * fs);
+        const double gainToLevel = referenceWindow / windowJ / std::ldexp(1.0, reference.order);
         YComplexVec compensation;
         const bool compensate = Compensation(k + 1, kCompensationFlags, compensation);
         const double level = std::pow(10.0, LevelConstantDb(std::lround(fs)) / 20.0) * levelLeft_;
@@ -331,7 +354,7 @@ bool YGatedSine::Analyze(RecordedChannels recording, ResponseList& responses, in
                 H /= SpectrumAt(compensation, f, false);
             H /= Q.Data()[i];
             col[0][i] = f;
-            col[1][i] = ScaledAbs(H.re, H.im, k) * level;
+            col[1][i] = Abs(H) * gainToLevel * level;
             col[2][i] = WrapPhase(Arg(H) - 2.0 * std::numbers::pi * f * double(delay) / fs);
             col[3][i] = thd[i];
             col[4][i] = thdN[i];

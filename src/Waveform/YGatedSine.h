@@ -12,6 +12,10 @@
 // pause. The first burst is a cosine 1.25 times as long (its first quarter
 // period of the lowest tone is skipped by the analysis), the others sines.
 //
+// The magnitude is the transfer times the level constant of the rate and
+// the left output level, the same for every start frequency and transform
+// size (0.6505 at 48 kHz for a unit transfer).
+//
 // In two-channel work the channels keep their delay: each tone is read from
 // the measured channel where it arrived there, and the phase gets back the
 // delay's slope -2π f d / fs (d > 0 when the measured channel is later).

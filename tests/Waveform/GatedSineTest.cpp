@@ -147,6 +147,29 @@ TEST(GatedSine, LinearDeviceIsFlatAtTheFloor)
     }
 }
 
+// The level of a device does not depend on the start frequency or the
+// transform size: at 48 kHz a unit transfer reads 960 / 32768 · 10^(26.95/20).
+TEST(GatedSine, LevelIsIndependentOfStartAndTransformSize)
+{
+    const double unit = 960.0 / 32768.0 * std::pow(10.0, 26.95 / 20.0);
+    struct Case {
+        double start;
+        int fftSize;
+    };
+    for (const Case c : {Case{100.0, -1}, Case{80.0, -1}, Case{120.0, -1}, Case{100.0, 17}}) {
+        YGatedSine g = MakeGatedSine(1, nullptr, c.start, 8000.0, 3);
+        WaveformParams analysis;
+        ASSERT_TRUE(g.GetAnalysisParams(analysis));
+        analysis[1].intValue = c.fftSize;
+        ASSERT_TRUE(g.SetAnalysisParams(analysis));
+        const ResponseList responses = Analyse(g, [](double x) { return 0.5 * x; }, false);
+        ASSERT_EQ(responses.size(), 7u);
+        for (int i = 0; i < responses[1].data.Size(); ++i)
+            EXPECT_NEAR(responses[1].data.Data()[i], 0.5 * unit, 1e-3 * unit)
+                << "start " << c.start << " FFT size " << c.fftSize << " at " << responses[0].data.Data()[i];
+    }
+}
+
 // A pure delay between the channels keeps its phase slope -2π f d / fs,
 // whichever channel is the later one.
 TEST(GatedSine, DelayKeepsItsPhaseSlope)
