@@ -7,7 +7,7 @@
 namespace {
 
 constexpr int kRoleDuration = 7, kRolePause = 8, kRoleFrequency = 1, kRoleStartAmp = 4, kRoleStopAmp = 5;
-constexpr int kRolePoints = 6, kRoleLinear = 10, kRoleTimeWindow = 16, kRoleWindow = 17, kRoleFftSize = 18;
+constexpr int kRolePoints = 6, kRoleLinear = 10;
 
 double FromDb(double db) { return std::pow(10.0, db / 20.0); }
 
@@ -39,13 +39,7 @@ bool YAmplitudeSweep::SetParams(WaveformParams& records)
 {
     if (!AdoptRecords(records, 7, [this](WaveformParams& r) { return GetParams(r); }))
         return false;
-    bool ok = true;
-    for (int i = 0; i < 5; ++i)
-        ok = ValidateReal(records, i) && ok;
-    ok = ValidateRange(records, 4, 3) && ok;
-    ok = ValidateInt(records, 5) && ok;
-    ok = ValidateInt(records, 6) && ok;
-    if (!ok)
+    if (!ValidateAll(records, {{4, 3}}))
         return false;
     duration_ = records[0].value;
     pause_ = records[1].value;
@@ -62,10 +56,8 @@ bool YAmplitudeSweep::GetAnalysisParams(WaveformParams& records)
     if (!valid_)
         return false;
     records.assign(7, WaveformParam());
-    PutReal(records, 0, "Time window", "s", timeWindow_, 1.0, WaveformParam::kOneSamplePlaceholder, -1.0,
-            kRoleTimeWindow, false);
-    PutInt(records, 1, "Window type", "", windowType_, 6, 0, 1, kRoleWindow, false);
-    PutInt(records, 2, "FFT size", "", fftSize_, 21, -1, 1, kRoleFftSize, false);
+    PutTimeWindow(records, 0, timeWindow_);
+    PutWindowAndFftSize(records, 1, windowType_, fftSize_);
     PutReal(records, 3, "Start amplitude", "dB", startDb_, 0.0, -140.0, -1.0, kRoleStartAmp, true);
     PutReal(records, 4, "Stop amplitude", "dB", stopDb_, 0.0, -140.0, -1.0, kRoleStopAmp, true);
     PutInt(records, 5, "Number of points", "", points_, 1000, 1, 1, kRolePoints, true);
@@ -77,15 +69,7 @@ bool YAmplitudeSweep::SetAnalysisParams(WaveformParams& records)
 {
     if (!AdoptRecords(records, 7, [this](WaveformParams& r) { return GetAnalysisParams(r); }))
         return false;
-    bool ok = ValidateReal(records, 0);
-    ok = ValidateInt(records, 1) && ok;
-    ok = ValidateInt(records, 2) && ok;
-    ok = ValidateReal(records, 3) && ok;
-    ok = ValidateReal(records, 4) && ok;
-    ok = ValidateRange(records, 4, 3) && ok;
-    ok = ValidateInt(records, 5) && ok;
-    ok = ValidateInt(records, 6) && ok;
-    if (!ok)
+    if (!ValidateAll(records, {{4, 3}}))
         return false;
     timeWindow_ = records[0].value;
     windowType_ = records[1].intValue;

@@ -9,8 +9,7 @@
 
 namespace {
 
-constexpr int kRolePause = 8, kRoleStart = 2, kRoleStop = 3, kRolePoints = 6, kRoleLinear = 10;
-constexpr int kRoleWindow = 17, kRoleFftSize = 18;
+constexpr int kRolePause = 8, kRolePoints = 6, kRoleLinear = 10;
 constexpr int kCompensationFlags = 0;
 constexpr int kMaxOrder = 26;
 
@@ -68,10 +67,7 @@ bool YGatedSine::GetParams(WaveformParams& records)
         return false;
     records.assign(5, WaveformParam());
     PutReal(records, 0, "Pause", "s", pause_, 1.0, WaveformParam::kOneSamplePlaceholder, -1.0, kRolePause, false);
-    PutReal(records, 1, "Start frequency", "Hz", startFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
-            kRoleStart, true);
-    PutReal(records, 2, "Stop frequency", "Hz", stopFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
-            kRoleStop, true);
+    PutFrequencyRange(records, 1, startFrequency_, stopFrequency_, true);
     PutInt(records, 3, "Points per octave", "", pointsPerOctave_, 8192, 1, 1, kRolePoints, true);
     PutInt(records, 4, "Linear scale", "", linear_ ? 1 : 0, 1, 0, 1, kRoleLinear, true);
     return true;
@@ -81,13 +77,7 @@ bool YGatedSine::SetParams(WaveformParams& records)
 {
     if (!AdoptRecords(records, 5, [this](WaveformParams& r) { return GetParams(r); }))
         return false;
-    bool ok = ValidateReal(records, 0);
-    ok = ValidateReal(records, 1) && ok;
-    ok = ValidateReal(records, 2) && ok;
-    ok = ValidateRange(records, 2, 1) && ok;
-    ok = ValidateInt(records, 3) && ok;
-    ok = ValidateInt(records, 4) && ok;
-    if (!ok)
+    if (!ValidateAll(records, {{2, 1}}))
         return false;
     pause_ = records[0].value;
     startFrequency_ = records[1].value;
@@ -102,12 +92,8 @@ bool YGatedSine::GetAnalysisParams(WaveformParams& records)
     if (!valid_)
         return false;
     records.assign(6, WaveformParam());
-    PutInt(records, 0, "Window type", "", windowType_, 6, 0, 1, kRoleWindow, false);
-    PutInt(records, 1, "FFT size", "", fftSize_, 21, -1, 1, kRoleFftSize, false);
-    PutReal(records, 2, "Start frequency", "Hz", startFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
-            kRoleStart, true);
-    PutReal(records, 3, "Stop frequency", "Hz", stopFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
-            kRoleStop, true);
+    PutWindowAndFftSize(records, 0, windowType_, fftSize_);
+    PutFrequencyRange(records, 2, startFrequency_, stopFrequency_, true);
     PutInt(records, 4, "Points per octave", "", pointsPerOctave_, 4096, 1, 1, kRolePoints, true);
     PutInt(records, 5, "Linear scale", "", linear_ ? 1 : 0, 1, 0, 1, kRoleLinear, true);
     return true;
@@ -117,14 +103,7 @@ bool YGatedSine::SetAnalysisParams(WaveformParams& records)
 {
     if (!AdoptRecords(records, 6, [this](WaveformParams& r) { return GetAnalysisParams(r); }))
         return false;
-    bool ok = ValidateInt(records, 0);
-    ok = ValidateInt(records, 1) && ok;
-    ok = ValidateReal(records, 2) && ok;
-    ok = ValidateReal(records, 3) && ok;
-    ok = ValidateRange(records, 3, 2) && ok;
-    ok = ValidateInt(records, 4) && ok;
-    ok = ValidateInt(records, 5) && ok;
-    if (!ok)
+    if (!ValidateAll(records, {{3, 2}}))
         return false;
     windowType_ = records[0].intValue;
     fftSize_ = records[1].intValue;

@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr int kRoleF1 = 12, kRoleF2 = 13, kRoleLevel2 = 14, kRoleWaveform = 27, kRoleTimeWindow = 16;
-constexpr int kRoleWindow = 17, kRoleFftSize = 18, kRoleStart = 2, kRoleStop = 3, kRolePoints = 6;
+constexpr int kRoleF1 = 12, kRoleF2 = 13, kRoleLevel2 = 14, kRoleWaveform = 27;
+constexpr int kRolePoints = 6;
 constexpr int kRoleLinear = 10;
 constexpr int kMaxOrder = 26;
 
@@ -37,11 +37,7 @@ bool YIMD::SetParams(WaveformParams& records)
 {
     if (!AdoptRecords(records, 4, [this](WaveformParams& r) { return GetParams(r); }))
         return false;
-    bool ok = ValidateReal(records, 0);
-    ok = ValidateReal(records, 1) && ok;
-    ok = ValidateReal(records, 2) && ok;
-    ok = ValidateInt(records, 3) && ok;
-    if (!ok)
+    if (!ValidateAll(records, {}))
         return false;
     frequency1_ = records[0].value;
     frequency2_ = records[1].value;
@@ -55,14 +51,9 @@ bool YIMD::GetAnalysisParams(WaveformParams& records)
     if (!valid_)
         return false;
     records.assign(7, WaveformParam());
-    PutReal(records, 0, "Time window", "s", timeWindow_, 1.0, WaveformParam::kOneSamplePlaceholder, -1.0,
-            kRoleTimeWindow, false);
-    PutInt(records, 1, "Window type", "", windowType_, 6, 0, 1, kRoleWindow, false);
-    PutInt(records, 2, "FFT size", "", fftSize_, 21, -1, 1, kRoleFftSize, false);
-    PutReal(records, 3, "Start frequency", "Hz", analysisStart_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
-            kRoleStart, false);
-    PutReal(records, 4, "Stop frequency", "Hz", analysisStop_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
-            kRoleStop, false);
+    PutTimeWindow(records, 0, timeWindow_);
+    PutWindowAndFftSize(records, 1, windowType_, fftSize_);
+    PutFrequencyRange(records, 3, analysisStart_, analysisStop_, false);
     PutInt(records, 5, "Points per octave", "", analysisPoints_, 8192, 1, 1, kRolePoints, false);
     PutInt(records, 6, "Linear scale", "", linear_ ? 1 : 0, 1, 0, 1, kRoleLinear, false);
     return true;
@@ -72,15 +63,7 @@ bool YIMD::SetAnalysisParams(WaveformParams& records)
 {
     if (!AdoptRecords(records, 7, [this](WaveformParams& r) { return GetAnalysisParams(r); }))
         return false;
-    bool ok = ValidateReal(records, 0);
-    ok = ValidateInt(records, 1) && ok;
-    ok = ValidateInt(records, 2) && ok;
-    ok = ValidateReal(records, 3) && ok;
-    ok = ValidateReal(records, 4) && ok;
-    ok = ValidateRange(records, 4, 3) && ok;
-    ok = ValidateInt(records, 5) && ok;
-    ok = ValidateInt(records, 6) && ok;
-    if (!ok)
+    if (!ValidateAll(records, {{4, 3}}))
         return false;
     timeWindow_ = records[0].value;
     windowType_ = records[1].intValue;

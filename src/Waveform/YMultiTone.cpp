@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr int kRoleStart = 2, kRoleStop = 3, kRolePoints = 6, kRoleRandom = 15, kRoleTimeWindow = 16;
-constexpr int kRoleWindow = 17, kRoleFftSize = 18, kRoleLinear = 10;
+constexpr int kRolePoints = 6, kRoleRandom = 15;
+constexpr int kRoleLinear = 10;
 constexpr int kMaxAnalysisOrder = 26;
 // Reference bins this far below its peak (amplitude) are not divided by.
 constexpr double kReferenceFloor = 1e-6;
@@ -39,10 +39,7 @@ bool YMultiTone::GetParams(WaveformParams& records)
     if (!valid_)
         return false;
     records.assign(4, WaveformParam());
-    PutReal(records, 0, "Start frequency", "Hz", startFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
-            kRoleStart, false);
-    PutReal(records, 1, "Stop frequency", "Hz", stopFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
-            kRoleStop, false);
+    PutFrequencyRange(records, 0, startFrequency_, stopFrequency_, false);
     PutInt(records, 2, "Points per octave", "", pointsPerOctave_, 8192, 1, 1, kRolePoints, false);
     PutInt(records, 3, "Random phase", "", randomPhase_ ? 1 : 0, 1, 0, 1, kRoleRandom, false);
     return true;
@@ -52,12 +49,7 @@ bool YMultiTone::SetParams(WaveformParams& records)
 {
     if (!AdoptRecords(records, 4, [this](WaveformParams& r) { return GetParams(r); }))
         return false;
-    bool ok = ValidateReal(records, 0);
-    ok = ValidateReal(records, 1) && ok;
-    ok = ValidateRange(records, 1, 0) && ok;
-    ok = ValidateInt(records, 2) && ok;
-    ok = ValidateInt(records, 3) && ok;
-    if (!ok)
+    if (!ValidateAll(records, {{1, 0}}))
         return false;
     startFrequency_ = records[0].value;
     stopFrequency_ = records[1].value;
@@ -71,14 +63,9 @@ bool YMultiTone::GetAnalysisParams(WaveformParams& records)
     if (!valid_)
         return false;
     records.assign(7, WaveformParam());
-    PutReal(records, 0, "Time window", "s", timeWindow_, 1.0, WaveformParam::kOneSamplePlaceholder, -1.0,
-            kRoleTimeWindow, false);
-    PutInt(records, 1, "Window type", "", windowType_, 6, 0, 1, kRoleWindow, false);
-    PutInt(records, 2, "FFT size", "", fftSize_, 21, -1, 1, kRoleFftSize, false);
-    PutReal(records, 3, "Start frequency", "Hz", analysisStart_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
-            kRoleStart, false);
-    PutReal(records, 4, "Stop frequency", "Hz", analysisStop_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
-            kRoleStop, false);
+    PutTimeWindow(records, 0, timeWindow_);
+    PutWindowAndFftSize(records, 1, windowType_, fftSize_);
+    PutFrequencyRange(records, 3, analysisStart_, analysisStop_, false);
     PutInt(records, 5, "Points per octave", "", analysisPoints_, 8192, 1, 1, kRolePoints, false);
     PutInt(records, 6, "Linear scale", "", linear_ ? 1 : 0, 1, 0, 1, kRoleLinear, false);
     return true;
@@ -88,15 +75,7 @@ bool YMultiTone::SetAnalysisParams(WaveformParams& records)
 {
     if (!AdoptRecords(records, 7, [this](WaveformParams& r) { return GetAnalysisParams(r); }))
         return false;
-    bool ok = ValidateReal(records, 0);
-    ok = ValidateInt(records, 1) && ok;
-    ok = ValidateInt(records, 2) && ok;
-    ok = ValidateReal(records, 3) && ok;
-    ok = ValidateReal(records, 4) && ok;
-    ok = ValidateRange(records, 4, 3) && ok;
-    ok = ValidateInt(records, 5) && ok;
-    ok = ValidateInt(records, 6) && ok;
-    if (!ok)
+    if (!ValidateAll(records, {{4, 3}}))
         return false;
     timeWindow_ = records[0].value;
     windowType_ = records[1].intValue;

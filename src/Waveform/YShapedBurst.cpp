@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr int kRoleShape = 17, kRoleCycles = 9, kRolePause = 8, kRoleStart = 2, kRoleStop = 3;
-constexpr int kRolePoints = 6, kRoleReverse = 11, kRoleLinear = 10, kRoleWindow = 17, kRoleFftSize = 18;
+constexpr int kRoleShape = 17, kRoleCycles = 9, kRolePause = 8;
+constexpr int kRolePoints = 6, kRoleReverse = 11, kRoleLinear = 10;
 constexpr int kMaxOrder = 26;
 constexpr double kNotchQ = 6.0;
 
@@ -51,10 +51,7 @@ bool YShapedBurst::GetParams(WaveformParams& records)
     PutInt(records, 0, "Burst shape", "", shape_, 5, 0, 1, kRoleShape, false);
     PutInt(records, 1, "n Cycles", "", cycles_, 1000, 1, 1, kRoleCycles, false);
     PutReal(records, 2, "Pause", "s", pause_, 1.0, WaveformParam::kOneSamplePlaceholder, -1.0, kRolePause, false);
-    PutReal(records, 3, "Start frequency", "Hz", startFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
-            kRoleStart, true);
-    PutReal(records, 4, "Stop frequency", "Hz", stopFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
-            kRoleStop, true);
+    PutFrequencyRange(records, 3, startFrequency_, stopFrequency_, true);
     PutInt(records, 5, "Points per octave", "", pointsPerOctave_, 8192, 1, 1, kRolePoints, true);
     PutInt(records, 6, "Reverse", "", reverse_ ? 1 : 0, 1, 0, 1, kRoleReverse, true);
     PutInt(records, 7, "Linear scale", "", linear_ ? 1 : 0, 1, 0, 1, kRoleLinear, true);
@@ -65,15 +62,7 @@ bool YShapedBurst::SetParams(WaveformParams& records)
 {
     if (!AdoptRecords(records, 8, [this](WaveformParams& r) { return GetParams(r); }))
         return false;
-    bool ok = ValidateInt(records, 0);
-    ok = ValidateInt(records, 1) && ok;
-    ok = ValidateReal(records, 2) && ok;
-    ok = ValidateReal(records, 3) && ok;
-    ok = ValidateReal(records, 4) && ok;
-    ok = ValidateRange(records, 4, 3) && ok;
-    for (int i = 5; i < 8; ++i)
-        ok = ValidateInt(records, i) && ok;
-    if (!ok)
+    if (!ValidateAll(records, {{4, 3}}))
         return false;
     shape_ = records[0].intValue;
     cycles_ = records[1].intValue;
@@ -91,12 +80,8 @@ bool YShapedBurst::GetAnalysisParams(WaveformParams& records)
     if (!valid_)
         return false;
     records.assign(7, WaveformParam());
-    PutInt(records, 0, "Window type", "", windowType_, 6, 0, 1, kRoleWindow, false);
-    PutInt(records, 1, "FFT size", "", fftSize_, 21, -1, 1, kRoleFftSize, false);
-    PutReal(records, 2, "Start frequency", "Hz", startFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
-            kRoleStart, true);
-    PutReal(records, 3, "Stop frequency", "Hz", stopFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
-            kRoleStop, true);
+    PutWindowAndFftSize(records, 0, windowType_, fftSize_);
+    PutFrequencyRange(records, 2, startFrequency_, stopFrequency_, true);
     PutInt(records, 4, "Points per octave", "", pointsPerOctave_, 8192, 1, 1, kRolePoints, true);
     PutInt(records, 5, "Reverse", "", reverse_ ? 1 : 0, 1, 0, 1, kRoleReverse, true);
     PutInt(records, 6, "Linear scale", "", linear_ ? 1 : 0, 1, 0, 1, kRoleLinear, true);
@@ -107,14 +92,7 @@ bool YShapedBurst::SetAnalysisParams(WaveformParams& records)
 {
     if (!AdoptRecords(records, 7, [this](WaveformParams& r) { return GetAnalysisParams(r); }))
         return false;
-    bool ok = ValidateInt(records, 0);
-    ok = ValidateInt(records, 1) && ok;
-    ok = ValidateReal(records, 2) && ok;
-    ok = ValidateReal(records, 3) && ok;
-    ok = ValidateRange(records, 3, 2) && ok;
-    for (int i = 4; i < 7; ++i)
-        ok = ValidateInt(records, i) && ok;
-    if (!ok)
+    if (!ValidateAll(records, {{3, 2}}))
         return false;
     windowType_ = records[0].intValue;
     fftSize_ = records[1].intValue;

@@ -17,6 +17,8 @@ namespace {
 // Blackman-Harris, extended cosine bell).
 constexpr double kMainLobeBins[kWindowTypeCount] = {1.0, 2.0, 2.0, 2.0, 3.0, 4.0, 2.0};
 
+constexpr int kRoleStart = 2, kRoleStop = 3, kRoleTimeWindow = 16, kRoleWindow = 17, kRoleFftSize = 18;
+
 // Totals below this are silence (the square root of it is below 1e-43).
 constexpr double kSilentPower = 1e-87;
 
@@ -60,6 +62,38 @@ bool YToneStimulus::StimulusFrequencies(YFreqVec& out, double f1, double f2, int
         return true;
     }
     return out.Create(f1, f2, n, linear, descending) && !out.Empty();
+}
+
+void YToneStimulus::PutFrequencyRange(WaveformParams& records, int i, double start, double stop, bool dedicated)
+{
+    PutReal(records, i, "Start frequency", "Hz", start, WaveformParam::kNyquistPlaceholder, 1.0, -1.0, kRoleStart,
+            dedicated);
+    PutReal(records, i + 1, "Stop frequency", "Hz", stop, WaveformParam::kNyquistPlaceholder, 1.0, -1.0, kRoleStop,
+            dedicated);
+}
+
+void YToneStimulus::PutTimeWindow(WaveformParams& records, int i, double seconds)
+{
+    PutReal(records, i, "Time window", "s", seconds, 1.0, WaveformParam::kOneSamplePlaceholder, -1.0,
+            kRoleTimeWindow, false);
+}
+
+void YToneStimulus::PutWindowAndFftSize(WaveformParams& records, int i, int windowType, int fftSize)
+{
+    PutInt(records, i, "Window type", "", windowType, kWindowTypeCount - 1, 0, 1, kRoleWindow, false);
+    PutInt(records, i + 1, "FFT size", "", fftSize, 21, -1, 1, kRoleFftSize, false);
+}
+
+bool YToneStimulus::ValidateAll(WaveformParams& records,
+                                std::initializer_list<std::pair<int, int>> stopStart) const
+{
+    // Every check runs (and corrects), even after one has failed.
+    bool ok = true;
+    for (int i = 0; i < int(records.size()); ++i)
+        ok = (records[i].isReal ? ValidateReal(records, i) : ValidateInt(records, i)) && ok;
+    for (const auto& [stop, start] : stopStart)
+        ok = ValidateRange(records, stop, start) && ok;
+    return ok;
 }
 
 void YToneStimulus::ShowError(const std::string& text) const

@@ -11,7 +11,9 @@
 #include "Waveform/YWaveformBase.h"
 #include "YLib/YComplex.h"
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 class YComplexVec;
 namespace sonbex::platform {
@@ -60,6 +62,17 @@ protected:
     // list could be made.
     bool StimulusFrequencies(YFreqVec& out, double f1, double f2, int n, bool linear, bool descending,
                              bool useTable) const;
+    // The records the tone modules share: "Start frequency" and "Stop
+    // frequency" (Hz, 1 to just below Nyquist) at i and i + 1; "Time window"
+    // (s, one sample to 1 s); "Window type" (0..6) and "FFT size" (-1 for
+    // automatic, up to 21) at i and i + 1.
+    static void PutFrequencyRange(WaveformParams& records, int i, double start, double stop, bool dedicated);
+    static void PutTimeWindow(WaveformParams& records, int i, double seconds);
+    static void PutWindowAndFftSize(WaveformParams& records, int i, int windowType, int fftSize);
+    // Validates every record by its kind (real or int values forced into
+    // their limits), then each (stop, start) pair with the range check.
+    // True when nothing had to be corrected.
+    bool ValidateAll(WaveformParams& records, std::initializer_list<std::pair<int, int>> stopStart) const;
     // Shows text in an error box with the module's caption.
     void ShowError(const std::string& text) const;
 
