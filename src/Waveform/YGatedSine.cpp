@@ -273,41 +273,18 @@ bool YGatedSine::Analyze(RecordedChannels recording, ResponseList& responses, in
         p += std::llround(c * baseDuration_ * fs) + pause;
     }
 
-    const int entries = mode_ == 1 ? 5 : 7;
-    responses.resize(entries);
-    for (auto& e : responses)
-        if (!e.data.Resize(toneCount, false)) {
-            ClearResponses(responses);
-            if (mode_ != 1)
-                ShowError("Error 6");
-            return false;
-        }
-    double* col[7] = {};
-    for (int e = 0; e < entries; ++e)
-        col[e] = responses[e].data.Data();
+    if (!SizeResponses(responses, tones, mode_ == 1 ? 5 : 7)) {
+        if (mode_ != 1)
+            ShowError("Error 6");
+        return false;
+    }
     if (mode_ == 1) {
-        const int tags[] = {ResponseEntry::kFrequency, ResponseEntry::kMagnitude, ResponseEntry::kPhase,
-                            ResponseEntry::kMagnitude, ResponseEntry::kPhase};
-        for (int e = 0; e < 5; ++e)
-            responses[e].tag = tags[e];
-        for (int i = 0; i < toneCount; ++i) {
-            col[0][i] = tones.Data()[i];
-            col[1][i] = ScaledAbs(P.Data()[i].re, P.Data()[i].im, k);
-            col[2][i] = Arg(P.Data()[i]);
-            col[3][i] = ScaledAbs(Q.Data()[i].re, Q.Data()[i].im, k);
-            col[4][i] = Arg(Q.Data()[i]);
-        }
+        ChannelResponses(responses, P, Q, k);
     } else {
+        double* col[7];
         for (int e = 0; e < 7; ++e)
-            responses[e].tag = ResponseEntry::kFrequency + e;
-        // The reference is normalised at the geometric middle of the range.
-        const double fgm = std::sqrt(startFrequency_ * stopFrequency_);
-        int j = toneCount - 1;
-        for (int i = 0; i < toneCount; ++i)
-            if (tones.Data()[i] >= fgm) {
-                j = i;
-                break;
-            }
+            col[e] = responses[e].data.Data();
+        const int j = NormalisingTone(tones, startFrequency_, stopFrequency_);
         const double qj = Abs(Q.Data()[j]);
         if (!(qj > 0.0) || !std::isfinite(qj)) {
             ClearResponses(responses);
@@ -332,7 +309,6 @@ bool YGatedSine::Analyze(RecordedChannels recording, ResponseList& responses, in
             if (compensate)
                 H /= SpectrumAt(compensation, f, false);
             H /= Q.Data()[i];
-            col[0][i] = f;
             col[1][i] = Abs(H) * gainToLevel * level;
             col[2][i] = WrapPhase(Arg(H) - 2.0 * std::numbers::pi * f * double(delay) / fs);
             col[3][i] = thd[i];
@@ -341,8 +317,6 @@ bool YGatedSine::Analyze(RecordedChannels recording, ResponseList& responses, in
             col[6][i] = h3[i];
         }
     }
-    if (toneCount > 1 && tones.Data()[0] > tones.Data()[toneCount - 1])
-        for (auto& e : responses)
-            e.data.Reverse();
+    AscendingAxis(responses);
     return true;
 }

@@ -237,37 +237,15 @@ bool YShapedBurst::Analyze(RecordedChannels recording, ResponseList& responses, 
         }
     }
 
-    responses.resize(5);
-    for (auto& e : responses)
-        if (!e.data.Resize(toneCount, false)) {
-            ClearResponses(responses);
-            return false;
-        }
-    double* col[5];
-    for (int e = 0; e < 5; ++e)
-        col[e] = responses[e].data.Data();
+    if (!SizeResponses(responses, tones, 5))
+        return false;
     if (mode_ == 1) {
-        const int tags[] = {ResponseEntry::kFrequency, ResponseEntry::kMagnitude, ResponseEntry::kPhase,
-                            ResponseEntry::kMagnitude, ResponseEntry::kPhase};
-        for (int i = 0; i < toneCount; ++i) {
-            col[0][i] = tones.Data()[i];
-            col[1][i] = Abs(P.Data()[i]);
-            col[2][i] = Arg(P.Data()[i]);
-            col[3][i] = Abs(Q.Data()[i]);
-            col[4][i] = Arg(Q.Data()[i]);
-        }
-        for (int e = 0; e < 5; ++e)
-            responses[e].tag = tags[e];
+        ChannelResponses(responses, P, Q, 0);
     } else {
+        double* col[5];
         for (int e = 0; e < 5; ++e)
-            responses[e].tag = ResponseEntry::kFrequency + e;
-        const double fgm = std::sqrt(startFrequency_ * stopFrequency_);
-        int j = toneCount - 1;
-        for (int i = 0; i < toneCount; ++i)
-            if (tones.Data()[i] >= fgm) {
-                j = i;
-                break;
-            }
+            col[e] = responses[e].data.Data();
+        const int j = NormalisingTone(tones, startFrequency_, stopFrequency_);
         const double qj = Abs(Q.Data()[j]);
         if (!(qj > 0.0) || !std::isfinite(qj)) {
             ClearResponses(responses);
@@ -277,15 +255,12 @@ bool YShapedBurst::Analyze(RecordedChannels recording, ResponseList& responses, 
         for (int i = 0; i < toneCount; ++i) {
             const double f = tones.Data()[i];
             const YComplex H = P.Data()[i] / Q.Data()[i];
-            col[0][i] = f;
             col[1][i] = Abs(H);
             col[2][i] = WrapPhase(Arg(H) - 2.0 * std::numbers::pi * f * double(delay) / fs);
             col[3][i] = thd[i];
             col[4][i] = thdN[i];
         }
     }
-    if (toneCount > 1 && tones.Data()[0] > tones.Data()[toneCount - 1])
-        for (auto& e : responses)
-            e.data.Reverse();
+    AscendingAxis(responses);
     return true;
 }

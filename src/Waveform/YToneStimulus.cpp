@@ -103,6 +103,55 @@ void YToneStimulus::ShowError(const std::string& text) const
                            caption_);
 }
 
+bool YToneStimulus::SizeResponses(ResponseList& responses, const YFreqVec& tones, int entries)
+{
+    ClearResponses(responses);
+    responses.resize(entries);
+    for (int e = 0; e < entries; ++e) {
+        responses[e].tag = ResponseEntry::kFrequency + e;
+        if (!responses[e].data.Resize(tones.Size(), false)) {
+            ClearResponses(responses);
+            return false;
+        }
+    }
+    std::copy(tones.begin(), tones.end(), responses[0].data.begin());
+    return true;
+}
+
+void YToneStimulus::ChannelResponses(ResponseList& responses, const YComplexVec& measured,
+                                     const YComplexVec& reference, int order)
+{
+    const YComplexVec* channels[] = {&measured, &reference};
+    for (int c = 0; c < 2; ++c) {
+        ResponseEntry& magnitude = responses[1 + 2 * c];
+        ResponseEntry& phase = responses[2 + 2 * c];
+        magnitude.tag = ResponseEntry::kMagnitude;
+        phase.tag = ResponseEntry::kPhase;
+        for (int i = 0; i < magnitude.data.Size(); ++i) {
+            const YComplex z = channels[c]->Data()[i];
+            magnitude.data.Data()[i] = ScaledAbs(z.re, z.im, order);
+            phase.data.Data()[i] = Arg(z);
+        }
+    }
+}
+
+int YToneStimulus::NormalisingTone(const YFreqVec& tones, double start, double stop)
+{
+    const double middle = std::sqrt(start * stop);
+    for (int i = 0; i < tones.Size(); ++i)
+        if (tones.Data()[i] >= middle)
+            return i;
+    return tones.Size() - 1;
+}
+
+void YToneStimulus::AscendingAxis(ResponseList& responses)
+{
+    const YDoubleVec& axis = responses[0].data;
+    if (axis.Size() > 1 && axis.Data()[0] > axis.Data()[axis.Size() - 1])
+        for (auto& e : responses)
+            e.data.Reverse();
+}
+
 void YToneStimulus::LoopOffsets(RecordedChannels recording, long long& measured, long long& reference) const
 {
     measured = reference = 0;

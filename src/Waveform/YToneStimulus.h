@@ -76,6 +76,20 @@ protected:
     // Shows text in an error box with the module's caption.
     void ShowError(const std::string& text) const;
 
+    // The result list of a tone analysis: `entries` entries of one value per
+    // tone, tagged 100, 101, ... in order, the tones in entry 0. False (list
+    // cleared) when an entry cannot be sized.
+    bool SizeResponses(ResponseList& responses, const YFreqVec& tones, int entries);
+    // Entries 1..4 of mode 1: the measured and the reference channel's
+    // magnitude (divided by 2^order) and phase, tagged 101, 102, 101, 102.
+    static void ChannelResponses(ResponseList& responses, const YComplexVec& measured,
+                                 const YComplexVec& reference, int order);
+    // The tone the reference is normalised at: the first at or above the
+    // geometric middle of start and stop, else the last.
+    static int NormalisingTone(const YFreqVec& tones, double start, double stop);
+    // Reverses every entry when the tones descend, so the axis ascends.
+    static void AscendingAxis(ResponseList& responses);
+
     // Where the played loop begins in each channel that ExtractPeriods
     // returned: two extracted channels both begin at the earlier start, so
     // the later one's loop begins that many samples in. The reference is the
