@@ -11,8 +11,6 @@
 namespace {
 
 constexpr int kRoleF1 = 12, kRoleF2 = 13, kRoleLevel2 = 14, kRoleWaveform = 27;
-constexpr int kRolePoints = 6;
-constexpr int kRoleLinear = 10;
 constexpr int kMaxOrder = 26;
 
 }  // namespace
@@ -50,40 +48,25 @@ bool YIMD::GetAnalysisParams(WaveformParams& records)
 {
     if (!valid_)
         return false;
-    records.assign(7, WaveformParam());
-    PutTimeWindow(records, 0, timeWindow_);
-    PutWindowAndFftSize(records, 1, windowType_, fftSize_);
-    PutFrequencyRange(records, 3, analysisStart_, analysisStop_, false);
-    PutInt(records, 5, "Points per octave", "", analysisPoints_, 8192, 1, 1, kRolePoints, false);
-    PutInt(records, 6, "Linear scale", "", linear_ ? 1 : 0, 1, 0, 1, kRoleLinear, false);
+    PutSpectrumAxis(records, axis_);
     return true;
 }
 
 bool YIMD::SetAnalysisParams(WaveformParams& records)
 {
-    if (!AdoptRecords(records, 7, [this](WaveformParams& r) { return GetAnalysisParams(r); }))
-        return false;
-    if (!ValidateAll(records, {{4, 3}}))
-        return false;
-    timeWindow_ = records[0].value;
-    windowType_ = records[1].intValue;
-    fftSize_ = records[2].intValue;
-    analysisStart_ = records[3].value;
-    analysisStop_ = records[4].value;
-    analysisPoints_ = records[5].intValue;
-    linear_ = records[6].intValue != 0;
-    return true;
+    return AdoptRecords(records, 7, [this](WaveformParams& r) { return GetAnalysisParams(r); }) &&
+           TakeSpectrumAxis(records, axis_);
 }
 
 YIMD::Key YIMD::CurrentKey() const
 {
-    return {sampleRate_, frequency1_, frequency2_, level2_, timeWindow_, waveform_, syncPulse_};
+    return {sampleRate_, frequency1_, frequency2_, level2_, axis_.timeWindow, waveform_, syncPulse_};
 }
 
 bool YIMD::Build()
 {
     const double fs = sampleRate_;
-    const long long n = std::llround(std::max(timeWindow_, 0.1) * fs);
+    const long long n = std::llround(std::max(axis_.timeWindow, 0.1) * fs);
     if (n <= 0 || n > kMaxSamples || !samples_.Resize(int(n), false))
         return false;
     const double a = std::min(level2_ * 0.01, 1.0);
@@ -148,7 +131,7 @@ bool YIMD::Analyze(RecordedChannels recording, ResponseList& responses, int coun
     ClearResponses(responses);
     if (!valid_ || samples_.Empty())
         return false;
-    const int w = int(std::llround(timeWindow_ * sampleRate_));
+    const int w = int(std::llround(axis_.timeWindow * sampleRate_));
     stereo_ = false;
     YDoubleVec a, unused;
     if (!ExtractPeriods(a, unused, recording, samples_.Size(), count, (flags & kAnalyzeSkipFirst) != 0))
@@ -162,7 +145,7 @@ bool YIMD::Analyze(RecordedChannels recording, ResponseList& responses, int coun
         return false;
     FillTone(x, a, 0, a.Size());
     const YFft fft;
-    fft.ApplyWindowReal(x, w, windowType_, false, 0);
+    fft.ApplyWindowReal(x, w, axis_.windowType, false, 0);
     YComplexVec X;
     if (!fft.TransformReal(x, X))
         return false;
@@ -170,8 +153,8 @@ bool YIMD::Analyze(RecordedChannels recording, ResponseList& responses, int coun
     responses[0].tag = ResponseEntry::kFrequency;
     responses[1].tag = ResponseEntry::kMagnitude;
     responses[2].tag = ResponseEntry::kPhase;
-    if (!ResponseOnAxis(X, responses[0].data, responses[1].data, responses[2].data, analysisStart_, analysisStop_,
-                        analysisPoints_, linear_, false)) {
+    if (!ResponseOnAxis(X, responses[0].data, responses[1].data, responses[2].data, axis_.start, axis_.stop,
+                        axis_.points, axis_.linear, false)) {
         ClearResponses(responses);
         return false;
     }

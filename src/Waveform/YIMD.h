@@ -47,13 +47,7 @@ private:
     double frequency2_ = 1100.0;
     double level2_ = 100.0;
     int waveform_ = 0;
-    double timeWindow_ = 0.05;
-    int windowType_ = 2;
-    int fftSize_ = -1;
-    double analysisStart_ = 20.0;
-    double analysisStop_ = 20000.0;
-    int analysisPoints_ = 96;
-    bool linear_ = false;
+    SpectrumAxis axis_{0.05, 2, -1, 20.0, 20000.0, 96, false};
 
     Key builtKey_;
 };

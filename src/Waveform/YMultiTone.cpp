@@ -14,7 +14,6 @@
 namespace {
 
 constexpr int kRolePoints = 6, kRoleRandom = 15;
-constexpr int kRoleLinear = 10;
 constexpr int kMaxAnalysisOrder = 26;
 // Reference bins this far below its peak (amplitude) are not divided by.
 constexpr double kReferenceFloor = 1e-6;
@@ -62,34 +61,19 @@ bool YMultiTone::GetAnalysisParams(WaveformParams& records)
 {
     if (!valid_)
         return false;
-    records.assign(7, WaveformParam());
-    PutTimeWindow(records, 0, timeWindow_);
-    PutWindowAndFftSize(records, 1, windowType_, fftSize_);
-    PutFrequencyRange(records, 3, analysisStart_, analysisStop_, false);
-    PutInt(records, 5, "Points per octave", "", analysisPoints_, 8192, 1, 1, kRolePoints, false);
-    PutInt(records, 6, "Linear scale", "", linear_ ? 1 : 0, 1, 0, 1, kRoleLinear, false);
+    PutSpectrumAxis(records, axis_);
     return true;
 }
 
 bool YMultiTone::SetAnalysisParams(WaveformParams& records)
 {
-    if (!AdoptRecords(records, 7, [this](WaveformParams& r) { return GetAnalysisParams(r); }))
-        return false;
-    if (!ValidateAll(records, {{4, 3}}))
-        return false;
-    timeWindow_ = records[0].value;
-    windowType_ = records[1].intValue;
-    fftSize_ = records[2].intValue;
-    analysisStart_ = records[3].value;
-    analysisStop_ = records[4].value;
-    analysisPoints_ = records[5].intValue;
-    linear_ = records[6].intValue != 0;
-    return true;
+    return AdoptRecords(records, 7, [this](WaveformParams& r) { return GetAnalysisParams(r); }) &&
+           TakeSpectrumAxis(records, axis_);
 }
 
 YMultiTone::Key YMultiTone::CurrentKey() const
 {
-    return {sampleRate_, startFrequency_, stopFrequency_, analysisStart_, pointsPerOctave_, analysisPoints_,
+    return {sampleRate_, startFrequency_, stopFrequency_, axis_.start, pointsPerOctave_, axis_.points,
             randomPhase_};
 }
 
@@ -98,8 +82,8 @@ bool YMultiTone::Build()
     const double fs = sampleRate_;
     // Long enough for two periods of the lowest frequency (at least 0.2 s),
     // and fine enough to resolve the two lowest tones.
-    const double fl = std::min(startFrequency_, analysisStart_);
-    const int P = std::max(pointsPerOctave_, analysisPoints_);
+    const double fl = std::min(startFrequency_, axis_.start);
+    const int P = std::max(pointsPerOctave_, axis_.points);
     if (!(fl > 0.0) || P < 1)
         return false;
     const double T = std::max(2.0 / fl, 0.2);
@@ -173,7 +157,7 @@ bool YMultiTone::Analyze(RecordedChannels recording, ResponseList& responses, in
     ClearResponses(responses);
     if (!valid_ || samples_.Empty())
         return false;
-    const int w = int(std::llround(timeWindow_ * sampleRate_));
+    const int w = int(std::llround(axis_.timeWindow * sampleRate_));
     YDoubleVec a, b;
     if (!ExtractPeriods(a, b, recording, samples_.Size(), count, (flags & kAnalyzeSkipFirst) != 0))
         return false;
@@ -188,8 +172,8 @@ bool YMultiTone::Analyze(RecordedChannels recording, ResponseList& responses, in
     FillTone(x, a, 0, a.Size());
     FillTone(y, b, 0, b.Size());
     const YFft fft;
-    fft.ApplyWindowReal(x, w, windowType_, false, 0);
-    fft.ApplyWindowReal(y, w, windowType_, false, 0);
+    fft.ApplyWindowReal(x, w, axis_.windowType, false, 0);
+    fft.ApplyWindowReal(y, w, axis_.windowType, false, 0);
     YComplexVec X, Y;
     if (!fft.TransformReal(x, X) || !fft.TransformReal(y, Y))
         return false;
@@ -225,8 +209,8 @@ bool YMultiTone::Analyze(RecordedChannels recording, ResponseList& responses, in
     responses[0].tag = ResponseEntry::kFrequency;
     responses[1].tag = ResponseEntry::kMagnitude;
     responses[2].tag = ResponseEntry::kPhase;
-    if (!ResponseOnAxis(X, responses[0].data, responses[1].data, responses[2].data, analysisStart_, analysisStop_,
-                        analysisPoints_, linear_, false)) {
+    if (!ResponseOnAxis(X, responses[0].data, responses[1].data, responses[2].data, axis_.start, axis_.stop,
+                        axis_.points, axis_.linear, false)) {
         ClearResponses(responses);
         return false;
     }

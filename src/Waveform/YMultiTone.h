@@ -56,13 +56,7 @@ private:
     double stopFrequency_ = 20000.0;
     int pointsPerOctave_ = 16;
     bool randomPhase_ = true;
-    double timeWindow_ = 0.05;
-    int windowType_ = 2;
-    int fftSize_ = -1;
-    double analysisStart_ = 20.0;
-    double analysisStop_ = 20000.0;
-    int analysisPoints_ = 64;
-    bool linear_ = false;
+    SpectrumAxis axis_{0.05, 2, -1, 20.0, 20000.0, 64, false};
 
     int fftOrder_ = 0;
     int toneBins_ = 0;

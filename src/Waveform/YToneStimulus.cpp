@@ -18,6 +18,7 @@ namespace {
 constexpr double kMainLobeBins[kWindowTypeCount] = {1.0, 2.0, 2.0, 2.0, 3.0, 4.0, 2.0};
 
 constexpr int kRoleStart = 2, kRoleStop = 3, kRoleTimeWindow = 16, kRoleWindow = 17, kRoleFftSize = 18;
+constexpr int kRolePoints = 6, kRoleLinear = 10;
 
 // Totals below this are silence (the square root of it is below 1e-43).
 constexpr double kSilentPower = 1e-87;
@@ -82,6 +83,25 @@ void YToneStimulus::PutWindowAndFftSize(WaveformParams& records, int i, int wind
 {
     PutInt(records, i, "Window type", "", windowType, kWindowTypeCount - 1, 0, 1, kRoleWindow, false);
     PutInt(records, i + 1, "FFT size", "", fftSize, 21, -1, 1, kRoleFftSize, false);
+}
+
+void YToneStimulus::PutSpectrumAxis(WaveformParams& records, const SpectrumAxis& axis)
+{
+    records.assign(7, WaveformParam());
+    PutTimeWindow(records, 0, axis.timeWindow);
+    PutWindowAndFftSize(records, 1, axis.windowType, axis.fftSize);
+    PutFrequencyRange(records, 3, axis.start, axis.stop, false);
+    PutInt(records, 5, "Points per octave", "", axis.points, 8192, 1, 1, kRolePoints, false);
+    PutInt(records, 6, "Linear scale", "", axis.linear ? 1 : 0, 1, 0, 1, kRoleLinear, false);
+}
+
+bool YToneStimulus::TakeSpectrumAxis(WaveformParams& records, SpectrumAxis& axis) const
+{
+    if (records.size() != 7 || !ValidateAll(records, {{4, 3}}))
+        return false;
+    axis = {records[0].value,        records[1].intValue, records[2].intValue,         records[3].value,
+            records[4].value,        records[5].intValue, records[6].intValue != 0};
+    return true;
 }
 
 bool YToneStimulus::ValidateAll(WaveformParams& records,

@@ -47,6 +47,20 @@ public:
         bool snapHarmonics = true;  // read harmonics at whole samples per period
     };
 
+    // The analysis settings of the modules that read a windowed spectrum on
+    // an axis of their own (multitone, IM distortion): the records "Time
+    // window", "Window type", "FFT size", "Start frequency", "Stop
+    // frequency", "Points per octave", "Linear scale".
+    struct SpectrumAxis {
+        double timeWindow = 0.05;
+        int windowType = 2;
+        int fftSize = -1;
+        double start = 20.0;
+        double stop = 20000.0;
+        int points = 64;
+        bool linear = false;
+    };
+
     // The floor of every distortion figure: 100 / 2^min(bits - 1, 23) percent.
     double DistortionFloor() const;
 
@@ -69,6 +83,10 @@ protected:
     static void PutFrequencyRange(WaveformParams& records, int i, double start, double stop, bool dedicated);
     static void PutTimeWindow(WaveformParams& records, int i, double seconds);
     static void PutWindowAndFftSize(WaveformParams& records, int i, int windowType, int fftSize);
+    // The seven records of a SpectrumAxis; Take validates them (false and
+    // nothing stored when one needed correcting) and stores them in axis.
+    static void PutSpectrumAxis(WaveformParams& records, const SpectrumAxis& axis);
+    bool TakeSpectrumAxis(WaveformParams& records, SpectrumAxis& axis) const;
     // Validates every record by its kind (real or int values forced into
     // their limits), then each (stop, start) pair with the range check.
     // True when nothing had to be corrected.
