@@ -45,6 +45,10 @@ void VerbOutput::Write(const std::string& text) const {
 std::span<const VerbEntry> AllVerbs() {
   static const VerbEntry verbs[] = {
       {"paths", "Show where settings, data and recordings are kept", SetupPathsVerb},
+      {"devices", "List the sound devices and the formats they accept", SetupDevicesVerb},
+      {"play", "Play a wave file through a sound device", SetupPlayVerb},
+      {"record", "Record a wave file from a sound device", SetupRecordVerb},
+      {"loopback", "Check a sound card: round-trip latency and level of a looped-back click train", SetupLoopbackVerb},
       {"stimulus", "List, generate and analyse measurement stimuli", SetupStimulusVerb},
   };
   return verbs;

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -56,12 +57,9 @@ struct Modules {
     }
 };
 
-std::string ValueText(const WaveformParam& p, double rate)
+std::string ValueText(const WaveformParam& p)
 {
-    if (!p.isReal)
-        return std::to_string(p.intValue);
-    (void)rate;
-    return FormatGeneral(p.value, 10);
+    return p.isReal ? FormatGeneral(p.value, 10) : std::to_string(p.intValue);
 }
 
 std::string RangeText(const WaveformParam& p, double rate)
@@ -117,8 +115,7 @@ void ApplySettings(IWaveform& m, const std::vector<std::string>& settings)
         std::string text;
         for (const WaveformParam& p : corrected)
             if (!p.name.empty())
-                text += (text.empty() ? "" : ", ") + p.name + " " + (p.isReal ? FormatGeneral(p.value, 10)
-                                                                               : std::to_string(p.intValue));
+                text += (text.empty() ? "" : ", ") + p.name + " " + ValueText(p);
         throw VerbFailure(std::string("the ") + what + " are out of range; valid values would be: " + text);
     };
     if (!settings.empty()) {
@@ -156,7 +153,7 @@ void SetupList(CLI::App& verb)
                     if (p.name.empty())
                         continue;
                     text += std::string("\t") + (list == &params ? "" : "analysis: ") + p.name +
-                            (p.unit.empty() ? "" : " [" + p.unit + "]") + " = " + ValueText(p, *rate) + " (" +
+                            (p.unit.empty() ? "" : " [" + p.unit + "]") + " = " + ValueText(p) + " (" +
                             RangeText(p, *rate) + ")\n";
                     nlohmann::json r{{"name", p.name}, {"unit", p.unit}, {"role", p.role}, {"real", p.isReal}};
                     if (p.isReal) {
@@ -331,7 +328,7 @@ void SetupAnalyse(CLI::App& verb)
             text = "frequency_hz\tmagnitude_db\tphase_deg\n";
             for (int i = 0; i < f.Size(); ++i) {
                 db[i] = mag[i] > 0.0 ? 20.0 * std::log10(mag[i]) : -760.0;
-                deg[i] = phase[i] * 180.0 / M_PI;
+                deg[i] = phase[i] * 180.0 / std::numbers::pi;
                 text += Number(f[i]) + "\t" + Number(db[i]) + "\t" + Number(deg[i]) + "\n";
             }
             json["result"] = "transfer";

@@ -6,6 +6,10 @@
 namespace sonbex::cli {
 
 void SetupPathsVerb(CLI::App& verb);
+void SetupDevicesVerb(CLI::App& verb);
+void SetupPlayVerb(CLI::App& verb);
+void SetupRecordVerb(CLI::App& verb);
+void SetupLoopbackVerb(CLI::App& verb);
 // stimulus list | generate | analyse
 void SetupStimulusVerb(CLI::App& verb);
 

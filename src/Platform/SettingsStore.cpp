@@ -150,8 +150,11 @@ bool ReadWholeFile(const fs::path& file, std::string& text, int& err) {
     return false;
   }
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > kMaxFileBytes) {
-    err = errno ? errno : EINVAL;
+  err = ::fstat(fd, &st) != 0                                     ? errno
+        : !S_ISREG(st.st_mode)                                   ? EINVAL
+        : static_cast<std::size_t>(st.st_size) > kMaxFileBytes ? EFBIG
+                                                                 : 0;
+  if (err != 0) {
     ::close(fd);
     return false;
   }

@@ -28,7 +28,7 @@ class WorkerThread {
   // size, no resources) or was started before.
   bool Start();
   // Posts a quit behind the messages already queued and waits for the thread
-  // to end. Nothing when not running.
+  // to end. Nothing when not running. Never call it from the worker itself.
   void Stop();
   bool IsRunning() const { return running_; }
 

@@ -100,15 +100,20 @@ bool YLogSweep::Spectrum(const YDoubleVec& v, int k, std::vector<YComplex>& out)
     return fftkernel::TransformReal(data, k);
 }
 
-bool YLogSweep::GetParams(WaveformParams& records)
+void YLogSweep::PutRange(WaveformParams& records) const
 {
-    if (!valid_)
-        return false;
     records.assign(4, WaveformParam());
     PutReal(records, 0, "Start frequency", "Hz", startFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
             kRoleStart, true);
     PutReal(records, 1, "Stop frequency", "Hz", stopFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
             kRoleStop, true);
+}
+
+bool YLogSweep::GetParams(WaveformParams& records)
+{
+    if (!valid_)
+        return false;
+    PutRange(records);
     PutReal(records, 2, "Duration per octave", "s", durationPerOctave_, 10.0,
             WaveformParam::kOneSamplePlaceholder, -1.0, kRoleDuration, false);
     return true;
@@ -134,11 +139,7 @@ bool YLogSweep::GetAnalysisParams(WaveformParams& records)
 {
     if (!valid_)
         return false;
-    records.assign(4, WaveformParam());
-    PutReal(records, 0, "Start frequency", "Hz", startFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
-            kRoleStart, true);
-    PutReal(records, 1, "Stop frequency", "Hz", stopFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
-            kRoleStop, true);
+    PutRange(records);
     PutInt(records, 2, "Points per octave", "", pointsPerOctave_, 4096, 1, 1, kRolePoints, true);
     PutInt(records, 3, "Linear scale", "", linearAxis_ ? 1 : 0, 1, 0, 1, kRoleLinear, true);
     return true;

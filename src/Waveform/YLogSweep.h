@@ -58,6 +58,8 @@ private:
     double ReferenceLevel();
     // The forward transform of v zero padded to 2^k points into out (reused
     // from one analysis to the next); false when it cannot be sized.
+    // Four empty records, the first two the frequency range.
+    void PutRange(WaveformParams& records) const;
     static bool Spectrum(const YDoubleVec& v, int k, std::vector<YComplex>& out);
 
     double startFrequency_ = 20.0;

@@ -374,15 +374,25 @@ bool YWaveformBase::ValidateFile(const WaveformParams& records, int i) const
     return std::filesystem::is_regular_file(records[i].text, ec);
 }
 
-void YWaveformBase::PutReal(WaveformParams& records, int i, const char* name, const char* unit, double value,
-                            double max, double min, double step, int role, bool dedicated)
+namespace {
+
+WaveformParam Described(const char* name, const char* unit, int role, bool dedicated, bool isReal)
 {
     WaveformParam p;
     p.name = name;
     p.unit = unit;
     p.role = role;
     p.dedicated = dedicated;
-    p.isReal = true;
+    p.isReal = isReal;
+    return p;
+}
+
+}  // namespace
+
+void YWaveformBase::PutReal(WaveformParams& records, int i, const char* name, const char* unit, double value,
+                            double max, double min, double step, int role, bool dedicated)
+{
+    WaveformParam p = Described(name, unit, role, dedicated, true);
     p.value = value;
     p.max = max;
     p.min = min;
@@ -393,12 +403,7 @@ void YWaveformBase::PutReal(WaveformParams& records, int i, const char* name, co
 void YWaveformBase::PutInt(WaveformParams& records, int i, const char* name, const char* unit, int value, int max,
                            int min, int step, int role, bool dedicated)
 {
-    WaveformParam p;
-    p.name = name;
-    p.unit = unit;
-    p.role = role;
-    p.dedicated = dedicated;
-    p.isReal = false;
+    WaveformParam p = Described(name, unit, role, dedicated, false);
     p.intValue = value;
     p.intMax = max;
     p.intMin = min;
@@ -409,11 +414,7 @@ void YWaveformBase::PutInt(WaveformParams& records, int i, const char* name, con
 void YWaveformBase::PutText(WaveformParams& records, int i, const char* name, const char* unit,
                             const std::string& text, int role, bool dedicated)
 {
-    WaveformParam p;
-    p.name = name;
-    p.unit = unit;
-    p.role = role;
-    p.dedicated = dedicated;
+    WaveformParam p = Described(name, unit, role, dedicated, false);
     p.text = text;
     records.at(i) = std::move(p);
 }

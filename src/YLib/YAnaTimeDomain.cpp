@@ -112,22 +112,17 @@ bool YAnaTimeDomain::DualChannelResponse(YDoubleVec& out, const YDoubleVec& meas
     if (compensation && !(compFloor > 0.0))
         return false;
     // Both channels are real, so the transfer of the upper half is the
-    // mirror image of the lower; the compensation is taken as it stands.
+    // mirror image of the lower; a compensation divides every bin as it stands.
+    const auto store = [&](int j, const YComplex& h) {
+        const YComplex x = compensation ? Divide(h, (*compensation)[j], compFloor) : h;
+        m[2 * j] = float(x.re);
+        m[2 * j + 1] = float(x.im);
+    };
     for (int j = 0; j <= bins / 2; ++j) {
         const YComplex h = level * Divide({m[2 * j], m[2 * j + 1]}, {r[2 * j], r[2 * j + 1]}, floor);
-        m[2 * j] = float(h.re);
-        m[2 * j + 1] = float(h.im);
-        if (j > 0 && j < bins / 2) {
-            m[2 * (bins - j)] = float(h.re);
-            m[2 * (bins - j) + 1] = float(-h.im);
-        }
-    }
-    if (compensation) {
-        for (int j = 0; j < bins; ++j) {
-            const YComplex h = Divide({m[2 * j], m[2 * j + 1]}, (*compensation)[j], compFloor);
-            m[2 * j] = float(h.re);
-            m[2 * j + 1] = float(h.im);
-        }
+        store(j, h);
+        if (j > 0 && j < bins / 2)
+            store(bins - j, Conj(h));
     }
     if (!fft.Transform32(m.get(), order, true))
         return false;

@@ -12,9 +12,9 @@ public:
     bool Transform(YComplexVec& v, bool inverse) const override;
     bool InverseTransform(YComplexVec& v) const override;
 
-    // The forward transform of real samples, about twice as fast as
-    // transforming them as complex values: spectrum receives all N bins (bin
-    // N-i the conjugate of bin i). N must be a power of two of at least 4;
+    // The forward transform of real samples through a transform of half the
+    // size (faster than transforming them as complex values): spectrum
+    // receives all N bins (bin N-i the conjugate of bin i). N must be a power of two of at least 4;
     // false (spectrum unchanged) otherwise.
     bool TransformReal(const YDoubleVec& samples, YComplexVec& spectrum) const;
 };

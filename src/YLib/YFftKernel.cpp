@@ -13,6 +13,7 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#include <xmmintrin.h>
 #endif
 
 namespace fftkernel {
@@ -26,6 +27,35 @@ struct StageTables {
     std::array<std::unique_ptr<T[]>, kMaxOrder + 1> table;
 };
 
+// cos and sin of 2π·m/s (s a multiple of 8, m < s) from an angle reduced to
+// the first octant, where the long double functions are most accurate and
+// need no argument reduction.
+void UnitCircle(std::size_t m, std::size_t s, long double& c, long double& sn)
+{
+    const std::size_t quarter = s / 4;
+    const std::size_t quadrant = m / quarter, r = m % quarter;
+    const bool reflect = 2 * r > quarter;  // beyond π/4: use the complement
+    const long double a =
+        2.0L * std::numbers::pi_v<long double> * (long double)(reflect ? quarter - r : r) / (long double)s;
+    long double x = cosl(a), y = sinl(a);
+    if (reflect)
+        std::swap(x, y);
+    switch (quadrant) {
+    case 0:
+        c = x, sn = y;
+        break;
+    case 1:
+        c = -y, sn = x;
+        break;
+    case 2:
+        c = -x, sn = -y;
+        break;
+    default:
+        c = y, sn = -x;
+        break;
+    }
+}
+
 std::unique_ptr<double[]> BuildDoubleTable(int order)
 {
     const std::size_t s = std::size_t(1) << order;
@@ -33,15 +63,12 @@ std::unique_ptr<double[]> BuildDoubleTable(int order)
     std::unique_ptr<double[]> t(new (std::nothrow) double[6 * q]);
     if (!t)
         return t;
-    const long double step = 2.0L * std::numbers::pi_v<long double> / (long double)s;
     for (std::size_t k = 0; k < q; ++k)
         for (std::size_t j = 1; j <= 3; ++j) {
-            // The exact integer angle index keeps the argument error at one
-            // rounding of step times an integer below s.
-            const std::size_t m = (j * k) % s;
-            const long double a = step * (long double)m;
-            t[6 * k + 2 * (j - 1)] = double(cosl(a));
-            t[6 * k + 2 * (j - 1) + 1] = double(-sinl(a));
+            long double c = 0, sn = 0;
+            UnitCircle(j * k, s, c, sn);
+            t[6 * k + 2 * (j - 1)] = double(c);
+            t[6 * k + 2 * (j - 1) + 1] = double(-sn);
         }
     return t;
 }
@@ -209,6 +236,50 @@ struct Sse2 {
     }
 };
 
+// The stage for float, two neighbouring k (two complex values) per register.
+template <bool Inv>
+void Radix4StageSse2Float(float* x, std::size_t s, const float* tw)
+{
+    const std::size_t q = s / 4;  // even: stages have at least 8 points
+    float* x0 = x;
+    float* x1 = x + 2 * q;
+    float* x2 = x + 4 * q;
+    float* x3 = x + 6 * q;
+    const __m128 rotate = Inv ? _mm_setr_ps(-0.f, 0.f, -0.f, 0.f) : _mm_setr_ps(0.f, -0.f, 0.f, -0.f);
+    const __m128 sign = Inv ? _mm_setr_ps(0.f, -0.f, 0.f, -0.f) : _mm_setr_ps(-0.f, 0.f, -0.f, 0.f);
+    const auto swap = [](__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 3, 0, 1)); };
+    const auto times = [&](__m128 y, const float* w0, const float* w1) {
+        const __m128 w = _mm_setr_ps(w0[0], w0[1], w1[0], w1[1]);
+        const __m128 re = _mm_shuffle_ps(w, w, _MM_SHUFFLE(2, 2, 0, 0));
+        const __m128 im = _mm_shuffle_ps(w, w, _MM_SHUFFLE(3, 3, 1, 1));
+        return _mm_add_ps(_mm_mul_ps(y, re), _mm_xor_ps(_mm_mul_ps(swap(y), im), sign));
+    };
+    for (std::size_t k = 0; k < q; k += 2) {
+        const std::size_t at = 2 * k;
+        const __m128 a = _mm_loadu_ps(x0 + at), b = _mm_loadu_ps(x1 + at);
+        const __m128 c = _mm_loadu_ps(x2 + at), d = _mm_loadu_ps(x3 + at);
+        const __m128 t0 = _mm_add_ps(a, c), t1 = _mm_sub_ps(a, c);
+        const __m128 t2 = _mm_add_ps(b, d), t3 = _mm_sub_ps(b, d);
+        const __m128 u = _mm_xor_ps(swap(t3), rotate);
+        const float* w = tw + 6 * k;
+        const float* v = w + 6;
+        _mm_storeu_ps(x0 + at, _mm_add_ps(t0, t2));
+        _mm_storeu_ps(x1 + at, times(_mm_sub_ps(t0, t2), w + 2, v + 2));
+        _mm_storeu_ps(x2 + at, times(_mm_add_ps(t1, u), w, v));
+        _mm_storeu_ps(x3 + at, times(_mm_sub_ps(t1, u), w + 4, v + 4));
+    }
+}
+
+template <>
+void Radix4Stage<float, false>(float* x, std::size_t s, const float* tw)
+{
+    Radix4StageSse2Float<false>(x, s, tw);
+}
+template <>
+void Radix4Stage<float, true>(float* x, std::size_t s, const float* tw)
+{
+    Radix4StageSse2Float<true>(x, s, tw);
+}
 template <>
 void Radix4Stage<double, false>(double* x, std::size_t s, const double* tw)
 {

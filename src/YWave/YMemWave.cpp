@@ -105,14 +105,19 @@ bool YMemWave::Open(YWaveMode mode, int bits, int inChannels, int outChannels, i
     FreeBuffers();
     mode_ = mode;
     error_.clear();
+    // A refused opening leaves no mode behind to start.
+    const auto refuse = [this](const char* why) {
+        mode_ = YWaveMode::None;
+        return Fail(why);
+    };
     const bool records = Records(), plays = Plays();
-    if (UsesCallback() && !callback_) return Fail("no block callback");
-    if (!YIsSampleWidth(bits) || rate <= 0) return Fail("unsupported format");
-    if ((records && inChannels < 1) || (plays && outChannels < 1)) return Fail("unsupported channel count");
+    if (UsesCallback() && !callback_) return refuse("no block callback");
+    if (!YIsSampleWidth(bits) || rate <= 0) return refuse("unsupported format");
+    if ((records && inChannels < 1) || (plays && outChannels < 1)) return refuse("unsupported channel count");
     if (bufferCount_ < (mode == YWaveMode::Duplex ? 3 : 2) || inFrames_ < 1 || outFrames_ < 1)
-        return Fail("unsupported buffer settings");
+        return refuse("unsupported buffer settings");
     if (mode == YWaveMode::Duplex && inFrames_ != outFrames_)
-        return Fail("the simultaneous mode needs equal input and output buffer lengths");
+        return refuse("the simultaneous mode needs equal input and output buffer lengths");
     bits_ = bits;
     sampleRate_ = rate;
     inChannels_ = records ? inChannels : 0;

@@ -88,7 +88,7 @@ TEST(DualChannelResponse, NoiseThroughFirReturnsTheFirAtTheBandLevel)
         for (int i = 0; i < n; ++i) {
             const int tap = i - c.shift;
             const double expected = tap >= 0 && tap < int(h.size()) ? h[tap] * level : 0.0;
-            ASSERT_NEAR(out[i], expected, 2e-4 * level) << c.name << " sample " << i;
+            ASSERT_NEAR(out[i], expected, 1e-6 * level) << c.name << " sample " << i;
         }
     }
 }
@@ -110,7 +110,7 @@ TEST(DualChannelResponse, LevelIsRealWhateverTheLatency)
         YDoubleVec out;
         ASSERT_TRUE(YAnaTimeDomain().DualChannelResponse(out, measured, reference, fs, false, nullptr));
         for (int i = 0; i < n; ++i)
-            ASSERT_NEAR(out[i], i == delay ? level : 0.0, 2e-4 * level) << "delay " << delay << " sample " << i;
+            ASSERT_NEAR(out[i], i == delay ? level : 0.0, 1e-6 * level) << "delay " << delay << " sample " << i;
     }
 }
 
@@ -139,6 +139,25 @@ TEST(DualChannelResponse, TransformSizeAndCompensation)
     ASSERT_TRUE(YAnaTimeDomain().DualChannelResponse(plain, x, x, 48000.0, false, nullptr));
     ASSERT_TRUE(YAnaTimeDomain().DualChannelResponse(halved, x, x, 48000.0, false, &twos));
     EXPECT_NEAR(halved[0], plain[0] / 2, 1e-6 * plain[0]);
+    // Dividing by the spectrum of a one-sample delay advances the response
+    // by one sample, as advanceOne does.
+    YDoubleVec delay(2048);
+    delay[1] = 1.0;
+    YComplexVec delaySpectrum;
+    ASSERT_TRUE(YFft().TransformReal(delay, delaySpectrum));
+    YDoubleVec quiet = x;  // ends in silence, so the delayed copy is complete
+    for (int i = 990; i < 1000; ++i)
+        quiet[i] = 0.0;
+    const YDoubleVec late = Convolve(quiet, {0.0, 0.0, 1.0});
+    YDoubleVec reference, viaCompensation, viaAdvance;
+    ASSERT_TRUE(YAnaTimeDomain().DualChannelResponse(reference, quiet, quiet, 48000.0, false, nullptr));
+    ASSERT_TRUE(YAnaTimeDomain().DualChannelResponse(viaCompensation, late, quiet, 48000.0, false, &delaySpectrum));
+    ASSERT_TRUE(YAnaTimeDomain().DualChannelResponse(viaAdvance, late, quiet, 48000.0, true, nullptr));
+    const double level = reference[0];
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_NEAR(viaCompensation[i], i == 1 ? level : 0.0, 1e-6 * level) << i;
+        ASSERT_NEAR(viaAdvance[i], viaCompensation[i], 1e-6 * level) << i;
+    }
 }
 
 TEST(DualChannelResponse, FailsOnSilenceAndNonFiniteData)

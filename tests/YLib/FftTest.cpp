@@ -21,11 +21,18 @@ class ReferenceDft {
 public:
     explicit ReferenceDft(int n) : n_(n), cos_(std::size_t(n)), sin_(std::size_t(n))
     {
+        // A quarter wave from cosl, the rest by symmetry.
         const long double step = 2.0L * std::numbers::pi_v<long double> / n;
-        for (int j = 0; j < n; ++j) {
+        const int quarter = n / 4;
+        for (int j = 0; j <= quarter; ++j)
             cos_[j] = cosl(step * j);
-            sin_[j] = sinl(step * j);
+        for (int j = 0; j < n; ++j) {
+            const int r = j % (n / 2);
+            const long double c = r <= quarter ? cos_[r] : -cos_[n / 2 - r];
+            cos_[j] = j < n / 2 ? c : -c;
         }
+        for (int j = 0; j < n; ++j)
+            sin_[j] = cos_[(j + 3 * quarter) % n];  // sin x = cos(x - π/2)
     }
     // x as (re, im) pairs.
     template <class T>
@@ -58,7 +65,9 @@ std::vector<int> BinsToCheck(int n)
             all[i] = i;
         return all;
     }
-    return {0, 1, 2, 3, n / 4 - 1, n / 4, n / 3, n / 2 - 1, n / 2, n / 2 + 1, n - 3, n - 1, 12345 % n, 777 % n};
+    if (n <= 1 << 16)
+        return {0, 1, 2, 3, n / 4 - 1, n / 4, n / 3, n / 2 - 1, n / 2, n / 2 + 1, n - 3, n - 1, 12345 % n, 777 % n};
+    return {0, 1, n / 3, n / 2 + 1, n - 1, 12345};
 }
 
 template <class T>
@@ -226,12 +235,13 @@ TEST(YFft, RealInputMatchesComplexTransform)
 
 TEST(YFft, SeveralThreadsBuildTheTablesAtOnce)
 {
-    // Orders not used elsewhere in this program, so the tables are new here.
+    // An order whose double tables no other test builds (the float test of
+    // order 20 builds the even ones), so the threads race to build them.
     std::vector<std::thread> threads;
     std::vector<double> errors(4);
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([t, &errors] {
-            const int order = 17 + (t % 2);
+            const int order = 17;
             const int n = 1 << order;
             const std::vector<double> input = RandomPairs<double>(n, unsigned(t));
             YComplexVec v = FromPairs(input);

@@ -149,6 +149,8 @@ TEST_F(MemWaveTest, OpeningRules) {
 
     Wave().SetBuffers(4, 1000, 500);
     EXPECT_FALSE(Wave().OpenDuplex(16, 2, 2, 48000)) << "duplex with unequal block lengths";
+    EXPECT_EQ(Wave().Mode(), YWaveMode::None);
+    EXPECT_FALSE(Wave().Start()) << "starting after a refused opening";
     Wave().SetBuffers(4, 1000, -1);
     EXPECT_FALSE(Wave().OpenDuplex(12, 2, 2, 48000)) << "unsupported width";
     Wave().SetCallback({});
@@ -286,37 +288,41 @@ TEST_F(MemWaveTest, PlayFilePlaysToItsLastFrame) {
 }
 
 TEST_F(MemWaveTest, RecordAndPlayFileRecordsThePlayFileSeamlesslyWhenLooping) {
-    std::vector<std::int16_t> source(13);
-    for (std::size_t i = 0; i < source.size(); ++i) source[i] = static_cast<std::int16_t>(1000 + i);
-    const fs::path play = WriteWave16("play.wav", 2, 48000, source);
-    const fs::path rec = dir / "rec.wav";
     constexpr int kFrames = 8;
+    const fs::path rec = dir / "rec.wav";
+    // Longer than one buffer, and shorter.
+    for (const std::size_t length : {13u, 3u}) {
+        std::vector<std::int16_t> source(length);
+        for (std::size_t i = 0; i < source.size(); ++i) source[i] = static_cast<std::int16_t>(1000 + i);
+        const fs::path play = WriteWave16("play.wav", 2, 48000, source);
 
-    for (bool loopIt : {false, true}) {
-        stops = 0;
-        card.Config().realTime = loopIt;
-        Wave().SetBuffers(4, kFrames, -1);
-        ASSERT_TRUE(Wave().RecordAndPlayFile(rec.string(), play.string(), loopIt));
-        ASSERT_TRUE(Wave().Start());
-        if (loopIt) {
-            loop.AdvanceVirtualTime(clock, std::chrono::microseconds(kFrames * 20 * 1000000 / 48000));
-            EXPECT_TRUE(Wave().IsRunning());
-            Wave().Stop();
-        } else {
-            RunToEnd();
-        }
-        loop.RunUntilIdle();
-        EXPECT_EQ(stops, 1);
-        YWaveFileInfo info;
-        const Bytes data = ReadData(rec, info);
-        EXPECT_EQ(info.format.channels, 2);
-        EXPECT_EQ(info.format.sampleRate, 48000u);
-        const int frames = static_cast<int>(info.Frames());
-        EXPECT_EQ(frames % kFrames, 0);
-        EXPECT_GE(frames, loopIt ? 19 * kFrames : 2 * kFrames) << "loop " << loopIt;
-        for (int n = 0; n < frames; ++n) {
-            const std::int16_t want = loopIt || n < 13 ? source[n % 13] : 0;
-            ASSERT_EQ(Sample16(data.data(), 2, n, 1), want) << "loop " << loopIt << " frame " << n;
+        for (bool loopIt : {false, true}) {
+            stops = 0;
+            card.Config().realTime = loopIt;
+            Wave().SetBuffers(4, kFrames, -1);
+            ASSERT_TRUE(Wave().RecordAndPlayFile(rec.string(), play.string(), loopIt));
+            ASSERT_TRUE(Wave().Start());
+            if (loopIt) {
+                loop.AdvanceVirtualTime(clock, std::chrono::microseconds(kFrames * 20 * 1000000 / 48000));
+                EXPECT_TRUE(Wave().IsRunning());
+                Wave().Stop();
+            } else {
+                RunToEnd();
+            }
+            loop.RunUntilIdle();
+            EXPECT_EQ(stops, 1);
+            YWaveFileInfo info;
+            const Bytes data = ReadData(rec, info);
+            EXPECT_EQ(info.format.channels, 2);
+            EXPECT_EQ(info.format.sampleRate, 48000u);
+            const int frames = static_cast<int>(info.Frames());
+            EXPECT_EQ(frames % kFrames, 0);
+            EXPECT_GE(frames, loopIt ? 19 * kFrames : 2 * kFrames) << "loop " << loopIt;
+            for (int n = 0; n < frames; ++n) {
+                const auto len = static_cast<int>(length);
+                const std::int16_t want = loopIt || n < len ? source[static_cast<std::size_t>(n % len)] : 0;
+                ASSERT_EQ(Sample16(data.data(), 2, n, 1), want) << length << " frames, loop " << loopIt << ", frame " << n;
+            }
         }
     }
 }

@@ -119,7 +119,7 @@ public:
         if (setup_.play) {
             if ((err = snd_pcm_open(&playback_, outPcm.c_str(), SND_PCM_STREAM_PLAYBACK, kOpenMode)) < 0)
                 return error = AlsaText(("cannot open " + outPcm + " for playing").c_str(), err), false;
-            if (!Configure(playback_, setup_, setup_.outChannels, period, 3, pbConfig_, error)) return false;
+            if (!Configure(playback_, setup_, setup_.outChannels, period, 4, pbConfig_, error)) return false;
         }
         return true;
     }
@@ -336,7 +336,11 @@ private:
     std::string error_;
 };
 
+extern "C" void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+
 }  // namespace
+
+YAlsaBackend::YAlsaBackend() { snd_lib_error_set_handler(QuietAlsa); }
 
 int YAlsaBackend::AddPcm(const std::string& pcm, const std::string& name) {
     Enumerate();

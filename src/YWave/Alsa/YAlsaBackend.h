@@ -27,7 +27,9 @@
 
 class YAlsaBackend : public IWaveBackend {
 public:
-    YAlsaBackend() = default;
+    // Silences ALSA's own messages on stderr for the whole process: failures
+    // reach callers through results and LastError texts.
+    YAlsaBackend();
     // Adds a PCM of the ALSA configuration (say "plug:jack") to the devices;
     // returns its index.
     int AddPcm(const std::string& pcm, const std::string& name);

@@ -108,21 +108,29 @@ double YSimDelay::Process(double x) {
 
 std::unique_ptr<YSimFilter> YSimFilter::Fir(std::vector<double> taps) {
     auto f = std::unique_ptr<YSimFilter>(new YSimFilter);
-    f->stages_.emplace_back(std::move(taps), std::vector<double>{1.0});
+    f->fir_.emplace_back(std::move(taps), std::vector<double>{1.0});
+    return f;
+}
+
+std::unique_ptr<YSimFilter> YSimFilter::Biquads(std::vector<YBiquad> sections) {
+    auto f = std::unique_ptr<YSimFilter>(new YSimFilter);
+    f->sections_ = std::move(sections);
+    for (YBiquad& s : f->sections_) s.Reset();
     return f;
 }
 
 std::unique_ptr<YSimFilter> YSimFilter::Biquads(const std::vector<std::vector<double>>& sections) {
-    auto f = std::unique_ptr<YSimFilter>(new YSimFilter);
+    std::vector<YBiquad> biquads;
     for (const auto& s : sections) {
         if (s.size() != 5) continue;
-        f->stages_.emplace_back(std::vector<double>{s[0], s[1], s[2]}, std::vector<double>{1.0, s[3], s[4]});
+        biquads.emplace_back().SetCoefficients(1.0, s[3], s[4], s[0], s[1], s[2]);
     }
-    return f;
+    return Biquads(std::move(biquads));
 }
 
 double YSimFilter::Process(double x) {
-    for (YSimIir& s : stages_) x = s.Process(x);
+    for (YSimIir& s : fir_) x = s.Process(x);
+    for (YBiquad& s : sections_) x = s.Process(x);
     return x;
 }
 
@@ -137,9 +145,11 @@ double YSimPolynomial::Process(double x) {
 // ---- YSimClosedBox
 
 namespace {
-YSimIir HighPass2(double fc, double q, double rate) {
-    const double w = 2.0 * std::numbers::pi * fc;
-    return YSimIir::FromAnalog({0.0, 0.0, 1.0}, {w * w, w / q, 1.0}, rate, fc);
+// The bilinear transform of s^2 / (s^2 + s wc / Q + wc^2), matched at fc.
+YBiquad HighPass2(double fc, double q, double rate) {
+    YBiquad b;
+    b.Setup(YBiquad::kHighPass2, rate, fc, 0.0, q, false);
+    return b;
 }
 }  // namespace
 

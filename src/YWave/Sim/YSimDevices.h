@@ -5,6 +5,8 @@
 //
 // Threads: a device is used by one thread at a time (the card's owner).
 
+#include "YLib/YBiquad.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -50,16 +52,18 @@ private:
     long firstTap_ = 0;         // delay of taps_[0] relative to whole_
 };
 
-// A plain filter: FIR taps, or a cascade of second-order sections
-// {b0, b1, b2, a1, a2} (a0 = 1).
+// A plain filter: FIR taps, or a cascade of biquad sections (designed ones,
+// or raw {b0, b1, b2, a1, a2} with a0 = 1).
 class YSimFilter : public ISimDevice {
 public:
     static std::unique_ptr<YSimFilter> Fir(std::vector<double> taps);
+    static std::unique_ptr<YSimFilter> Biquads(std::vector<YBiquad> sections);
     static std::unique_ptr<YSimFilter> Biquads(const std::vector<std::vector<double>>& sections);
     double Process(double x) override;
 
 private:
-    std::vector<YSimIir> stages_;
+    std::vector<YSimIir> fir_;
+    std::vector<YBiquad> sections_;
 };
 
 // Gain and delay (samples, fractional allowed).
@@ -100,7 +104,7 @@ public:
     double Process(double x) override { return gain_ * delay_.Process(highPass_.Process(x)); }
 
 private:
-    YSimIir highPass_;
+    YBiquad highPass_;
     YSimDelay delay_;
     double gain_;
 };

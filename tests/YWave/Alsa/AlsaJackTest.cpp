@@ -14,6 +14,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstring>
+#include <functional>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -55,7 +57,7 @@ protected:
 
         const std::string log = (dir_ / "jackd.log").string();
         std::vector<std::string> args = {"jackd", "-n", server_, "-r", "-S", "-t", "4000", "-L", "2", "-d", "dummy",
-                                         "-r", "48000", "-p", "256"};
+                                         "-r", "48000", "-p", "1024"};
         std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
@@ -113,7 +115,7 @@ protected:
 }  // namespace
 
 TEST_F(JackServer, DuplexStimulusComesBackAtAConstantLatency) {
-    constexpr int kRate = 48000, kBlock = 4800, kBlocks = 30;
+    constexpr int kRate = 48000, kBlock = 9600, kBlocks = 20;
     sonbex::platform::MessageLoop loop;
     YAlsaBackend alsa;
     const int device = alsa.AddPcm(kPcm, "JACK loop-back");
@@ -167,4 +169,71 @@ TEST_F(JackServer, DuplexStimulusComesBackAtAConstantLatency) {
         EXPECT_EQ(recorded[static_cast<std::size_t>(found[j])], 0.5) << "click " << j;
     }
     std::cout << "round-trip latency beyond the two-block lead: " << latency << " samples\n";
+}
+
+namespace {
+
+struct FaultRun {
+    int calls = 0;             // callbacks in all
+    int callsAtStop = -1;      // callbacks when the stop message came
+    std::string error;
+};
+
+// Runs the simultaneous mode on the loop-back until a fault ends it; `onBlock`
+// sees each callback's number. The loop goes on serving for a while after the
+// stop message, so a callback after the stop would be seen.
+FaultRun RunDuplexUntilItEnds(const std::function<void(int)>& onBlock) {
+    sonbex::platform::MessageLoop loop;
+    YAlsaBackend alsa;
+    YMemWave wave(loop, alsa);
+    FaultRun run;
+    const int device = alsa.AddPcm(kPcm, "JACK loop-back");
+    const sonbex::platform::HandlerId stopped = loop.AddHandler([&](const sonbex::platform::Message& m) {
+        if (m.id != kWaveDeviceStopped) return;
+        run.callsAtStop = run.calls;
+        loop.StartTimer(300ms, [&] { loop.Quit(); });
+    });
+    wave.Create(
+        [&](const std::uint8_t*, std::uint8_t* out, int frames) {
+            std::memset(out, 0, static_cast<std::size_t>(frames) * 4);
+            onBlock(++run.calls);
+            return run.calls < 1000;
+        },
+        YWaveNotify{&loop, stopped});
+    wave.SetDevices(device, device);
+    wave.SetBuffers(4, 9600, -1);
+    EXPECT_TRUE(wave.OpenDuplex(16, 2, 2, 48000));
+    EXPECT_TRUE(wave.Start()) << wave.LastError();
+    const auto guard = loop.StartTimer(20s, [&] { loop.Quit(); });
+    loop.Run();
+    loop.StopTimer(guard);
+    run.error = wave.LastError();
+    EXPECT_FALSE(wave.IsRunning()) << "the fault did not end the run";
+    return run;
+}
+
+}  // namespace
+
+TEST_F(JackServer, ALateOutputBlockEndsTheRunWithAnError) {
+    const FaultRun run = RunDuplexUntilItEnds([](int call) {
+        if (call == 5) std::this_thread::sleep_for(800ms);  // four blocks late
+    });
+    EXPECT_LT(run.calls, 20);
+    EXPECT_EQ(run.calls, run.callsAtStop) << "a callback after the stop";
+    EXPECT_NE(run.error, "") << "a late block must not pass as silence";
+    std::cout << "reported: " << run.error << "\n";
+}
+
+TEST_F(JackServer, ALostDeviceEndsTheRunAndNoCallbackFollows) {
+    const FaultRun run = RunDuplexUntilItEnds([this](int call) {
+        if (call == 5 && pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+            pid_ = 0;
+        }
+    });
+    EXPECT_LT(run.calls, 60);
+    EXPECT_EQ(run.calls, run.callsAtStop) << "a callback after the stop";
+    EXPECT_NE(run.error, "");
+    std::cout << "reported: " << run.error << "\n";
 }

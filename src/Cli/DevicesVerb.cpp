@@ -1,0 +1,86 @@
+// devices: the sound devices with the formats they accept.
+
+#include "Cli/CliVerb.h"
+#include "Cli/SoundCard.h"
+#include "Cli/Verbs.h"
+
+#include <nlohmann/json.hpp>
+
+#include <set>
+#include <sstream>
+
+namespace sonbex::cli {
+
+namespace {
+
+constexpr int kRates[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000, 88200, 96000, 176400, 192000};
+constexpr int kWidths[] = {8, 16, 20, 24, 32};
+constexpr int kMaxChannels = 8;
+
+struct Formats {
+    std::set<int> rates, widths;
+    int maxChannels = 0;
+    bool inUse = false;
+    bool Any() const { return maxChannels > 0; }
+};
+
+Formats Query(YWaveDevices& devices, YWaveDirection direction, int device) {
+    Formats f;
+    for (int bits : kWidths)
+        for (int channels = 1; channels <= kMaxChannels; ++channels)
+            for (int rate : kRates)
+                if (devices.CanOpen(direction, device, rate, bits, channels)) {
+                    f.rates.insert(rate);
+                    f.widths.insert(bits);
+                    f.maxChannels = std::max(f.maxChannels, channels);
+                }
+    f.inUse = devices.InUse(direction, device);
+    return f;
+}
+
+nlohmann::json ToJson(const Formats& f) {
+    return {{"rates", f.rates}, {"bits", f.widths}, {"maxChannels", f.maxChannels}, {"inUse", f.inUse}};
+}
+
+std::string ToText(const char* what, const Formats& f) {
+    std::ostringstream s;
+    s << "  " << what << ": ";
+    if (f.inUse) return s.str() + "in use\n";
+    if (!f.Any()) return s.str() + "no format\n";
+    s << "rates";
+    for (int r : f.rates) s << ' ' << r;
+    s << "; bits";
+    for (int b : f.widths) s << ' ' << b;
+    s << "; channels 1-" << f.maxChannels << "\n";
+    return s.str();
+}
+
+}  // namespace
+
+void SetupDevicesVerb(CLI::App& verb) {
+    auto output = std::make_shared<VerbOutput>();
+    output->AddOptions(verb);
+    verb.callback([output] {
+        SoundCard card;
+        nlohmann::json list = nlohmann::json::array();
+        std::string text;
+        for (const YWaveDevice& d : card.Devices().Devices()) {
+            nlohmann::json entry{{"index", d.index}, {"id", d.id}, {"name", d.name}};
+            text += std::to_string(d.index) + "\t" + d.id + "\t" + d.name + "\n";
+            if (d.canRecord) {
+                const Formats f = Query(card.Devices(), YWaveDirection::Record, d.index);
+                entry["record"] = ToJson(f);
+                text += ToText("record", f);
+            }
+            if (d.canPlay) {
+                const Formats f = Query(card.Devices(), YWaveDirection::Play, d.index);
+                entry["play"] = ToJson(f);
+                text += ToText("play", f);
+            }
+            list.push_back(entry);
+        }
+        output->Write(output->Json() ? nlohmann::json{{"devices", list}}.dump(2) + "\n" : text);
+    });
+}
+
+}  // namespace sonbex::cli

@@ -1,0 +1,56 @@
+#include "Cli/SoundCard.h"
+
+#include "Cli/CliVerb.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+
+namespace sonbex::cli {
+
+namespace {
+std::atomic<bool> interrupted{false};
+extern "C" void OnInterrupt(int) { interrupted = true; }
+
+// A simulated card that behaves like a plain one: real-time paced, a short
+// round trip, a noise floor near -100 dB.
+YSimCardConfig PlainSimulatedCard() {
+    YSimCardConfig c;
+    c.realTime = true;
+    c.latencySamples = 64;
+    c.noiseRms = {1e-5, 1e-5};
+    return c;
+}
+}  // namespace
+
+SoundCard::SoundCard() : sim_(PlainSimulatedCard()), devices_({&alsa_, &sim_}) {
+    stopHandler_ = loop_.AddHandler([this](const platform::Message& m) {
+        if (m.id == kWaveDeviceStopped) loop_.Quit();
+    });
+}
+
+int SoundCard::Device(const std::string& name) {
+    const int index = devices_.Find(name);
+    if (index == -2) throw VerbFailure("no sound device '" + name + "'; 'sonbex3-cli devices' lists them");
+    return index;
+}
+
+void SoundCard::Run(YMemWave& wave) {
+    interrupted = false;
+    struct sigaction action {}, previous{};
+    action.sa_handler = OnInterrupt;
+    sigaction(SIGINT, &action, &previous);
+    const platform::TimerId watch = loop_.StartTimer(
+        std::chrono::milliseconds(50), [&wave] {
+            if (interrupted) wave.Stop();
+        },
+        true);
+    const bool started = wave.Start();
+    if (started) loop_.Run();
+    loop_.StopTimer(watch);
+    sigaction(SIGINT, &previous, nullptr);
+    if (!started) throw VerbFailure("cannot start the sound device: " + wave.LastError());
+    if (!wave.LastError().empty()) throw VerbFailure("the sound device stopped: " + wave.LastError());
+}
+
+}  // namespace sonbex::cli
