@@ -2,8 +2,16 @@
 
 #include "Platform/AtomicFile.h"
 #include "Platform/Paths.h"
+#include "Waveform/YAmplitudeSweep.h"
+#include "Waveform/YGatedSine.h"
+#include "Waveform/YIMD.h"
 #include "Waveform/YLogSweep.h"
 #include "Waveform/YMlsModules.h"
+#include "Waveform/YMultiTone.h"
+#include "Waveform/YShapedBurst.h"
+#include "Waveform/YSin2.h"
+#include "Waveform/YSpike.h"
+#include "Waveform/YWaveFileStimulus.h"
 
 #include <algorithm>
 #include <cmath>
@@ -100,7 +108,15 @@ bool YWaveformModules::Init(double sampleRate, int inChannels, int outChannels, 
     modules_.push_back(std::make_unique<YWhiteMLS>());
     modules_.push_back(std::make_unique<YPinkMLS>());
     modules_.push_back(std::make_unique<YShelvedMLS>());
+    modules_.push_back(std::make_unique<YSpike>());
+    modules_.push_back(std::make_unique<YSin2>());
+    modules_.push_back(std::make_unique<YGatedSine>(options_.prompt));
+    modules_.push_back(std::make_unique<YShapedBurst>(options_.prompt));
     modules_.push_back(std::make_unique<YLogSweep>());
+    modules_.push_back(std::make_unique<YMultiTone>());
+    modules_.push_back(std::make_unique<YIMD>());
+    modules_.push_back(std::make_unique<YAmplitudeSweep>(options_.prompt));
+    modules_.push_back(std::make_unique<YWaveFileStimulus>());
     for (auto& m : modules_) {
         m->SetPrompt(options_.prompt);
         m->SetSweepTableLoader(options_.sweepTables);
