@@ -20,7 +20,6 @@
 #include <array>
 
 class QComboBox;
-class QLabel;
 class QLineEdit;
 class QRadioButton;
 

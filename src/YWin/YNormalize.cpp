@@ -33,6 +33,7 @@ YNormalize::YNormalize(platform::SettingsStore& settings, platform::IPrompt& pro
   method_ = new QComboBox(this);
   SetItemId(method_, kIdNormalizeMethod);
   for (std::string_view caption : YNormalizeSettings::kMethodCaptions) method_->addItem(Text(caption));
+  connect(method_, &QComboBox::currentIndexChanged, this, &YNormalize::ChooseMethod);
   label_ = new QLabel(this);
   SetItemId(label_, kIdNormalizeFieldLabel);
   field_ = new QLineEdit(this);
@@ -69,7 +70,6 @@ void YNormalize::OnInit() {
     const QSignalBlocker block(method_);
     method_->setCurrentIndex(edited_.method);
   }
-  connect(method_, &QComboBox::currentIndexChanged, this, &YNormalize::ChooseMethod, Qt::UniqueConnection);
   ShowField();
 }
 
