@@ -9,6 +9,7 @@
 #include "Waveform/YWaveformModules.h"
 #include "YWave/YWaveFile.h"
 #include "YWave/YWaveSample.h"
+#include "YLib/YText.h"
 
 #include <nlohmann/json.hpp>
 
@@ -33,6 +34,12 @@ std::string Lower(std::string s)
     return s;
 }
 
+// Names and units of modules and parameter records are fixed 8-bit text
+// (Windows-1252); everything this program prints or matches is UTF-8.
+std::string Name(const IWaveform& m) { return Utf8FromWindows1252(m.GetName()); }
+std::string Name(const WaveformParam& p) { return Utf8FromWindows1252(p.name); }
+std::string Unit(const WaveformParam& p) { return Utf8FromWindows1252(p.unit); }
+
 // The registry of the headless program: defaults plus --set, never the
 // user's WAVEFORM.CFG (a batch job must not depend on or change it).
 struct Modules {
@@ -48,11 +55,11 @@ struct Modules {
         std::vector<IWaveform*> all;
         registry.List(all, -1, false);
         for (IWaveform* m : all)
-            if (key == std::to_string(m->GetId()) || Lower(key) == Lower(m->GetName()))
+            if (key == std::to_string(m->GetId()) || Lower(key) == Lower(Name(*m)))
                 return *m;
         std::string known;
         for (IWaveform* m : all)
-            known += (known.empty() ? "" : ", ") + std::to_string(m->GetId()) + " \"" + m->GetName() + "\"";
+            known += (known.empty() ? "" : ", ") + std::to_string(m->GetId()) + " \"" + Name(*m) + "\"";
         throw VerbFailure("no stimulus module '" + key + "' (modules: " + known + ")");
     }
 };
@@ -76,7 +83,7 @@ void ApplySettings(IWaveform& m, const std::vector<std::string>& settings)
 {
     WaveformParams params, analysis;
     if (!m.GetParams(params) || !m.GetAnalysisParams(analysis))
-        throw VerbFailure("the format is not valid for " + m.GetName());
+        throw VerbFailure("the format is not valid for " + Name(m));
     for (const std::string& s : settings) {
         const auto eq = s.find('=');
         if (eq == std::string::npos)
@@ -85,19 +92,19 @@ void ApplySettings(IWaveform& m, const std::vector<std::string>& settings)
         bool found = false;
         for (WaveformParams* list : {&params, &analysis})
             for (WaveformParam& p : *list) {
-                if (p.name.empty() || Lower(p.name) != name)
+                if (p.name.empty() || Lower(Name(p)) != name)
                     continue;
                 found = true;
                 if (p.isReal) {
                     const auto v = platform::ParseDoubleWhole(text);
                     if (!v)
-                        throw VerbFailure(p.name + ": '" + text + "' is not a number");
+                        throw VerbFailure(Name(p) + ": '" + text + "' is not a number");
                     p.value = *v;
                 } else {
                     std::size_t used = 0;
                     const auto v = platform::ParseInt32(text, &used);
                     if (!v || used != text.size())
-                        throw VerbFailure(p.name + ": '" + text + "' is not a whole number");
+                        throw VerbFailure(Name(p) + ": '" + text + "' is not a whole number");
                     p.intValue = *v;
                 }
             }
@@ -105,9 +112,9 @@ void ApplySettings(IWaveform& m, const std::vector<std::string>& settings)
             std::string known;
             for (const WaveformParams* list : {&params, &analysis})
                 for (const WaveformParam& p : *list)
-                    if (!p.name.empty() && known.find("\"" + p.name + "\"") == std::string::npos)
-                        known += (known.empty() ? "" : ", ") + ("\"" + p.name + "\"");
-            throw VerbFailure(m.GetName() + " has no parameter '" + s.substr(0, eq) + "' (" +
+                    if (!p.name.empty() && known.find("\"" + Name(p) + "\"") == std::string::npos)
+                        known += (known.empty() ? "" : ", ") + ("\"" + Name(p) + "\"");
+            throw VerbFailure(Name(m) + " has no parameter '" + s.substr(0, eq) + "' (" +
                               (known.empty() ? "it has none" : "parameters: " + known) + ")");
         }
     }
@@ -115,7 +122,7 @@ void ApplySettings(IWaveform& m, const std::vector<std::string>& settings)
         std::string text;
         for (const WaveformParam& p : corrected)
             if (!p.name.empty())
-                text += (text.empty() ? "" : ", ") + p.name + " " + ValueText(p);
+                text += (text.empty() ? "" : ", ") + Name(p) + " " + ValueText(p);
         throw VerbFailure(std::string("the ") + what + " are out of range; valid values would be: " + text);
     };
     if (!settings.empty()) {
@@ -145,17 +152,17 @@ void SetupList(CLI::App& verb)
             m->GetParams(params);
             m->GetAnalysisParams(analysis);
             const char* kind = m->GetCategory() == kCategoryImpulse ? "impulse" : "transfer";
-            text += std::to_string(m->GetId()) + "\t" + m->GetName() + "\t" + kind + "\n";
-            nlohmann::json entry{{"id", m->GetId()}, {"name", m->GetName()}, {"result", kind}};
+            text += std::to_string(m->GetId()) + "\t" + Name(*m) + "\t" + kind + "\n";
+            nlohmann::json entry{{"id", m->GetId()}, {"name", Name(*m)}, {"result", kind}};
             for (const auto& [key, list] : {std::pair{"parameters", &params}, std::pair{"analysis", &analysis}}) {
                 nlohmann::json records = nlohmann::json::array();
                 for (const WaveformParam& p : *list) {
                     if (p.name.empty())
                         continue;
-                    text += std::string("\t") + (list == &params ? "" : "analysis: ") + p.name +
-                            (p.unit.empty() ? "" : " [" + p.unit + "]") + " = " + ValueText(p) + " (" +
+                    text += std::string("\t") + (list == &params ? "" : "analysis: ") + Name(p) +
+                            (p.unit.empty() ? "" : " [" + Unit(p) + "]") + " = " + ValueText(p) + " (" +
                             RangeText(p, *rate) + ")\n";
-                    nlohmann::json r{{"name", p.name}, {"unit", p.unit}, {"role", p.role}, {"real", p.isReal}};
+                    nlohmann::json r{{"name", Name(p)}, {"unit", Unit(p)}, {"role", p.role}, {"real", p.isReal}};
                     if (p.isReal) {
                         r["value"] = p.value;
                         r["min"] = ResolvePlaceholder(p.min, *rate);
@@ -198,7 +205,7 @@ void SetupGenerate(CLI::App& verb)
         IWaveform& m = modules.Find(o->module);
         ApplySettings(m, o->settings);
         if (!m.Generate())
-            throw VerbFailure("cannot generate " + m.GetName() + " with these settings");
+            throw VerbFailure("cannot generate " + Name(m) + " with these settings");
         const std::uint64_t bytes = std::uint64_t(m.GetPcmBytes()) * std::uint64_t(o->periods);
         if (bytes > 0xFFFFFFF0ull)
             throw VerbFailure("the wave file would pass 4 GiB; write fewer periods");
@@ -292,24 +299,24 @@ void SetupAnalyse(CLI::App& verb)
         IWaveform& m = modules.Find(o->module);
         ApplySettings(m, o->settings);
         if (!m.SetStereo(o->dual))
-            throw VerbFailure("cannot analyse " + m.GetName() + " against a reference channel");
+            throw VerbFailure("cannot analyse " + Name(m) + " against a reference channel");
         if (!m.Generate())
-            throw VerbFailure("cannot prepare " + m.GetName() + " with these settings");
+            throw VerbFailure("cannot prepare " + Name(m) + " with these settings");
         const std::uint64_t period = m.GetSamples()->Size();
         const std::uint64_t needed = period * std::uint64_t(o->average + (o->skipFirst ? 1 : 0));
         if (channels[0].size() < needed)
             throw VerbFailure(o->recording + " is too short: " + std::to_string(channels[0].size()) +
-                              " frames, " + m.GetName() + " needs " + std::to_string(needed) +
+                              " frames, " + Name(m) + " needs " + std::to_string(needed) +
                               " after the start of the response");
         std::vector<std::span<const float>> view;
         for (std::size_t c = 0; c < std::min<std::size_t>(channels.size(), 2); ++c)
             view.emplace_back(channels[c]);
         ResponseList responses;
         if (!m.Analyze(view, responses, o->average, o->skipFirst ? kAnalyzeSkipFirst : 0))
-            throw VerbFailure(o->recording + " is too short or not a recording of " + m.GetName() +
+            throw VerbFailure(o->recording + " is too short or not a recording of " + Name(m) +
                               " with these settings");
 
-        nlohmann::json json{{"module", m.GetName()}, {"id", m.GetId()}, {"sampleRate", o->rate}};
+        nlohmann::json json{{"module", Name(m)}, {"id", m.GetId()}, {"sampleRate", o->rate}};
         std::string text;
         if (m.GetCategory() == kCategoryImpulse) {
             const YDoubleVec& ir = responses.at(0).data;

@@ -88,13 +88,19 @@ TEST_F(StimulusVerb, ListShowsModulesAndParameters)
     const CliRun r = RunCli("stimulus list --json");
     ASSERT_EQ(r.status, 0) << r.out;
     const auto j = nlohmann::json::parse(r.out);
-    ASSERT_EQ(j.size(), 4u);
-    EXPECT_EQ(j[0]["id"], 2001);
-    EXPECT_EQ(j[3]["name"], "Log Sine Sweep");
-    EXPECT_EQ(j[3]["parameters"][2]["name"], "Duration per octave");
-    EXPECT_EQ(j[3]["parameters"][0]["max"], 23950.0);
+    const int ids[] = {2001, 2002, 2006, 2003, 2004, 1001, 1002, 1003, 1005, 1004, 1006, 2005};
+    ASSERT_EQ(j.size(), std::size(ids));
+    for (std::size_t i = 0; i < j.size(); ++i)
+        EXPECT_EQ(j[i]["id"], ids[i]) << i;
+    EXPECT_EQ(j[4]["name"], "Sin\u00b2 Pulse");  // the stored Windows-1252 name as UTF-8
+    EXPECT_EQ(j[7]["name"], "Log Sine Sweep");
+    EXPECT_EQ(j[7]["parameters"][2]["name"], "Duration per octave");
+    EXPECT_EQ(j[7]["parameters"][0]["max"], 23950.0);
     const CliRun text = RunCli("stimulus list");
     EXPECT_NE(text.out.find("2006\tShelved MLS\timpulse"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("2004\tSin\xC2\xB2 Pulse\timpulse"), std::string::npos) << text.out;
+    // The name as a user types it finds the module.
+    EXPECT_EQ(RunCli("stimulus generate 'sin\xC2\xB2 pulse' --rate 48000 --bits 16 -o " + Path("sin2.wav")).status, 0);
 }
 
 TEST_F(StimulusVerb, GenerateWritesThePcmOfTheModule)
