@@ -275,6 +275,42 @@ struct AnalyseOptions {
 
 std::string Number(double x) { return FormatGeneral(x, 10); }
 
+struct Column {
+    std::string name;
+    std::vector<double> values;
+};
+
+// Every entry of a transfer result as a column in display units: the
+// frequency axis first, then magnitudes in dB, phases in degrees and the
+// distortion figures in percent, in the module's order. A kind that occurs
+// again (the reference channel's pair) gets "_2", "_3" ... appended.
+std::vector<Column> TransferColumns(const ResponseList& responses)
+{
+    if (responses.empty() || responses[0].tag != ResponseEntry::kFrequency)
+        throw VerbFailure("the analysis gave no frequency axis");
+    const int points = responses[0].data.Size();
+    std::vector<Column> columns;
+    for (const ResponseEntry& e : responses) {
+        if (e.data.Size() != points)
+            throw VerbFailure("the analysis gave results of different lengths");
+        static const char* const kNames[] = {"frequency_hz", "magnitude_db", "phase_deg", "thd_pct",
+                                             "thdn_pct",     "h2_pct",       "h3_pct"};
+        const int kind = e.tag - ResponseEntry::kFrequency;
+        Column c{kind >= 0 && kind < int(std::size(kNames)) ? kNames[kind] : "tag_" + std::to_string(e.tag), {}};
+        const auto repeats = std::count_if(columns.begin(), columns.end(), [&](const Column& d) {
+            return d.name == c.name || d.name.starts_with(c.name + "_");
+        });
+        if (repeats > 0)
+            c.name += "_" + std::to_string(repeats + 1);
+        for (const double v : e.data)
+            c.values.push_back(e.tag == ResponseEntry::kMagnitude ? (v > 0.0 ? 20.0 * std::log10(v) : -760.0)
+                               : e.tag == ResponseEntry::kPhase   ? v * 180.0 / std::numbers::pi
+                                                                  : v);
+        columns.push_back(std::move(c));
+    }
+    return columns;
+}
+
 void SetupAnalyse(CLI::App& verb)
 {
     auto o = std::make_shared<AnalyseOptions>();
@@ -330,18 +366,15 @@ void SetupAnalyse(CLI::App& verb)
             json["time_s"] = time;
             json["value"] = value;
         } else {
-            const YDoubleVec &f = responses.at(0).data, &mag = responses.at(1).data, &phase = responses.at(2).data;
-            std::vector<double> db(f.Size()), deg(f.Size());
-            text = "frequency_hz\tmagnitude_db\tphase_deg\n";
-            for (int i = 0; i < f.Size(); ++i) {
-                db[i] = mag[i] > 0.0 ? 20.0 * std::log10(mag[i]) : -760.0;
-                deg[i] = phase[i] * 180.0 / std::numbers::pi;
-                text += Number(f[i]) + "\t" + Number(db[i]) + "\t" + Number(deg[i]) + "\n";
-            }
+            const auto columns = TransferColumns(responses);
+            for (std::size_t c = 0; c < columns.size(); ++c)
+                text += columns[c].name + (c + 1 < columns.size() ? "\t" : "\n");
+            for (std::size_t i = 0; i < columns[0].values.size(); ++i)
+                for (std::size_t c = 0; c < columns.size(); ++c)
+                    text += Number(columns[c].values[i]) + (c + 1 < columns.size() ? "\t" : "\n");
             json["result"] = "transfer";
-            json["frequency_hz"] = std::vector<double>(f.begin(), f.end());
-            json["magnitude_db"] = db;
-            json["phase_deg"] = deg;
+            for (const Column& c : columns)
+                json[c.name] = c.values;
         }
         output->Write(output->Json() ? json.dump(1) + "\n" : text);
     });
