@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -230,9 +229,8 @@ std::vector<std::vector<float>> ReadRecording(const std::string& path, double& r
         throw VerbFailure("cannot read the wave file " + path);
     const YWaveFormat& f = reader.Info().format;
     const int channels = f.channels, bits = f.bitsPerSample;
-    const bool isFloat = f.Kind() == YSampleKind::Float;
-    if (f.Kind() == YSampleKind::Other || (isFloat ? bits != 32 && bits != 64 : !YIsSampleWidth(bits)) ||
-        f.blockAlign != channels * ((bits + 7) / 8))
+    const YSampleKind kind = f.Kind();
+    if (!YIsReadableSample(kind, bits))
         throw VerbFailure(path + ": unsupported sample format");
     rate = f.sampleRate;
     const std::uint32_t frames = reader.Info().Frames();
@@ -247,17 +245,7 @@ std::vector<std::vector<float>> ReadRecording(const std::string& path, double& r
         for (long i = 0; i < got; ++i)
             for (int c = 0; c < channels; ++c) {
                 double v = 0.0;
-                if (isFloat && bits == 32) {
-                    float x;
-                    std::memcpy(&x, p, 4);
-                    v = x;
-                    p += 4;
-                } else if (isFloat) {
-                    std::memcpy(&v, p, 8);
-                    p += 8;
-                } else {
-                    p = YSampleToReal(p, bits, v);
-                }
+                p = YSampleToReal(p, kind, bits, v);
                 out[c][done + i] = float(v);
             }
         done += std::uint32_t(got);
