@@ -7,9 +7,9 @@
 #include "Platform/NumberText.h"
 #include "Waveform/YWaveformBase.h"
 #include "Waveform/YWaveformModules.h"
+#include "YLib/YText.h"
 #include "YWave/YWaveFile.h"
 #include "YWave/YWaveSample.h"
-#include "YLib/YText.h"
 
 #include <nlohmann/json.hpp>
 
