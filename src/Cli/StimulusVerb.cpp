@@ -7,6 +7,7 @@
 #include "Platform/NumberText.h"
 #include "Waveform/YWaveformBase.h"
 #include "Waveform/YWaveformModules.h"
+#include "YLib/YText.h"
 #include "YWave/YWaveFile.h"
 #include "YWave/YWaveSample.h"
 
@@ -15,7 +16,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -33,6 +33,12 @@ std::string Lower(std::string s)
     return s;
 }
 
+// Names and units of modules and parameter records are fixed 8-bit text
+// (Windows-1252); everything this program prints or matches is UTF-8.
+std::string Name(const IWaveform& m) { return Utf8FromWindows1252(m.GetName()); }
+std::string Name(const WaveformParam& p) { return Utf8FromWindows1252(p.name); }
+std::string Unit(const WaveformParam& p) { return Utf8FromWindows1252(p.unit); }
+
 // The registry of the headless program: defaults plus --set, never the
 // user's WAVEFORM.CFG (a batch job must not depend on or change it).
 struct Modules {
@@ -48,11 +54,11 @@ struct Modules {
         std::vector<IWaveform*> all;
         registry.List(all, -1, false);
         for (IWaveform* m : all)
-            if (key == std::to_string(m->GetId()) || Lower(key) == Lower(m->GetName()))
+            if (key == std::to_string(m->GetId()) || Lower(key) == Lower(Name(*m)))
                 return *m;
         std::string known;
         for (IWaveform* m : all)
-            known += (known.empty() ? "" : ", ") + std::to_string(m->GetId()) + " \"" + m->GetName() + "\"";
+            known += (known.empty() ? "" : ", ") + std::to_string(m->GetId()) + " \"" + Name(*m) + "\"";
         throw VerbFailure("no stimulus module '" + key + "' (modules: " + known + ")");
     }
 };
@@ -76,7 +82,7 @@ void ApplySettings(IWaveform& m, const std::vector<std::string>& settings)
 {
     WaveformParams params, analysis;
     if (!m.GetParams(params) || !m.GetAnalysisParams(analysis))
-        throw VerbFailure("the format is not valid for " + m.GetName());
+        throw VerbFailure("the format is not valid for " + Name(m));
     for (const std::string& s : settings) {
         const auto eq = s.find('=');
         if (eq == std::string::npos)
@@ -85,19 +91,19 @@ void ApplySettings(IWaveform& m, const std::vector<std::string>& settings)
         bool found = false;
         for (WaveformParams* list : {&params, &analysis})
             for (WaveformParam& p : *list) {
-                if (p.name.empty() || Lower(p.name) != name)
+                if (p.name.empty() || Lower(Name(p)) != name)
                     continue;
                 found = true;
                 if (p.isReal) {
                     const auto v = platform::ParseDoubleWhole(text);
                     if (!v)
-                        throw VerbFailure(p.name + ": '" + text + "' is not a number");
+                        throw VerbFailure(Name(p) + ": '" + text + "' is not a number");
                     p.value = *v;
                 } else {
                     std::size_t used = 0;
                     const auto v = platform::ParseInt32(text, &used);
                     if (!v || used != text.size())
-                        throw VerbFailure(p.name + ": '" + text + "' is not a whole number");
+                        throw VerbFailure(Name(p) + ": '" + text + "' is not a whole number");
                     p.intValue = *v;
                 }
             }
@@ -105,9 +111,9 @@ void ApplySettings(IWaveform& m, const std::vector<std::string>& settings)
             std::string known;
             for (const WaveformParams* list : {&params, &analysis})
                 for (const WaveformParam& p : *list)
-                    if (!p.name.empty() && known.find("\"" + p.name + "\"") == std::string::npos)
-                        known += (known.empty() ? "" : ", ") + ("\"" + p.name + "\"");
-            throw VerbFailure(m.GetName() + " has no parameter '" + s.substr(0, eq) + "' (" +
+                    if (!p.name.empty() && known.find("\"" + Name(p) + "\"") == std::string::npos)
+                        known += (known.empty() ? "" : ", ") + ("\"" + Name(p) + "\"");
+            throw VerbFailure(Name(m) + " has no parameter '" + s.substr(0, eq) + "' (" +
                               (known.empty() ? "it has none" : "parameters: " + known) + ")");
         }
     }
@@ -115,7 +121,7 @@ void ApplySettings(IWaveform& m, const std::vector<std::string>& settings)
         std::string text;
         for (const WaveformParam& p : corrected)
             if (!p.name.empty())
-                text += (text.empty() ? "" : ", ") + p.name + " " + ValueText(p);
+                text += (text.empty() ? "" : ", ") + Name(p) + " " + ValueText(p);
         throw VerbFailure(std::string("the ") + what + " are out of range; valid values would be: " + text);
     };
     if (!settings.empty()) {
@@ -145,17 +151,17 @@ void SetupList(CLI::App& verb)
             m->GetParams(params);
             m->GetAnalysisParams(analysis);
             const char* kind = m->GetCategory() == kCategoryImpulse ? "impulse" : "transfer";
-            text += std::to_string(m->GetId()) + "\t" + m->GetName() + "\t" + kind + "\n";
-            nlohmann::json entry{{"id", m->GetId()}, {"name", m->GetName()}, {"result", kind}};
+            text += std::to_string(m->GetId()) + "\t" + Name(*m) + "\t" + kind + "\n";
+            nlohmann::json entry{{"id", m->GetId()}, {"name", Name(*m)}, {"result", kind}};
             for (const auto& [key, list] : {std::pair{"parameters", &params}, std::pair{"analysis", &analysis}}) {
                 nlohmann::json records = nlohmann::json::array();
                 for (const WaveformParam& p : *list) {
                     if (p.name.empty())
                         continue;
-                    text += std::string("\t") + (list == &params ? "" : "analysis: ") + p.name +
-                            (p.unit.empty() ? "" : " [" + p.unit + "]") + " = " + ValueText(p) + " (" +
+                    text += std::string("\t") + (list == &params ? "" : "analysis: ") + Name(p) +
+                            (p.unit.empty() ? "" : " [" + Unit(p) + "]") + " = " + ValueText(p) + " (" +
                             RangeText(p, *rate) + ")\n";
-                    nlohmann::json r{{"name", p.name}, {"unit", p.unit}, {"role", p.role}, {"real", p.isReal}};
+                    nlohmann::json r{{"name", Name(p)}, {"unit", Unit(p)}, {"role", p.role}, {"real", p.isReal}};
                     if (p.isReal) {
                         r["value"] = p.value;
                         r["min"] = ResolvePlaceholder(p.min, *rate);
@@ -198,7 +204,7 @@ void SetupGenerate(CLI::App& verb)
         IWaveform& m = modules.Find(o->module);
         ApplySettings(m, o->settings);
         if (!m.Generate())
-            throw VerbFailure("cannot generate " + m.GetName() + " with these settings");
+            throw VerbFailure("cannot generate " + Name(m) + " with these settings");
         const std::uint64_t bytes = std::uint64_t(m.GetPcmBytes()) * std::uint64_t(o->periods);
         if (bytes > 0xFFFFFFF0ull)
             throw VerbFailure("the wave file would pass 4 GiB; write fewer periods");
@@ -223,9 +229,8 @@ std::vector<std::vector<float>> ReadRecording(const std::string& path, double& r
         throw VerbFailure("cannot read the wave file " + path);
     const YWaveFormat& f = reader.Info().format;
     const int channels = f.channels, bits = f.bitsPerSample;
-    const bool isFloat = f.Kind() == YSampleKind::Float;
-    if (f.Kind() == YSampleKind::Other || (isFloat ? bits != 32 && bits != 64 : !YIsSampleWidth(bits)) ||
-        f.blockAlign != channels * ((bits + 7) / 8))
+    const YSampleKind kind = f.Kind();
+    if (!YIsReadableSample(kind, bits))
         throw VerbFailure(path + ": unsupported sample format");
     rate = f.sampleRate;
     const std::uint32_t frames = reader.Info().Frames();
@@ -240,17 +245,7 @@ std::vector<std::vector<float>> ReadRecording(const std::string& path, double& r
         for (long i = 0; i < got; ++i)
             for (int c = 0; c < channels; ++c) {
                 double v = 0.0;
-                if (isFloat && bits == 32) {
-                    float x;
-                    std::memcpy(&x, p, 4);
-                    v = x;
-                    p += 4;
-                } else if (isFloat) {
-                    std::memcpy(&v, p, 8);
-                    p += 8;
-                } else {
-                    p = YSampleToReal(p, bits, v);
-                }
+                p = YSampleToReal(p, kind, bits, v);
                 out[c][done + i] = float(v);
             }
         done += std::uint32_t(got);
@@ -267,6 +262,42 @@ struct AnalyseOptions {
 };
 
 std::string Number(double x) { return FormatGeneral(x, 10); }
+
+struct Column {
+    std::string name;
+    std::vector<double> values;
+};
+
+// Every entry of a transfer result as a column in display units: the
+// frequency axis first, then magnitudes in dB, phases in degrees and the
+// distortion figures in percent, in the module's order. A kind that occurs
+// again (the reference channel's pair) gets "_2", "_3" ... appended.
+std::vector<Column> TransferColumns(const ResponseList& responses)
+{
+    if (responses.empty() || responses[0].tag != ResponseEntry::kFrequency)
+        throw VerbFailure("the analysis gave no frequency axis");
+    const int points = responses[0].data.Size();
+    std::vector<Column> columns;
+    for (const ResponseEntry& e : responses) {
+        if (e.data.Size() != points)
+            throw VerbFailure("the analysis gave results of different lengths");
+        static const char* const kNames[] = {"frequency_hz", "magnitude_db", "phase_deg", "thd_pct",
+                                             "thdn_pct",     "h2_pct",       "h3_pct"};
+        const int kind = e.tag - ResponseEntry::kFrequency;
+        Column c{kind >= 0 && kind < int(std::size(kNames)) ? kNames[kind] : "tag_" + std::to_string(e.tag), {}};
+        const auto repeats = std::count_if(columns.begin(), columns.end(), [&](const Column& d) {
+            return d.name == c.name || d.name.starts_with(c.name + "_");
+        });
+        if (repeats > 0)
+            c.name += "_" + std::to_string(repeats + 1);
+        for (const double v : e.data)
+            c.values.push_back(e.tag == ResponseEntry::kMagnitude ? (v > 0.0 ? 20.0 * std::log10(v) : -760.0)
+                               : e.tag == ResponseEntry::kPhase   ? v * 180.0 / std::numbers::pi
+                                                                  : v);
+        columns.push_back(std::move(c));
+    }
+    return columns;
+}
 
 void SetupAnalyse(CLI::App& verb)
 {
@@ -292,24 +323,24 @@ void SetupAnalyse(CLI::App& verb)
         IWaveform& m = modules.Find(o->module);
         ApplySettings(m, o->settings);
         if (!m.SetStereo(o->dual))
-            throw VerbFailure("cannot analyse " + m.GetName() + " against a reference channel");
+            throw VerbFailure("cannot analyse " + Name(m) + " against a reference channel");
         if (!m.Generate())
-            throw VerbFailure("cannot prepare " + m.GetName() + " with these settings");
+            throw VerbFailure("cannot prepare " + Name(m) + " with these settings");
         const std::uint64_t period = m.GetSamples()->Size();
         const std::uint64_t needed = period * std::uint64_t(o->average + (o->skipFirst ? 1 : 0));
         if (channels[0].size() < needed)
             throw VerbFailure(o->recording + " is too short: " + std::to_string(channels[0].size()) +
-                              " frames, " + m.GetName() + " needs " + std::to_string(needed) +
+                              " frames, " + Name(m) + " needs " + std::to_string(needed) +
                               " after the start of the response");
         std::vector<std::span<const float>> view;
         for (std::size_t c = 0; c < std::min<std::size_t>(channels.size(), 2); ++c)
             view.emplace_back(channels[c]);
         ResponseList responses;
         if (!m.Analyze(view, responses, o->average, o->skipFirst ? kAnalyzeSkipFirst : 0))
-            throw VerbFailure(o->recording + " is too short or not a recording of " + m.GetName() +
+            throw VerbFailure(o->recording + " is too short or not a recording of " + Name(m) +
                               " with these settings");
 
-        nlohmann::json json{{"module", m.GetName()}, {"id", m.GetId()}, {"sampleRate", o->rate}};
+        nlohmann::json json{{"module", Name(m)}, {"id", m.GetId()}, {"sampleRate", o->rate}};
         std::string text;
         if (m.GetCategory() == kCategoryImpulse) {
             const YDoubleVec& ir = responses.at(0).data;
@@ -323,18 +354,15 @@ void SetupAnalyse(CLI::App& verb)
             json["time_s"] = time;
             json["value"] = value;
         } else {
-            const YDoubleVec &f = responses.at(0).data, &mag = responses.at(1).data, &phase = responses.at(2).data;
-            std::vector<double> db(f.Size()), deg(f.Size());
-            text = "frequency_hz\tmagnitude_db\tphase_deg\n";
-            for (int i = 0; i < f.Size(); ++i) {
-                db[i] = mag[i] > 0.0 ? 20.0 * std::log10(mag[i]) : -760.0;
-                deg[i] = phase[i] * 180.0 / std::numbers::pi;
-                text += Number(f[i]) + "\t" + Number(db[i]) + "\t" + Number(deg[i]) + "\n";
-            }
+            const auto columns = TransferColumns(responses);
+            for (std::size_t c = 0; c < columns.size(); ++c)
+                text += columns[c].name + (c + 1 < columns.size() ? "\t" : "\n");
+            for (std::size_t i = 0; i < columns[0].values.size(); ++i)
+                for (std::size_t c = 0; c < columns.size(); ++c)
+                    text += Number(columns[c].values[i]) + (c + 1 < columns.size() ? "\t" : "\n");
             json["result"] = "transfer";
-            json["frequency_hz"] = std::vector<double>(f.begin(), f.end());
-            json["magnitude_db"] = db;
-            json["phase_deg"] = deg;
+            for (const Column& c : columns)
+                json[c.name] = c.values;
         }
         output->Write(output->Json() ? json.dump(1) + "\n" : text);
     });

@@ -4,7 +4,6 @@
 #include "YWave/YWaveFile.h"
 #include "YWave/YWaveSample.h"
 
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -15,22 +14,6 @@ constexpr int kRoleFile = 25, kRoleConvert = 26;
 constexpr std::size_t kMaxPathChars = 259;
 constexpr double kLevel = 0.830807;
 constexpr std::uint32_t kChunkFrames = 4096;
-
-std::uint64_t LittleEndian(const std::uint8_t* p, int bytes)
-{
-    std::uint64_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        v = v << 8 | p[i];
-    return v;
-}
-
-// A float sample; what is not a finite number plays as silence.
-double FloatSample(const std::uint8_t* p, int bits)
-{
-    const double v = bits == 32 ? double(std::bit_cast<float>(std::uint32_t(LittleEndian(p, 4))))
-                                : std::bit_cast<double>(LittleEndian(p, 8));
-    return std::isfinite(v) ? v : 0.0;
-}
 
 }  // namespace
 
@@ -80,16 +63,12 @@ bool YWaveFileStimulus::ReadFirstChannel(const std::filesystem::path& path, YDou
     YWaveReader reader;
     if (!reader.Open(path))
         return false;
+    // The reader accepts only frames of one sample per channel, so the first
+    // channel's sample starts each frame.
     const YWaveFormat& format = reader.Info().format;
     const int bits = format.bitsPerSample;
     const YSampleKind kind = format.Kind();
-    const bool isFloat = kind == YSampleKind::Float;
-    if (isFloat ? (bits != 32 && bits != 64) : (kind != YSampleKind::Pcm || !YIsSampleWidth(bits)))
-        return false;
-    // Every frame must be exactly one sample per channel, or the first
-    // channel would be read from the wrong bytes.
-    const int bytes = YBytesPerSample(bits);
-    if (format.channels == 0 || format.blockAlign != format.channels * bytes || format.sampleRate == 0)
+    if (!YIsReadableSample(kind, bits) || format.sampleRate == 0)
         return false;
     const std::uint32_t frames = reader.Info().Frames();
     if (frames == 0 || frames > kMaxFrames || !out.Resize(int(frames), false))
@@ -104,10 +83,7 @@ bool YWaveFileStimulus::ReadFirstChannel(const std::filesystem::path& path, YDou
         for (long f = 0; f < got; ++f) {
             const std::uint8_t* p = chunk.data() + std::size_t(f) * format.blockAlign;
             double v = 0.0;
-            if (isFloat)
-                v = FloatSample(p, bits);
-            else
-                YSampleToReal(p, bits, v);
+            YSampleToReal(p, kind, bits, v);
             out.Data()[done + f] = v;
         }
         done += std::uint32_t(got);

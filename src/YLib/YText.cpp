@@ -17,6 +17,33 @@ std::string FormatFixed(double x, int precision)
     return std::string(buffer, result.ptr);
 }
 
+std::string Utf8FromWindows1252(std::string_view text)
+{
+    // Code points of 0x80-0x9F; 0xFFFD where Windows-1252 defines none.
+    static constexpr char16_t kHigh[32] = {
+        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+        0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const unsigned byte = static_cast<unsigned char>(c);
+        const unsigned code = byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
+        if (code < 0x80) {
+            out += char(code);
+        } else if (code < 0x800) {
+            out += char(0xC0 | (code >> 6));
+            out += char(0x80 | (code & 0x3F));
+        } else {
+            out += char(0xE0 | (code >> 12));
+            out += char(0x80 | ((code >> 6) & 0x3F));
+            out += char(0x80 | (code & 0x3F));
+        }
+    }
+    return out;
+}
+
 std::string FormatTrimmed(double x, int precision, bool trim)
 {
     std::string text = FormatFixed(x, precision);

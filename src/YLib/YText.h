@@ -37,6 +37,13 @@ std::filesystem::path PathFromStored(std::string_view stored);
 // exists afterwards.
 bool EnsureDirectory(const std::filesystem::path& path);
 
+// Fixed 8-bit text of stored records (Windows-1252) as UTF-8. Bytes below
+// 0x80 pass unchanged; 0x80-0x9F map through the Windows-1252 table; the five
+// bytes it leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) become U+FFFD, the
+// replacement character, so the output is always valid UTF-8; 0xA0-0xFF are
+// U+00A0-U+00FF.
+std::string Utf8FromWindows1252(std::string_view text);
+
 // Inserts text at the front of buffer.
 void Prepend(std::string& buffer, std::string_view text);
 

@@ -482,15 +482,13 @@ bool YMemWave::GetWaveInfo(const std::string& name, int& tag, int& bits, int& ch
     frames = 0;
     YWaveFileInfo info;
     if (!YReadWaveFileInfo(name, info)) return false;
-    const YWaveFormat& f = info.format;
-    const int block = f.channels * YBytesPerSample(f.bitsPerSample);
-    if (block != f.blockAlign) return false;
+    const YWaveFormat& f = info.format;  // the parser accepts only frames of channels x bytes
     // An extensible float file is reported as float for the readers that take it.
     tag = f.Kind() == YSampleKind::Float ? YWaveFormat::kTagFloat : f.tag;
     bits = f.bitsPerSample;
     channels = f.channels;
     rate = static_cast<int>(f.sampleRate);
-    frames = info.dataBytes / static_cast<std::uint32_t>(block);
+    frames = info.Frames();
     return true;
 }
 

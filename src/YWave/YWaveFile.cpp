@@ -37,7 +37,10 @@ bool FileSize(std::FILE* f, std::uint64_t& size) {
 bool SeekTo(std::FILE* f, std::uint64_t pos) { return fseeko(f, static_cast<off_t>(pos), SEEK_SET) == 0; }
 
 bool AcceptableFormat(const YWaveFormat& f, std::uint32_t chunkSize) {
-    if (f.channels == 0 || f.bitsPerSample == 0 || f.blockAlign == 0) return false;
+    // A frame is one sample of each channel, nothing more: readers find a
+    // channel's samples by their position in the frame.
+    if (f.channels == 0 || f.bitsPerSample == 0 || f.blockAlign != f.channels * YBytesPerSample(f.bitsPerSample))
+        return false;
     if (f.tag == YWaveFormat::kTagExtensible)
         return chunkSize >= YWaveFormat::kExtensibleSize && f.Kind() != YSampleKind::Other;
     return f.tag == YWaveFormat::kTagPcm || f.tag == YWaveFormat::kTagFloat;

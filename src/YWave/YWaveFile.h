@@ -5,8 +5,9 @@
 // Files are untrusted: chunk sizes are checked against the file size, odd-sized
 // chunks are skipped with their pad byte, a "data" chunk is accepted only after
 // an acceptable "fmt " chunk (tag 1, 3, or 0xFFFE with the PCM or IEEE-float
-// sub-format; at least one channel and one bit), and a data size beyond the end
-// of the file is clamped to the whole frames present.
+// sub-format; at least one channel and one bit; a block alignment of exactly
+// channels x bytes per sample), and a data size beyond the end of the file is
+// clamped to the whole frames present.
 //
 // Threading: the functions are safe from any thread on different streams; a
 // reader or writer is used by one thread at a time.

@@ -1,5 +1,6 @@
 #include "YWave/YWaveSample.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -30,6 +31,24 @@ const std::uint8_t* YSampleToReal(const std::uint8_t* p, int bits, double& value
         value = 0.0;
         return p + (bits > 0 ? (bits + 7) / 8 : 0);
     }
+}
+
+bool YIsReadableSample(YSampleKind kind, int bits) {
+    return kind == YSampleKind::Pcm ? YIsSampleWidth(bits) : kind == YSampleKind::Float && (bits == 32 || bits == 64);
+}
+
+const std::uint8_t* YSampleToReal(const std::uint8_t* p, YSampleKind kind, int bits, double& value) {
+    if (kind == YSampleKind::Pcm) return YSampleToReal(p, bits, value);
+    const int bytes = bits > 0 ? YBytesPerSample(bits) : 0;
+    value = 0.0;
+    if (kind == YSampleKind::Float && (bits == 32 || bits == 64)) {
+        std::uint64_t u = 0;
+        for (int i = bytes - 1; i >= 0; --i) u = u << 8 | p[i];
+        const double v = bits == 32 ? double(std::bit_cast<float>(static_cast<std::uint32_t>(u)))
+                                    : std::bit_cast<double>(u);
+        value = std::isfinite(v) ? v : 0.0;
+    }
+    return p + bytes;
 }
 
 namespace {

@@ -1,7 +1,10 @@
 #pragma once
 // Conversion of little-endian PCM samples to and from real numbers, full scale
 // 1.0. Widths: 8 (unsigned, silence 0x80), 16, 20 and 24 (signed, top-justified
-// in three bytes), 32 (signed). Pure functions, safe from any thread.
+// in three bytes), 32 (signed). Wave files may also hold IEEE floats (32 and
+// 64 bits), which are read here too. Pure functions, safe from any thread.
+
+#include "YWave/YWaveFormat.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +17,16 @@ bool YIsSampleWidth(int bits);
 // s * 2^-31. Other widths give 0 and advance by (bits + 7) / 8 bytes.
 // Returns the pointer to the next sample.
 const std::uint8_t* YSampleToReal(const std::uint8_t* p, int bits, double& value);
+
+// True when YSampleToReal below decodes samples of `kind` and `bits`: PCM of
+// a YIsSampleWidth width, or 32- and 64-bit IEEE floats.
+bool YIsReadableSample(YSampleKind kind, int bits);
+
+// One sample of a wave file's kind at `p`: PCM as above; a float as its value
+// (full scale 1.0), where NaN and infinities read as 0 (silence). What is not
+// readable gives 0 and advances by (bits + 7) / 8 bytes. Returns the pointer
+// to the next sample.
+const std::uint8_t* YSampleToReal(const std::uint8_t* p, YSampleKind kind, int bits, double& value);
 
 // The nearest code of `bits` to `value` (clipped at the code range; a 20-bit
 // code leaves the low four bits of its three bytes zero). Returns the pointer

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -56,9 +57,14 @@ protected:
         return out;
     }
 
-    // A recording: silence, then the stimulus through y = x + 0.5·x[n-5]
-    // (measured) and unchanged (reference), as 32-bit floats.
-    void Record(const std::vector<double>& x, const std::string& path) const
+    // The measured sample i of a device driven with x.
+    using Device = std::function<double(const std::vector<double>& x, int i)>;
+    static double Comb(const std::vector<double>& x, int i) { return x[i] + 0.5 * (i >= 5 ? x[i - 5] : 0.0); }
+
+    // A recording: silence, then the stimulus through the device (default
+    // y = x + 0.5·x[n-5]) scaled by 0.8 (measured) and scaled only
+    // (reference), as 32-bit floats.
+    void Record(const std::vector<double>& x, const std::string& path, const Device& device = Comb) const
     {
         YWaveWriter w;
         YWaveFormat f;
@@ -72,9 +78,7 @@ protected:
         const int silence = 1000;
         for (int t = 0; t < silence + int(x.size()); ++t) {
             const int i = t - silence;
-            const double in = i >= 0 ? x[i] : 0.0;
-            const double delayed = i >= 5 ? x[i - 5] : 0.0;
-            const float frame[2] = {float(0.8 * (in + 0.5 * delayed)), float(0.8 * in)};
+            const float frame[2] = {float(i >= 0 ? 0.8 * device(x, i) : 0.0), float(i >= 0 ? 0.8 * x[i] : 0.0)};
             ASSERT_TRUE(w.Append(reinterpret_cast<const std::uint8_t*>(frame), sizeof frame));
         }
         ASSERT_TRUE(w.Finish());
@@ -88,13 +92,19 @@ TEST_F(StimulusVerb, ListShowsModulesAndParameters)
     const CliRun r = RunCli("stimulus list --json");
     ASSERT_EQ(r.status, 0) << r.out;
     const auto j = nlohmann::json::parse(r.out);
-    ASSERT_EQ(j.size(), 4u);
-    EXPECT_EQ(j[0]["id"], 2001);
-    EXPECT_EQ(j[3]["name"], "Log Sine Sweep");
-    EXPECT_EQ(j[3]["parameters"][2]["name"], "Duration per octave");
-    EXPECT_EQ(j[3]["parameters"][0]["max"], 23950.0);
+    const int ids[] = {2001, 2002, 2006, 2003, 2004, 1001, 1002, 1003, 1005, 1004, 1006, 2005};
+    ASSERT_EQ(j.size(), std::size(ids));
+    for (std::size_t i = 0; i < j.size(); ++i)
+        EXPECT_EQ(j[i]["id"], ids[i]) << i;
+    EXPECT_EQ(j[4]["name"], "Sin\u00b2 Pulse");  // the stored Windows-1252 name as UTF-8
+    EXPECT_EQ(j[7]["name"], "Log Sine Sweep");
+    EXPECT_EQ(j[7]["parameters"][2]["name"], "Duration per octave");
+    EXPECT_EQ(j[7]["parameters"][0]["max"], 23950.0);
     const CliRun text = RunCli("stimulus list");
     EXPECT_NE(text.out.find("2006\tShelved MLS\timpulse"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("2004\tSin\xC2\xB2 Pulse\timpulse"), std::string::npos) << text.out;
+    // The name as a user types it finds the module.
+    EXPECT_EQ(RunCli("stimulus generate 'sin\xC2\xB2 pulse' --rate 48000 --bits 16 -o " + Path("sin2.wav")).status, 0);
 }
 
 TEST_F(StimulusVerb, GenerateWritesThePcmOfTheModule)
@@ -173,6 +183,53 @@ TEST_F(StimulusVerb, AnalyseARecordingOfEachKind)
     // (each tap also carries -4/L of the others)
     EXPECT_NEAR(double(v[peak + 5]), 0.5 * double(v[peak]), 3e-4);
     EXPECT_DOUBLE_EQ(double(j["time_s"][1]), 1.0 / 48000);
+}
+
+// Every result of the gated sine as a column: through y = x + 0.1·x² at
+// full scale the second harmonic is 0.05 of the fundamental, H2 = 100 · 0.05
+// / sqrt(1 + 0.05²) = 4.994 %, and nothing else distorts.
+TEST_F(StimulusVerb, AnalyseWritesEveryResultOfTheModule)
+{
+    const std::string set = " --set 'Points per octave=1'";
+    ASSERT_EQ(RunCli("stimulus generate 1001 --rate 48000 --bits 32" + set + " -o " + Path("gated.wav")).status, 0);
+    YWaveFileInfo info;
+    auto tones = Channel(Path("gated.wav"), info);
+    const auto once = tones;
+    tones.insert(tones.end(), once.begin(), once.end());
+    Record(tones, Path("gatedrec.wav"), [](const std::vector<double>& x, int i) { return x[i] + 0.1 * x[i] * x[i]; });
+    const std::string analyse = "stimulus analyse 'gated sine wave' --rate 48000" + set + " --recording " + Path("gatedrec.wav");
+
+    const CliRun r = RunCli(analyse + " -o " + Path("gated.txt"));
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::ifstream in(Path("gated.txt"));
+    std::string header;
+    std::getline(in, header);
+    ASSERT_EQ(header, "frequency_hz\tmagnitude_db\tphase_deg\tthd_pct\tthdn_pct\th2_pct\th3_pct");
+    std::vector<std::array<double, 7>> rows;
+    std::array<double, 7> row;
+    while (in >> row[0] >> row[1] >> row[2] >> row[3] >> row[4] >> row[5] >> row[6])
+        rows.push_back(row);
+    ASSERT_GE(rows.size(), 7u);
+    const double h2 = 100.0 * 0.05 / std::sqrt(1.0 + 0.05 * 0.05);
+    for (const auto& p : rows) {
+        if (2 * p[0] >= 24000)
+            continue;
+        EXPECT_NEAR(p[5], h2, 0.01) << p[0] << " Hz";
+        EXPECT_LT(p[6], 0.05) << p[0] << " Hz";
+        EXPECT_NEAR(p[3], h2, 0.01) << p[0] << " Hz";
+        EXPECT_GE(p[4], p[3] - 0.01) << p[0] << " Hz";
+    }
+
+    const CliRun json = RunCli(analyse + " --json");
+    ASSERT_EQ(json.status, 0) << json.out;
+    const auto j = nlohmann::json::parse(json.out);
+    EXPECT_EQ(j["result"], "transfer");
+    const char* columns[] = {"frequency_hz", "magnitude_db", "phase_deg", "thd_pct", "thdn_pct", "h2_pct", "h3_pct"};
+    for (std::size_t c = 0; c < std::size(columns); ++c) {
+        ASSERT_EQ(j[columns[c]].size(), rows.size()) << columns[c];
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            EXPECT_NEAR(double(j[columns[c]][i]), rows[i][c], 1e-6 * (1 + std::abs(rows[i][c]))) << columns[c] << " " << i;
+    }
 }
 
 TEST_F(StimulusVerb, WrongInputIsAOneLineError)

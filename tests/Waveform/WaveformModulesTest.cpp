@@ -139,20 +139,26 @@ TEST_F(Registry, ModulesInOrderWithTheirIds)
     EXPECT_FALSE(r->Init(48000.0, 2, 2, 16, 1, 1.0, 1.0));  // only once
     std::vector<IWaveform*> all;
     r->List(all, -1, false);
-    const int ids[] = {2001, 2002, 2006, 1003};
-    const char* names[] = {"White MLS", "Pink MLS", "Shelved MLS", "Log Sine Sweep"};
-    ASSERT_EQ(all.size(), 4u);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(all[i]->GetId(), ids[i]);
-        EXPECT_EQ(all[i]->GetName(), names[i]);
-        EXPECT_EQ(r->Find(ids[i]), all[i]);
+    struct Module {
+        int id;
+        const char* name;
+    } const modules[] = {
+        {2001, "White MLS"},       {2002, "Pink MLS"},     {2006, "Shelved MLS"},    {2003, "Spike"},
+        {2004, "Sin\262 Pulse"},   {1001, "Gated Sine Wave"}, {1002, "Shaped Burst"}, {1003, "Log Sine Sweep"},
+        {1005, "Multi-Tone"},      {1004, "IM Distortion"}, {1006, "Amplitude Sweep"}, {2005, "Ext. Wavefile"},
+    };
+    ASSERT_EQ(all.size(), std::size(modules));
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        EXPECT_EQ(all[i]->GetId(), modules[i].id) << i;
+        EXPECT_EQ(all[i]->GetName(), modules[i].name) << i;
+        EXPECT_EQ(r->Find(modules[i].id), all[i]) << modules[i].id;
     }
-    EXPECT_EQ(r->Find(1001), nullptr);
+    EXPECT_EQ(r->Find(1007), nullptr);
     std::vector<IWaveform*> some;
     r->List(some, 2000, false);
-    EXPECT_EQ(some.size(), 3u);
+    EXPECT_EQ(some.size(), 6u);
     r->List(some, 1000, true);
-    EXPECT_EQ(some.size(), 4u);
+    EXPECT_EQ(some.size(), 12u);
     r->List(some, 1003, false);
     ASSERT_EQ(some.size(), 1u);
     EXPECT_EQ(some[0]->GetId(), 1003);
@@ -190,9 +196,24 @@ TEST_F(Registry, ParametersSurviveARestart)
     }  // saved here
     const std::string bytes = Bytes();
     ASSERT_EQ(bytes.substr(0, 8), "YWFM0003");
-    // 4 modules: id and two counts each, 1 + 1 + 1 + 4 + 4 records.
-    EXPECT_EQ(bytes.size(), 8u + 4 * 12 + 11 * 392);
     auto r = Open();
+    // Every module in turn: its id, then a count and 392-byte records for its
+    // parameters and for its analysis parameters.
+    std::vector<IWaveform*> all;
+    r->List(all, -1, false);
+    ASSERT_EQ(all.size(), 12u);
+    std::size_t expected = 8, at = 8;
+    for (IWaveform* m : all) {
+        WaveformParams params, analysis;
+        ASSERT_TRUE(m->GetParams(params) && m->GetAnalysisParams(analysis));
+        ASSERT_LE(at + 8, bytes.size());
+        EXPECT_EQ(bytes.substr(at, 4), Int(m->GetId()));
+        EXPECT_EQ(bytes.substr(at + 4, 4), Int(std::int32_t(params.size()))) << m->GetId();
+        const std::size_t size = 12 + 392 * (params.size() + analysis.size());
+        expected += size;
+        at += size;
+    }
+    EXPECT_EQ(bytes.size(), expected);
     EXPECT_EQ(Order(*r, 2002), 18);
     EXPECT_EQ(Order(*r, 2001), 15);
     auto* sweep = static_cast<YLogSweep*>(r->Find(1003));

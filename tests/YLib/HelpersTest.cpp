@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <numbers>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -89,6 +90,35 @@ TEST(TextHelpers, Formatting)
     EXPECT_EQ(FormatColumn(-12345.5), "-12345.5000");
     EXPECT_EQ(FormatFixed(2.5, 0), "2");  // round half to even, as printf
     EXPECT_EQ(FormatFixed(INFINITY, 2), "inf");
+}
+
+TEST(TextHelpers, Windows1252ToUtf8)
+{
+    struct Case {
+        const char* what;
+        std::string in, utf8;
+    } cases[] = {
+        {"empty", "", ""},
+        {"ASCII", "Pink MLS 20 Hz", "Pink MLS 20 Hz"},
+        {"control bytes stay", std::string("a\0\tb", 4), std::string("a\0\tb", 4)},
+        {"superscript two", "Sin\262 Pulse", "Sin\xC2\xB2 Pulse"},
+        {"euro", "\x80", "\xE2\x82\xAC"},
+        {"degree", "90\xB0", "90\xC2\xB0"},
+        {"no-break space", "\xA0", "\xC2\xA0"},
+        {"y diaeresis", "\xFF", "\xC3\xBF"},
+        {"ellipsis", "\x85", "\xE2\x80\xA6"},
+        {"trade mark", "\x99", "\xE2\x84\xA2"},
+        {"Y diaeresis", "\x9F", "\xC5\xB8"},
+        {"undefined 0x81", "\x81", "\xEF\xBF\xBD"},
+        {"undefined 0x8D 0x8F 0x90 0x9D", "\x8D\x8F\x90\x9D",
+         "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Utf8FromWindows1252(c.in), c.utf8) << c.what;
+    for (int b = 0xA0; b <= 0xFF; ++b) {  // the Latin-1 half: U+00A0..U+00FF
+        const std::string expected{char(0xC0 | (b >> 6)), char(0x80 | (b & 0x3F))};
+        EXPECT_EQ(Utf8FromWindows1252(std::string(1, char(b))), expected) << b;
+    }
 }
 
 TEST(TextHelpers, Paths)

@@ -139,6 +139,14 @@ TEST(WaveFile, ParserAcceptsWellFormedAndRefusesHostileFiles) {
     YWaveFormat noBits = pcm16;
     noBits.bitsPerSample = 0;
     YWaveFormat shortExt = YWaveFormat::Pcm(24, 2, 48000, true);
+    YWaveFormat plainFloat = YWaveFormat::Pcm(32, 2, 48000, false);
+    plainFloat.tag = YWaveFormat::kTagFloat;
+    YWaveFormat wideFrames = pcm16;
+    wideFrames.blockAlign = 6;  // 16-bit stereo with two bytes of padding per frame
+    YWaveFormat noAlign = pcm16;
+    noAlign.blockAlign = 0;
+    YWaveFormat padded24 = YWaveFormat::Pcm(24, 1, 48000, false);
+    padded24.blockAlign = 4;  // 24 bits in 32-bit containers declared as 24-bit
     const Bytes data8(8, 0x11), data3(3, 0x22);
 
     auto fileOf = [](std::initializer_list<std::pair<const char*, Bytes>> chunks) {
@@ -169,6 +177,12 @@ TEST(WaveFile, ParserAcceptsWellFormedAndRefusesHostileFiles) {
          fileOf({{"fmt ", Fmt(pcm16)}, {"LIST", data3}, {"data", data8}}), true, YSampleKind::Pcm, 8},
         {"lower-case riff", lower, true, YSampleKind::Pcm, 8},
         {"extensible float", fileOf({{"fmt ", Fmt(floatExt)}, {"data", data8}}), true, YSampleKind::Float, 8},
+        {"plain float", fileOf({{"fmt ", Fmt(plainFloat)}, {"data", data8}}), true, YSampleKind::Float, 8},
+        {"block alignment beyond channels x bytes", fileOf({{"fmt ", Fmt(wideFrames)}, {"data", data8}}), false,
+         YSampleKind::Other, 0},
+        {"zero block alignment", fileOf({{"fmt ", Fmt(noAlign)}, {"data", data8}}), false, YSampleKind::Other, 0},
+        {"24-bit samples in 4-byte frames", fileOf({{"fmt ", Fmt(padded24)}, {"data", data8}}), false,
+         YSampleKind::Other, 0},
         {"data beyond the file is clamped", Riff(beyondEnd), true, YSampleKind::Pcm, 8},
         {"odd data is cut to whole frames", fileOf({{"fmt ", Fmt(pcm16)}, {"data", Bytes(7, 1)}}), true,
          YSampleKind::Pcm, 4},
@@ -256,6 +270,7 @@ TEST(WaveSample, ConversionTable) {
         int bits;
         Bytes bytes;
         double value;
+        YSampleKind kind = YSampleKind::Pcm;
     } cases[] = {
         {8, {0x80}, 0.0},
         {8, {0x00}, -1.0},
@@ -273,10 +288,32 @@ TEST(WaveSample, ConversionTable) {
         {32, {0x00, 0x00, 0x00, 0x80}, -1.0},
         {32, {0x00, 0x00, 0x00, 0x40}, 0.5},
         {32, {0x01, 0x00, 0x00, 0x00}, 0x1p-31},
+        // IEEE floats of wave files: their value; what is not finite is silence.
+        {32, {0x00, 0x00, 0x80, 0x3F}, 1.0, YSampleKind::Float},
+        {32, {0x00, 0x00, 0x00, 0xBF}, -0.5, YSampleKind::Float},
+        {32, {0x00, 0x00, 0xC0, 0x3F}, 1.5, YSampleKind::Float},
+        {32, {0x01, 0x00, 0x00, 0x00}, 0x1p-149, YSampleKind::Float},
+        {32, {0x00, 0x00, 0xC0, 0x7F}, 0.0, YSampleKind::Float},
+        {32, {0x00, 0x00, 0x80, 0xFF}, 0.0, YSampleKind::Float},
+        {64, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xD0, 0x3F}, 0.25, YSampleKind::Float},
+        {64, {0x9A, 0x99, 0x99, 0x99, 0x99, 0x99, 0xB9, 0xBF}, -0.1, YSampleKind::Float},
+        {64, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF0, 0x7F}, 0.0, YSampleKind::Float},
+        // Not readable: silence, one sample's bytes skipped.
+        {16, {0x00, 0x3C}, 0.0, YSampleKind::Float},
+        {16, {0xFF, 0x7F}, 0.0, YSampleKind::Other},
+        {12, {0xF0, 0x7F}, 0.0, YSampleKind::Pcm},
     };
     for (const Case& c : cases) {
-        const std::string name = std::to_string(c.bits) + "-bit value " + std::to_string(c.value);
+        const std::string name = std::to_string(c.bits) + "-bit " +
+                                 (c.kind == YSampleKind::Pcm ? "PCM" : c.kind == YSampleKind::Float ? "float" : "other") +
+                                 " value " + std::to_string(c.value);
+        const bool readable = c.bits != 12 && (c.kind == YSampleKind::Pcm || (c.kind == YSampleKind::Float && c.bits != 16));
+        EXPECT_EQ(YIsReadableSample(c.kind, c.bits), readable) << name;
         double v = 99.0;
+        EXPECT_EQ(YSampleToReal(c.bytes.data(), c.kind, c.bits, v), c.bytes.data() + c.bytes.size()) << name;
+        EXPECT_EQ(v, c.value) << name;
+        if (c.kind != YSampleKind::Pcm || !readable) continue;
+        v = 99.0;
         EXPECT_EQ(YSampleToReal(c.bytes.data(), c.bits, v), c.bytes.data() + c.bytes.size()) << name;
         EXPECT_EQ(v, c.value) << name;
         Bytes back(c.bytes.size(), 0xAA);
