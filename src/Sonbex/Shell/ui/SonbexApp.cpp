@@ -103,6 +103,10 @@ SonbexApp::SonbexApp(SonbexAppOptions options)
 
 SonbexApp::~SonbexApp() {
   BeginShutdown();
+  frameTimer_.stop();
+  // The widgets outlive this part of the object (QWidget deletes them later)
+  // and signal while they go: none may reach it any more.
+  for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
   recentMenu_.reset();  // before the list it shows
 }
 
