@@ -1,5 +1,6 @@
 #include "YWin/YWinApp.h"
 
+#include "Platform/YRegistry.h"
 #include "YWin/YFileSelect.h"
 #include "YWin/YMsgBox.h"
 #include "YWin/YToolBar.h"
@@ -58,6 +59,23 @@ void YWinApp::InitWindows(int left, int top, int right, int bottom, bool maximis
   }
   if (maximised) showMaximized();
   else show();
+}
+
+bool YWinApp::SaveLayout(platform::SettingsStore& store) const {
+  QByteArray state = saveState();
+  platform::YRegistry reg(store);
+  if (!reg.Open(platform::kSettingsRoot, true)) return false;
+  bool written = reg.WriteBinary(
+      kToolbarLayoutValue, std::span(reinterpret_cast<const std::uint8_t*>(state.constData()),
+                                     static_cast<std::size_t>(state.size())));
+  return reg.Close() && written;
+}
+
+bool YWinApp::RestoreLayout(platform::SettingsStore& store) {
+  platform::YRegistry reg(store);
+  std::vector<std::uint8_t> bytes;
+  if (!reg.Open(platform::kSettingsRoot, false) || !reg.ReadBinary(kToolbarLayoutValue, bytes)) return false;
+  return restoreState(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
 }
 
 void YWinApp::BeginShutdown() {

@@ -20,7 +20,13 @@
 
 #include <memory>
 
+namespace sonbex::platform {
+class SettingsStore;
+}
+
 namespace sonbex::ywin {
+
+inline constexpr const char* kToolbarLayoutValue = "Toolbar Layout";
 
 class YFileSelect;
 class YMsgBox;
@@ -53,6 +59,12 @@ class YWinApp : public QMainWindow, public YMDIWnd {
   // Places the frame: a rectangle with a negative or empty extent keeps the
   // default placement; a rectangle off every screen is moved onto one.
   void InitWindows(int left, int top, int right, int bottom, bool maximised);
+
+  // The toolbar's place and state, as the binary value "Toolbar Layout"
+  // under the settings root. Restore keeps the default on a missing or
+  // unusable value.
+  bool SaveLayout(platform::SettingsStore& store) const;
+  bool RestoreLayout(platform::SettingsStore& store);
 
   bool IsShuttingDown() const { return shuttingDown_; }
   // Releases workers waiting on the GUI; posted messages still arrive.

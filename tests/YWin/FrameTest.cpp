@@ -1,12 +1,15 @@
 #include "GuiTestApp.h"
 
 #include "Platform/RecordingPrompt.h"
+#include "Platform/SettingsStore.h"
+#include "Platform/YRegistry.h"
 #include "Platform/WorkerThread.h"
 #include "YWin/IGraphWnd.h"
 #include "YWin/YDial.h"
 #include "YWin/YDialogItems.h"
 #include "YWin/YGraphics.h"
 #include "YWin/YStdWnd.h"
+#include "YWin/YToolBar.h"
 #include "YWin/YWinApp.h"
 
 #include <QLineEdit>
@@ -166,6 +169,20 @@ TEST_F(FrameTest, WorkerPromptDuringShutdownIsCancelledWithoutDeadlock) {
   EXPECT_EQ(later.get(), PromptAnswer::Cancel);
   QCoreApplication::processEvents();  // the abandoned request must not show anything now
   EXPECT_TRUE(prompt_.Prompts().empty()) << "no prompt reached the user";
+}
+
+TEST_F(FrameTest, ToolbarLayoutRoundTrip) {
+  platform::SettingsStore store(prompt_);
+  EXPECT_FALSE(frame_->RestoreLayout(store)) << "nothing stored: the default stays";
+  frame_->removeToolBar(&frame_->ToolBar());
+  frame_->addToolBar(Qt::LeftToolBarArea, &frame_->ToolBar());
+  frame_->SaveLayout(store);  // not bound to a file: kept in memory only
+  YWinApp other(&prompt_);
+  EXPECT_TRUE(other.RestoreLayout(store));
+  EXPECT_EQ(other.toolBarArea(&other.ToolBar()), Qt::LeftToolBarArea);
+  std::vector<std::uint8_t> junk{1, 2, 3};
+  store.SetBinary(platform::kSettingsRoot, kToolbarLayoutValue, junk);
+  EXPECT_FALSE(other.RestoreLayout(store));
 }
 
 // A modeless tool dialog with a field, counting how often it was set up.

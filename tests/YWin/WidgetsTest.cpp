@@ -1,5 +1,10 @@
 #include "GuiTestApp.h"
 
+#include "Platform/NumberText.h"
+#include "Platform/PrivateTempDir.h"
+#include "Platform/RecordingPrompt.h"
+#include "Platform/SettingsStore.h"
+#include "Platform/YRegistry.h"
 #include "YWin/GridWnd.h"
 #include "YWin/IGraphWnd.h"
 #include "YWin/QPainterCanvas.h"
@@ -8,9 +13,10 @@
 #include "YWin/YFileSelect.h"
 #include "YWin/YGraphics.h"
 #include "YWin/YHourglass.h"
+#include "YWin/YPropDlg.h"
+#include "YWin/YRecentFilesMenu.h"
 #include "YWin/YSpinButton.h"
-
-#include "Platform/NumberText.h"
+#include "YWin/YWinApp.h"
 
 #include <QLineEdit>
 #include <QLocale>
@@ -19,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <thread>
 
 namespace sonbex::ywin {
@@ -77,21 +84,33 @@ TEST_F(WidgetsTest, PainterCanvasLeavesTransparentPixelsOut) {
 
 // ---- dialog fields ----------------------------------------------------------
 
+// A C library locale with a decimal comma: the installed one, else one made
+// with localedef in a private folder (found through LOCPATH). False when
+// neither works.
+bool UseDecimalCommaLocale(std::unique_ptr<platform::PrivateTempDir>& dir) {
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) {
+    dir = std::make_unique<platform::PrivateTempDir>();
+    std::string command = "localedef -i de_DE -f UTF-8 '" + dir->Path().string() + "/de_DE.UTF-8' >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) return false;
+    setenv("LOCPATH", dir->Path().c_str(), 1);
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) return false;
+  }
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%.1f", 2.5);
+  return std::string(buffer) == "2,5";
+}
+
 // Number text must not follow a decimal-comma locale, neither Qt's default
-// locale nor the C library's (when one is installed).
+// locale nor the C library's; and the frame puts LC_NUMERIC back to "C".
 TEST_F(WidgetsTest, FieldsIgnoreADecimalCommaLocale) {
+  std::unique_ptr<platform::PrivateTempDir> dir;
+  bool comma = UseDecimalCommaLocale(dir);
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-  const char* cLocale = nullptr;
-  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nl_NL.UTF-8"})
-    if (std::setlocale(LC_NUMERIC, name)) {
-      cLocale = name;
-      break;
-    }
   QWidget dialog;
   auto* edit = new QLineEdit(&dialog);
   SetItemId(edit, 1433);
   SetItemDouble(&dialog, 1433, 12.5, 1);
-  EXPECT_EQ(edit->text(), "12.5") << (cLocale ? cLocale : "Qt German locale only");
+  EXPECT_EQ(edit->text(), "12.5") << (comma ? "C library and Qt in German" : "Qt in German only");
   EXPECT_EQ(FormatField(-0.125, 2), "-0.12") << "as printf %.2lf";
   struct Case {
     const char* text;
@@ -104,8 +123,17 @@ TEST_F(WidgetsTest, FieldsIgnoreADecimalCommaLocale) {
     EXPECT_EQ(ItemDouble(&dialog, 1433), c.value) << "'" << c.text << "'";
   }
   EXPECT_EQ(ItemDouble(&dialog, 999), std::nullopt) << "no such item";
-  std::setlocale(LC_NUMERIC, "C");
+  if (comma) {
+    platform::RecordingPrompt prompt;
+    YWinApp frame(&prompt);
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%.1f", 12.5);
+    EXPECT_STREQ(buffer, "12.5") << "LC_NUMERIC is C once the frame exists";
+  }
+  std::setlocale(LC_ALL, "C");
+  unsetenv("LOCPATH");
   QLocale::setDefault(QLocale::c());
+  if (!comma) GTEST_SKIP() << "no decimal-comma C locale: checked under Qt's German locale only";
 }
 
 TEST_F(WidgetsTest, SpinButtonsStepClampAndReadCommas) {
@@ -201,6 +229,40 @@ TEST_F(WidgetsTest, GridValidationRefusesABadCell) {
   EXPECT_EQ(owner.rowChanges, 2);
 }
 
+// ---- property sheets ----------------------------------------------------------
+
+class Page : public YPropSheet {
+ public:
+  explicit Page(bool valid) : valid(valid) {}
+  bool OnApply() override {
+    ++applied;
+    return valid;
+  }
+  void OnCancel() override { ++cancelled; }
+  bool valid;
+  int applied = 0;
+  int cancelled = 0;
+};
+
+TEST_F(WidgetsTest, PropertySheetStaysOpenOnARefusingPage) {
+  YPropDlg dlg("Measurement Settings");
+  auto* good = new Page(true);
+  auto* bad = new Page(false);
+  dlg.AddPage(good, "Hardware");
+  dlg.AddPage(bad, "Stimulus");
+  ASSERT_TRUE(dlg.Create(false));
+  dlg.accept();
+  EXPECT_TRUE(dlg.IsOpen());
+  EXPECT_EQ(dlg.CurrentPage(), 1) << "the refusing page is shown";
+  bad->valid = true;
+  dlg.accept();
+  EXPECT_FALSE(dlg.IsOpen());
+  EXPECT_EQ(good->applied, 2);
+  ASSERT_TRUE(dlg.Create(false));
+  dlg.reject();
+  EXPECT_EQ(good->cancelled + bad->cancelled, 2);
+}
+
 // ---- file choosers ----------------------------------------------------------
 
 TEST_F(WidgetsTest, FileFiltersMatchBothCasesAndSavedNamesGetTheExtension) {
@@ -239,16 +301,6 @@ TEST_F(WidgetsTest, HourglassOnlyOnTheGuiThread) {
   EXPECT_FALSE(shownOnWorker);
 }
 
-}  // namespace
-}  // namespace sonbex::ywin
-
-#include "Platform/RecordingPrompt.h"
-#include "Platform/SettingsStore.h"
-#include "Platform/YRegistry.h"
-#include "YWin/YRecentFilesMenu.h"
-
-namespace sonbex::ywin {
-namespace {
 
 TEST_F(WidgetsTest, RecentFilesMenuFollowsTheList) {
   platform::RecordingPrompt prompt;

@@ -35,6 +35,12 @@ GlobalConfigDefaults StandardGlobalConfigDefaults(const platform::Paths& paths) 
   return defaults;
 }
 
+fs::path RecordingFolder(const GlobalConfig& config, const fs::path& privateDir) {
+  std::error_code ec;
+  if (!config.tempDir.empty() && fs::is_directory(config.tempDir, ec)) return config.tempDir;
+  return privateDir;
+}
+
 std::vector<BackgroundChoice> ListBackgrounds(const std::vector<fs::path>& folders) {
   std::vector<BackgroundChoice> choices;
   for (const fs::path& folder : folders) {

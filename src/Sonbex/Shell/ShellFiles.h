@@ -26,6 +26,10 @@ std::vector<std::filesystem::path> BackgroundFolders(const platform::Paths& path
 // (when present) and the private temporary folder of the process (empty tempDir).
 GlobalConfigDefaults StandardGlobalConfigDefaults(const platform::Paths& paths);
 
+// Where recordings go: the configured temporary folder when it is an existing
+// folder, else `privateDir` (the process's own, see Platform/PrivateTempDir.h).
+std::filesystem::path RecordingFolder(const GlobalConfig& config, const std::filesystem::path& privateDir);
+
 struct BackgroundChoice {
   std::string name;              // file name without extension, as listed
   std::filesystem::path file;    // the picture

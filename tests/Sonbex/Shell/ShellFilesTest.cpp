@@ -50,5 +50,17 @@ TEST_F(ShellFilesTest, TheUsersTipsFileComesFirst) {
   EXPECT_EQ(StandardGlobalConfigDefaults(paths).tempDir, "") << "recordings go to the private folder";
 }
 
+TEST_F(ShellFilesTest, RecordingsGoToTheConfiguredFolderOnlyWhenItExists) {
+  GlobalConfig c = DefaultGlobalConfig();
+  const fs::path own = root_ / "private";
+  EXPECT_EQ(RecordingFolder(c, own), own) << "empty";
+  c.tempDir = (root_ / "user").string();
+  EXPECT_EQ(RecordingFolder(c, own), root_ / "user");
+  c.tempDir = (root_ / "gone").string();
+  EXPECT_EQ(RecordingFolder(c, own), own) << "missing";
+  c.tempDir = (root_ / "user/Background/../../shipped").string();
+  EXPECT_EQ(RecordingFolder(c, own), fs::path(c.tempDir));
+}
+
 }  // namespace
 }  // namespace sonbex::shell
