@@ -46,7 +46,7 @@ constexpr CommandInfo kCommands[] = {
     {cmd::kToggleToolbar, "&Toolbar", "", "Shows or hides the toolbar", R::Always, O::Shell, kToolbarVisible, true},
     {cmd::kToggleStatusBar, "&Status Bar", "", "Shows or hides the status bar", R::Always, O::Shell, kStatusBarVisible, true},
     {cmd::kCustomizeToolbar, "&Customize Toolbar...", "", "Chooses the buttons of the toolbar", R::Always, O::Toolbar},
-    {cmd::kRestoreToolbar, "&Restore Toolbar", "", "Puts back the saved toolbar layout", R::Always, O::Toolbar},
+    {cmd::kRestoreToolbar, "&Restore Toolbar", "", "Puts back the saved toolbar layout", R::Always, O::Shell},
     {cmd::kUpdateWindows, "&Update Windows", "F5", "Redraws every document window", R::Always, O::Shell},
     {cmd::kGlobalSettings, "&Global Settings...", "", "Changes the application-wide settings", R::Always, O::Shell},
     // Database

@@ -132,6 +132,7 @@ void SonbexApp::Start(const std::vector<std::filesystem::path>& files) {
   recentMenu_ = std::make_unique<ywin::YRecentFilesMenu>(*recent_, *Menu(100), recentBefore_,
                                                           [this](int id) { ExecuteCommand(id); });
   SetBackground(QString::fromStdString(config_.backgroundPath));
+  RestoreLayout(*store_);
   ApplyBars();
   ApplyPlacement();
   UpdateMenus();
@@ -326,6 +327,10 @@ void SonbexApp::RegisterShellCommands() {
   });
   on(cmd::kToggleStatusBar, [this] {
     config_.Set(kStatusBarVisible, !config_.Has(kStatusBarVisible));
+    ApplyBars();
+  });
+  on(cmd::kRestoreToolbar, [this] {
+    RestoreLayout(*store_);
     ApplyBars();
   });
   on(cmd::kUpdateWindows, [this] {
@@ -688,6 +693,7 @@ void SonbexApp::SaveAtExit() {
   if (normal.isValid()) config_.windowRect = {normal.left(), normal.top(), normal.left() + normal.width(),
                                               normal.top() + normal.height()};
   config_.Set(kMainWindowMaximised, isMaximized());
+  SaveLayout(*store_);
   SaveGlobalConfig(*store_, config_);
 }
 
