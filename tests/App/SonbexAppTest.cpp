@@ -204,7 +204,8 @@ TEST_F(SonbexAppTest, EnableRulesWhileASimulatedMeasurementRuns) {
   for (int id : {cmd::kStartMeasurement, cmd::kStopMeasurement, cmd::kMeasurementSettings, cmd::kLcrMeter,
                  cmd::kFirstPreset, cmd::kLevels})
     app.SetCommandHandler(id, [&started] { ++started; });
-  app.SetPresetFilled(0, true);
+  app.SetPresetFilled(0, true, "Woofer near field");
+  EXPECT_EQ(app.MenuAction(cmd::kFirstPreset)->text(), "Woofer near field\t#1");
   struct Case {
     int id;
     bool idle, measuring;

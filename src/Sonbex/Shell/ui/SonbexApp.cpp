@@ -627,8 +627,13 @@ void SonbexApp::RemoveBackgroundWork(IBackgroundWork* work) {
   work_.erase(std::remove(work_.begin(), work_.end(), work), work_.end());
 }
 
-void SonbexApp::SetPresetFilled(int slot, bool filled) {
-  if (slot >= 0 && slot < 10) presetFilled_[static_cast<std::size_t>(slot)] = filled;
+void SonbexApp::SetPresetFilled(int slot, bool filled, const std::string& title) {
+  if (slot < 0 || slot >= 10) return;
+  presetFilled_[static_cast<std::size_t>(slot)] = filled;
+  const int id = cmd::kFirstPreset + slot;
+  if (QAction* a = MenuAction(id))
+    a->setText(title.empty() ? Q(FindCommand(id)->menuText)
+                             : QStringLiteral("%1\t#%2").arg(QString::fromStdString(title)).arg(slot + 1));
   UpdateMenus();
 }
 

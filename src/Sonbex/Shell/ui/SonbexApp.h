@@ -129,7 +129,9 @@ class SonbexApp : public ywin::YWinApp {
   bool IsMeasuring() const { return measuring_; }
   void AddBackgroundWork(IBackgroundWork* work);
   void RemoveBackgroundWork(IBackgroundWork* work);
-  void SetPresetFilled(int slot, bool filled);
+  // Preset slot 0..9: whether it holds a settings file, and its title; the
+  // menu item reads "title<tab>#n" when there is one.
+  void SetPresetFilled(int slot, bool filled, const std::string& title = {});
   // Runs at exit after the documents closed, before the global configuration
   // is saved (measurement settings, mixer state, database, presets ...).
   void AddExitSaver(std::function<void()> saver);
