@@ -34,10 +34,11 @@ bool Wants(int argc, char** argv, const char* option) {
   return false;
 }
 
-// The picture of the whole screen once the frame is up (for checking the
+// The picture of the whole screen once the frame is up and the splash screen
+// has gone (for checking the
 // program under a virtual display), then the program ends normally.
 void ScheduleScreenshot(sonbex::shell::SonbexApp& frame, const std::filesystem::path& file) {
-  QTimer::singleShot(2500, &frame, [&frame, file] {
+  QTimer::singleShot(4000, &frame, [&frame, file] {
     QScreen* screen = QGuiApplication::primaryScreen();
     const QPixmap shot = screen ? screen->grabWindow(0) : frame.grab();
     if (!shot.save(QString::fromStdString(file.string())))
