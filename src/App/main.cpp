@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <QWidget>
 
 #include <cfenv>
 #include <cstdio>
@@ -35,16 +36,28 @@ bool Wants(int argc, char** argv, const char* option) {
 }
 
 // The picture of the whole screen once the frame is up and the splash screen
-// has gone (for checking the
-// program under a virtual display), then the program ends normally.
-void ScheduleScreenshot(sonbex::shell::SonbexApp& frame, const std::filesystem::path& file) {
-  QTimer::singleShot(4000, &frame, [&frame, file] {
+// has gone (for checking the program under a virtual display), then the
+// program ends: message boxes still open (of the command line's files) are
+// closed one by one, then the frame closes as usual. Scheduled before
+// start-up, so such a box is in the picture too.
+void ScheduleScreenshot(sonbex::shell::SonbexApp& frame, const std::filesystem::path& file, bool& taken) {
+  QTimer::singleShot(4000, &frame, [&frame, file, &taken] {
+    taken = true;
     QScreen* screen = QGuiApplication::primaryScreen();
     const QPixmap shot = screen ? screen->grabWindow(0) : frame.grab();
     if (!shot.save(QString::fromStdString(file.string())))
       std::cerr << "sonbex3: could not save the screenshot " << file << "\n";
-    frame.close();
-    QApplication::quit();
+    auto* closer = new QTimer(&frame);
+    QObject::connect(closer, &QTimer::timeout, &frame, [&frame, closer] {
+      if (QWidget* box = QApplication::activeModalWidget()) {
+        box->close();
+        return;
+      }
+      closer->stop();
+      frame.close();
+      QApplication::quit();
+    });
+    closer->start(50);
   });
 }
 
@@ -81,7 +94,13 @@ int main(int argc, char** argv) {
   }
 
   sonbex::shell::SonbexApp frame;
+  bool screenshotTaken = false;
+  if (!line.screenshot.empty()) ScheduleScreenshot(frame, line.screenshot, screenshotTaken);
   frame.Start(line.files);
-  if (!line.screenshot.empty()) ScheduleScreenshot(frame, line.screenshot);
+  // Taken inside a message box of the start-up: the quit was spent on that box.
+  if (screenshotTaken) {
+    frame.close();
+    return 0;
+  }
   return app.exec();
 }
