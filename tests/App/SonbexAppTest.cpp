@@ -327,12 +327,17 @@ TEST_F(SonbexAppTest, CommandLineFilesWithRelativePathsOpenAfterTheDirectoryChan
   SonbexApp& app = MakeApp();
   RegisterKind(kind::kFrequencyGraph);
   std::vector<std::string> imported;
+  std::vector<std::string> steps;
+  app.AddStartupStep(SonbexApp::StartupStage::FrameShown, [&] { steps.push_back(app.isVisible() ? "shown" : "hidden"); });
+  app.AddStartupStep(SonbexApp::StartupStage::SettingsLoaded, [&] { steps.push_back(app.isVisible() ? "shown" : "hidden"); });
   app.SetImporter([&](const std::string& p) {
+    steps.push_back("import");
     imported.push_back(p);
     return true;
   });
   app.Start(line.files);
   fs::current_path(start);
+  EXPECT_EQ(steps, (std::vector<std::string>{"hidden", "shown", "import"})) << "the start-up order";
   TestDoc* doc = Doc(kind::kFrequencyGraph);
   ASSERT_NE(doc, nullptr);
   ASSERT_EQ(doc->loads.size(), 1u);

@@ -121,6 +121,7 @@ void SonbexApp::Start(const std::vector<std::filesystem::path>& files) {
   BackUpUnreadableGlobalConfig(*store_);
   LoadGlobalConfig(*store_, config_, StandardGlobalConfigDefaults(options_.paths));
   tips_ = LoadTips(FindTipsFile(options_.paths));
+  for (const auto& step : settingsSteps_) step();
 
   setWindowTitle(Q(kFrameCaption));
   if (config_.Has(kShowSplash)) {
@@ -138,6 +139,7 @@ void SonbexApp::Start(const std::vector<std::filesystem::path>& files) {
   UpdateMenus();
   frameTimer_.start();
   if (splash_) splash_->raise();  // above the frame that was shown after it
+  for (const auto& step : frameSteps_) step();
 
   OpenFiles(files);
   if (config_.Has(kShowTips)) {
@@ -635,6 +637,10 @@ void SonbexApp::SetPresetFilled(int slot, bool filled, const std::string& title)
     a->setText(title.empty() ? Q(FindCommand(id)->menuText)
                              : QStringLiteral("%1\t#%2").arg(QString::fromStdString(title)).arg(slot + 1));
   UpdateMenus();
+}
+
+void SonbexApp::AddStartupStep(StartupStage stage, std::function<void()> step) {
+  if (step) (stage == StartupStage::SettingsLoaded ? settingsSteps_ : frameSteps_).push_back(std::move(step));
 }
 
 void SonbexApp::AddExitSaver(std::function<void()> saver) {

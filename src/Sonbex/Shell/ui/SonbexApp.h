@@ -132,6 +132,14 @@ class SonbexApp : public ywin::YWinApp {
   // Preset slot 0..9: whether it holds a settings file, and its title; the
   // menu item reads "title<tab>#n" when there is one.
   void SetPresetFilled(int slot, bool filled, const std::string& title = {});
+  // Steps of the start-up that subsystems add (registered before Start):
+  // SettingsLoaded runs once the settings store and the global configuration
+  // are loaded, before the frame is shown (the measurement configuration, the
+  // stimulus registry); FrameShown runs once the frame is up, before the
+  // command line's files open (the speaker database, presets, mixer state,
+  // microphone compensation). Each runs in the order added.
+  enum class StartupStage { SettingsLoaded, FrameShown };
+  void AddStartupStep(StartupStage stage, std::function<void()> step);
   // Runs at exit after the documents closed, before the global configuration
   // is saved (measurement settings, mixer state, database, presets ...).
   void AddExitSaver(std::function<void()> saver);
@@ -198,6 +206,7 @@ class SonbexApp : public ywin::YWinApp {
   std::function<bool(const std::string&)> importer_;
   std::vector<IBackgroundWork*> work_;
   std::vector<std::function<void()>> exitSavers_;
+  std::vector<std::function<void()>> settingsSteps_, frameSteps_;
   std::array<bool, 10> presetFilled_{};
 
   bool measuring_ = false;
