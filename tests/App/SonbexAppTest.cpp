@@ -245,6 +245,21 @@ TEST_F(SonbexAppTest, RoutingSwitchesToggleThroughTheMenuWithTheirInterlocks) {
   EXPECT_FALSE(app.MenuAction(cmd::kReplaceImpulse)->isEnabled()) << "impulse window is off";
 }
 
+TEST_F(SonbexAppTest, LimitsResultWindowFollowsItsSwitch) {
+  SonbexApp& app = MakeApp();
+  app.Start();
+  EXPECT_FALSE(app.IsEnabled(cmd::kShowLimitsResult)) << "no limits window kind yet";
+  RegisterKind(kind::kLimitsResult);
+  EXPECT_TRUE(app.ExecuteCommand(cmd::kShowLimitsResult));
+  EXPECT_TRUE(app.Config().Has(kShowLimitsResult));
+  ASSERT_NE(app.TopDocument(kind::kLimitsResult), nullptr);
+  EXPECT_TRUE(app.MenuAction(cmd::kShowLimitsResult)->isChecked());
+  EXPECT_TRUE(app.ExecuteCommand(cmd::kShowLimitsResult));
+  EXPECT_FALSE(app.Config().Has(kShowLimitsResult));
+  test::ServeUntil([&] { return app.TopDocument(kind::kLimitsResult) == nullptr; }, 2000);
+  EXPECT_EQ(app.TopDocument(kind::kLimitsResult), nullptr);
+}
+
 TEST_F(SonbexAppTest, OpeningFilesByExtension) {
   SonbexApp& app = MakeApp();
   app.Start();

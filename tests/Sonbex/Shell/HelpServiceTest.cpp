@@ -15,6 +15,10 @@ const fs::path kHelpDir = fs::path(SONBEX_TEST_DATA) / ".." / ".." / "docs" / "h
 
 TEST(HelpService, EveryPageExistsAndLinksOnlyToPagesThatExist) {
   EXPECT_EQ(FindHelpFolder({"/nonexistent", kHelpDir}), kHelpDir);
+  // A program in the build tree finds the source tree's pages.
+  const fs::path found = FindHelpFolder(StandardHelpFolders());
+  ASSERT_FALSE(found.empty());
+  EXPECT_TRUE(fs::equivalent(found, kHelpDir)) << found;
   for (std::string_view page : HelpPages()) {
     const fs::path file = kHelpDir / std::string(page);
     ASSERT_TRUE(fs::is_regular_file(file)) << page;
