@@ -217,6 +217,7 @@ struct MenuDef {
   std::string_view title;
   int helpId = 0;  // the status-bar text id of the popup: (position + 1) * 100
   std::vector<MenuEntry> entries;
+  std::string_view statusTip;  // the popup's status-bar text
 };
 const std::vector<MenuDef>& MainMenu();
 // Every command id the main menu shows, in order (recent files excluded).

@@ -39,7 +39,10 @@ TEST(CommandTable, EveryCommandIsDescribedOnceAndShownInTheMenu) {
       EXPECT_NE(FindCommand(id), nullptr) << id;
     }
   // The popups' status texts are (position + 1) * 100.
-  for (std::size_t i = 0; i < MainMenu().size(); ++i) EXPECT_EQ(MainMenu()[i].helpId, int(i + 1) * 100);
+  for (std::size_t i = 0; i < MainMenu().size(); ++i) {
+    EXPECT_EQ(MainMenu()[i].helpId, int(i + 1) * 100);
+    EXPECT_FALSE(MainMenu()[i].statusTip.empty()) << MainMenu()[i].title;
+  }
 }
 
 TEST(CommandTable, CommandsOfMissingSubsystemsAreDisabled) {

@@ -171,6 +171,7 @@ void SonbexApp::BuildMenus() {
   for (const MenuDef& def : MainMenu()) {
     QMenu* menu = menuBar()->addMenu(Q(def.title));
     menu->setObjectName(QStringLiteral("menu%1").arg(def.helpId));
+    menu->menuAction()->setStatusTip(Q(def.statusTip));
     menus_[def.helpId] = menu;
     connect(menu, &QMenu::aboutToShow, this, &SonbexApp::UpdateMenus);
     // The status bar is cleared when a menu closes.
