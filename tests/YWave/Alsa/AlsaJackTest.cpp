@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstring>
 #include <functional>
@@ -125,14 +126,23 @@ protected:
 namespace {
 
 constexpr int kRate = 48000, kBlock = 9600, kBlocks = 12;
+constexpr int kJackPeriod = 1024;  // the server's -p below
 
-// One click per block at an offset that changes from block to block, so each
-// recorded click names the block it came from.
+// One click per block at an offset that changes from block to block, with a
+// height of its own, so each recorded click names the block it came from.
 int ClickAt(int block) { return 100 + (block * 397) % 3000; }
+double ClickHeight(int block) { return 0.25 + block / 64.0; }  // exact in 16 bits
 
-// One duplex run of the click train; "" when every click came back at one
-// latency (set in `latency`), else what went wrong.
-std::string RunClickTrain(YAlsaBackend& alsa, int device, long& latency) {
+// One duplex run of the click train; "" when every block's click came back
+// unchanged at one latency (set in `latency`), else what went wrong.
+//
+// A JACK server without real-time scheduling on a busy machine now and then
+// loses, repeats or skips a whole cycle of its loop-back port without telling
+// its clients. That moves a click by whole server periods or loses it, which
+// the check forgives for a few clicks (and reports in `slips`); any other
+// shift, a lost or doubled engine block or a changed sample is a fault of the
+// engine.
+std::string RunClickTrain(YAlsaBackend& alsa, int device, long& latency, std::string& slips) {
     sonbex::platform::MessageLoop loop;
     YMemWave wave(loop, alsa);
     std::vector<double> recorded;
@@ -143,7 +153,7 @@ std::string RunClickTrain(YAlsaBackend& alsa, int device, long& latency) {
                 double v = 0;
                 YSampleToReal(in + 4 * f, 16, v);
                 recorded.push_back(v);
-                const double click = f == ClickAt(calls) ? 0.5 : 0.0;
+                const double click = f == ClickAt(calls) ? ClickHeight(calls) : 0.0;
                 YRealToSample(click, 16, out + 4 * f);
                 YRealToSample(-click, 16, out + 4 * f + 2);
             }
@@ -162,19 +172,47 @@ std::string RunClickTrain(YAlsaBackend& alsa, int device, long& latency) {
     if (calls != kBlocks) return "the run ended after " + std::to_string(calls) + " blocks: " + error;
     if (!error.empty()) return error;
 
-    // Block j's click is played as block j + 2.
-    std::vector<long> found;
-    for (std::size_t n = 0; n < recorded.size(); ++n)
-        if (recorded[n] > 0.25) found.push_back(static_cast<long>(n));
-    if (found.size() < static_cast<std::size_t>(kBlocks - 3)) return "clicks missing";
-    latency = found[0] - (2L * kBlock + ClickAt(0));
-    if (latency < 0 || latency >= kBlock) return "latency " + std::to_string(latency) + " out of range";
-    for (std::size_t j = 0; j < found.size(); ++j) {
-        const long want = static_cast<long>((j + 2) * kBlock) + ClickAt(static_cast<int>(j)) + latency;
-        if (found[j] != want)
-            return "click " + std::to_string(j) + " at " + std::to_string(found[j]) + ", not " + std::to_string(want);
-        if (recorded[static_cast<std::size_t>(found[j])] != 0.5) return "click " + std::to_string(j) + " changed";
+    // Block j's click is played as block j + 2; the two last never come back.
+    struct Click { int block; long offset; };
+    std::vector<Click> found;
+    for (std::size_t n = 0; n < recorded.size(); ++n) {
+        if (recorded[n] == 0.0) continue;
+        const double block = (recorded[n] - 0.25) * 64.0;
+        if (block < 0 || block >= kBlocks || block != std::floor(block))
+            return "a sample of " + std::to_string(recorded[n]) + " at " + std::to_string(n) + " was never played";
+        const int j = static_cast<int>(block);
+        found.push_back({j, static_cast<long>(n) - ((j + 2L) * kBlock + ClickAt(j))});
     }
+    std::string slipped;
+    int missing = 0;
+    for (int j = 0; j < kBlocks - 2; ++j)
+        if (std::none_of(found.begin(), found.end(), [j](const Click& c) { return c.block == j; })) {
+            slipped += "the click of block " + std::to_string(j) + " was lost\n";
+            ++missing;
+        }
+    if (missing > 2) return std::to_string(missing) + " clicks missing";
+
+    // The latency most clicks show; the others may sit whole server periods off.
+    std::vector<long> offsets;
+    for (const Click& c : found) offsets.push_back(c.offset);
+    long best = offsets[0];
+    std::size_t bestCount = 0;
+    for (long o : offsets) {
+        const auto count = static_cast<std::size_t>(std::count(offsets.begin(), offsets.end(), o));
+        if (count > bestCount) best = o, bestCount = count;
+    }
+    if (best < 0 || best >= kBlock) return "latency " + std::to_string(best) + " out of range";
+    for (const Click& c : found) {
+        const long shift = c.offset - best;
+        if (shift % kJackPeriod != 0)
+            return "the click of block " + std::to_string(c.block) + " is " + std::to_string(shift) +
+                   " samples off the latency";
+        if (shift != 0)
+            slipped += "block " + std::to_string(c.block) + " came back " + std::to_string(shift / kJackPeriod) +
+                     " server period(s) off\n";
+    }
+    latency = best;
+    slips += slipped;
     return "";
 }
 
@@ -187,22 +225,16 @@ TEST_F(JackServer, DuplexStimulusComesBackAtAConstantLatency) {
     ASSERT_TRUE(alsa.CanOpen(YWaveDirection::Record, device, kRate, 24, 2));
     EXPECT_FALSE(alsa.CanOpen(YWaveDirection::Play, device, 44100, 16, 2)) << "no silent resampling";
 
-    // A JACK server without real-time scheduling on a busy machine now and
-    // then drops a cycle without telling its clients, which shifts the
-    // recording by one period (or the engine reports late output). Such a run
-    // is tried again, up to five times; a run that completes must show every
-    // click at one latency.
-    std::string failures;
+    // The same server may also report late output now and then; such a run
+    // is tried again, up to five times.
+    std::string failures, slips;
     long latency = -1;
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        const std::string failure = RunClickTrain(alsa, device, latency);
-        if (failure.empty()) break;
-        failures += "attempt " + std::to_string(attempt + 1) + ": " + failure + "\n";
-        latency = -1;
+    for (int attempt = 0; attempt < 5 && latency < 0; ++attempt) {
+        const std::string failure = RunClickTrain(alsa, device, latency, slips);
+        if (!failure.empty()) failures += "attempt " + std::to_string(attempt + 1) + ": " + failure + "\n";
     }
     ASSERT_GE(latency, 0) << failures;
-    if (!failures.empty()) std::cout << failures;
-    std::cout << "round-trip latency beyond the two-block lead: " << latency << " samples\n";
+    std::cout << failures << slips << "round-trip latency beyond the two-block lead: " << latency << " samples\n";
 }
 
 namespace {
