@@ -425,6 +425,7 @@ TEST_F(SonbexAppTest, ResultsFromAWorkerAreRoutedIntoWindows) {
   app.Start();
   RegisterKind(kind::kFrequencyGraph);
   std::atomic<int> taken{0};
+  std::atomic<bool> finished{false};
   std::thread worker([&] {
     auto send = [&](const char* title, std::uint32_t flags) {
       taken += app.ResultSink().Deliver({ResultKind::FrequencyResponse, title, std::make_shared<Curve>(0), flags});
@@ -434,9 +435,14 @@ TEST_F(SonbexAppTest, ResultsFromAWorkerAreRoutedIntoWindows) {
     send("three", kReplaceFrequencyCurve);
     send("four", 0);                     // a new window
     taken += app.ResultSink().Deliver({ResultKind::Impulse, "i", nullptr, 0}) ? 100 : 0;  // not shown
+    finished = true;
   });
-  ASSERT_TRUE(test::ServeUntil([&] { return taken.load() == 4; }));
+  // Each delivery waits for the GUI thread, so it is served until the last.
+  const bool served = test::ServeUntil([&] { return finished.load(); });
+  if (!served) app.Bridge().BeginShutdown();  // releases a waiting worker
   worker.join();
+  ASSERT_TRUE(served);
+  EXPECT_EQ(taken.load(), 4);
   ASSERT_EQ(app.Children().size(), 2u);
   auto* firstWindow = dynamic_cast<TestDoc*>(app.Children()[0]);
   ASSERT_NE(firstWindow, nullptr);

@@ -24,7 +24,7 @@ inline QApplication& GuiApp() {
 
 // Serves GUI events until `done` or `ms` passed (threads of the test need
 // the GUI to answer; nothing here waits for a fixed time).
-inline bool ServeUntil(const std::function<bool()>& done, int ms = 10000) {
+inline bool ServeUntil(const std::function<bool()>& done, int ms = 30000) {
   QElapsedTimer t;
   t.start();
   while (!done()) {
