@@ -121,14 +121,7 @@ int YGatedSine::OrderOfTone(int index) const
 
 bool YGatedSine::Tones(YFreqVec& tones) const
 {
-    if (!StimulusFrequencies(tones, startFrequency_, stopFrequency_, pointsPerOctave_, linear_, false, true))
-        return false;
-    if (tones.Size() > kMaxTones) {
-        ShowError("The gated sine would play " + std::to_string(tones.Size()) + " tones; at most " +
-                  std::to_string(kMaxTones) + " are possible. Use fewer points per octave ! ");
-        return false;
-    }
-    return true;
+    return PlayedTones(tones, startFrequency_, stopFrequency_, pointsPerOctave_, linear_, false, "gated sine");
 }
 
 bool YGatedSine::Generate()

@@ -123,14 +123,7 @@ bool YShapedBurst::MakeBurst(YDoubleVec& out, int shape, int cycles, double f, d
 
 bool YShapedBurst::Tones(YFreqVec& tones) const
 {
-    if (!StimulusFrequencies(tones, startFrequency_, stopFrequency_, pointsPerOctave_, linear_, reverse_, true))
-        return false;
-    if (tones.Size() > kMaxTones) {
-        ShowError("The shaped burst would play " + std::to_string(tones.Size()) + " tones; at most " +
-                  std::to_string(kMaxTones) + " are possible. Use fewer points per octave ! ");
-        return false;
-    }
-    return true;
+    return PlayedTones(tones, startFrequency_, stopFrequency_, pointsPerOctave_, linear_, reverse_, "shaped burst");
 }
 
 bool YShapedBurst::Generate()

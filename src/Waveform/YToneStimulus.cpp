@@ -65,6 +65,19 @@ bool YToneStimulus::StimulusFrequencies(YFreqVec& out, double f1, double f2, int
     return out.Create(f1, f2, n, linear, descending) && !out.Empty();
 }
 
+bool YToneStimulus::PlayedTones(YFreqVec& out, double f1, double f2, int n, bool linear, bool descending,
+                                const char* noun) const
+{
+    if (!StimulusFrequencies(out, f1, f2, n, linear, descending, true))
+        return false;
+    if (out.Size() > kMaxTones) {
+        ShowError(std::string("The ") + noun + " would play " + std::to_string(out.Size()) + " tones; at most " +
+                  std::to_string(kMaxTones) + " are possible. Use fewer points per octave ! ");
+        return false;
+    }
+    return true;
+}
+
 void YToneStimulus::PutFrequencyRange(WaveformParams& records, int i, double start, double stop, bool dedicated)
 {
     PutReal(records, i, "Start frequency", "Hz", start, WaveformParam::kNyquistPlaceholder, 1.0, -1.0, kRoleStart,

@@ -76,6 +76,11 @@ protected:
     // list could be made.
     bool StimulusFrequencies(YFreqVec& out, double f1, double f2, int n, bool linear, bool descending,
                              bool useTable) const;
+    // The tones a gated sine or a shaped burst plays (`noun` names it in the
+    // message): StimulusFrequencies from the table or the range, refused with
+    // a message when there are more than kMaxTones.
+    bool PlayedTones(YFreqVec& out, double f1, double f2, int n, bool linear, bool descending,
+                     const char* noun) const;
     // The records the tone modules share: "Start frequency" and "Stop
     // frequency" (Hz, 1 to just below Nyquist) at i and i + 1; "Time window"
     // (s, one sample to 1 s); "Window type" (0..6) and "FFT size" (-1 for
