@@ -237,14 +237,5 @@ TEST(GatedSine, TooManyTonesAreRefusedWithAMessage)
     RecordingPrompt prompt;
     YGatedSine g(&prompt);
     ASSERT_TRUE(g.SetFormat(kRate, 1, 2, 16, 1, 1.0, 1.0));
-    WaveformParams records;
-    ASSERT_TRUE(g.GetParams(records));
-    records[1].value = 1.0;
-    records[3].intValue = 8192;
-    ASSERT_TRUE(g.SetParams(records));
-    EXPECT_FALSE(g.Generate());
-    EXPECT_TRUE(g.GetSamples()->Empty());
-    ASSERT_EQ(prompt.Prompts().size(), 1u);
-    EXPECT_EQ(prompt.Prompts()[0].caption, "Gated Sine Wave");
-    EXPECT_NE(prompt.Prompts()[0].text.find("at most 2048"), std::string::npos) << prompt.Prompts()[0].text;
+    ExpectTooManyTonesRefused(g, prompt, 1, 3, "Gated Sine Wave", "gated sine");
 }

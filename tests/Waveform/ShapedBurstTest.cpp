@@ -164,15 +164,5 @@ TEST(ShapedBurst, TooManyTonesAreRefusedWithAMessage)
     sonbex::platform::RecordingPrompt prompt;
     YShapedBurst b(&prompt);
     ASSERT_TRUE(b.SetFormat(kRate, 1, 2, 16, 1, 1.0, 1.0));
-    WaveformParams records;
-    ASSERT_TRUE(b.GetParams(records));
-    records[3].value = 1.0;
-    records[5].intValue = 8192;
-    ASSERT_TRUE(b.SetParams(records));
-    EXPECT_FALSE(b.Generate());
-    EXPECT_TRUE(b.GetSamples()->Empty());
-    ASSERT_EQ(prompt.Prompts().size(), 1u);
-    EXPECT_EQ(prompt.Prompts()[0].caption, "Shaped Burst");
-    EXPECT_EQ(prompt.Prompts()[0].text.rfind("The shaped burst would play ", 0), 0u) << prompt.Prompts()[0].text;
-    EXPECT_NE(prompt.Prompts()[0].text.find("at most 2048"), std::string::npos);
+    ExpectTooManyTonesRefused(b, prompt, 3, 5, "Shaped Burst", "shaped burst");
 }

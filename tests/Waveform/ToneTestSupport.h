@@ -2,17 +2,21 @@
 // Recordings for the tone and pulse stimulus tests: the generated period
 // looped after a stretch of silence, through a device into the measured
 // channel, and unchanged into the reference channel, each channel with a
-// delay of its own.
+// delay of its own; and the check of the tone-count limit.
 
+#include "Platform/RecordingPrompt.h"
 #include "Waveform/IWaveform.h"
 #include "YLib/YDoubleVec.h"
 #include "YWave/Sim/YSimDevices.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace stimulus_test {
@@ -77,6 +81,27 @@ inline const YDoubleVec* Entry(const ResponseList& responses, int tag)
         if (e.tag == tag)
             return &e.data;
     return nullptr;
+}
+
+// A tone module set to start at 1 Hz with 8192 points per octave (records
+// startRecord and pointsRecord) refuses to generate, with one message in its
+// own error box that names it (`noun`) and the limit of 2048 tones.
+inline void ExpectTooManyTonesRefused(IWaveform& m, const sonbex::platform::RecordingPrompt& prompt,
+                                      int startRecord, int pointsRecord, const std::string& caption,
+                                      const std::string& noun)
+{
+    WaveformParams records;
+    ASSERT_TRUE(m.GetParams(records));
+    records[startRecord].value = 1.0;
+    records[pointsRecord].intValue = 8192;
+    ASSERT_TRUE(m.SetParams(records));
+    EXPECT_FALSE(m.Generate());
+    EXPECT_TRUE(m.GetSamples()->Empty());
+    const auto prompts = prompt.Prompts();
+    ASSERT_EQ(prompts.size(), 1u);
+    EXPECT_EQ(prompts[0].caption, caption);
+    EXPECT_EQ(prompts[0].text.rfind("The " + noun + " would play ", 0), 0u) << prompts[0].text;
+    EXPECT_NE(prompts[0].text.find("at most 2048"), std::string::npos) << prompts[0].text;
 }
 
 }  // namespace stimulus_test
