@@ -22,29 +22,24 @@
 
 namespace {
 
-YDoubleVec Noise(int n, unsigned seed)
-{
+YDoubleVec Noise(int n, unsigned seed) {
     std::mt19937 rng(seed);
     std::normal_distribution<double> normal;
     YDoubleVec v(n);
-    for (double& x : v)
-        x = normal(rng);
+    for (double& x : v) x = normal(rng);
     return v;
 }
 
 // A recorded channel: the reference through a short filter.
-YDoubleVec Filtered(const YDoubleVec& x)
-{
+YDoubleVec Filtered(const YDoubleVec& x) {
     const double h[] = {0.0, 0.6, 0.3, -0.2, 0.05};
     YDoubleVec y(x.Size());
     for (int i = 0; i < x.Size(); ++i)
-        for (int m = 0; m < 5 && m <= i; ++m)
-            y[i] += h[m] * x[i - m];
+        for (int m = 0; m < 5 && m <= i; ++m) y[i] += h[m] * x[i - m];
     return y;
 }
 
-void BM_MinimumPhase(benchmark::State& state)
-{
+void BM_MinimumPhase(benchmark::State& state) {
     YFreqVec f;
     f.Create(20.0, 20000.0, 48, false, false);
     YDoubleVec db(f.Size());
@@ -63,14 +58,14 @@ void BM_MinimumPhase(benchmark::State& state)
 }
 BENCHMARK(BM_MinimumPhase)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-void BM_DualChannelResponse(benchmark::State& state)
-{
+void BM_DualChannelResponse(benchmark::State& state) {
     const int n = 1 << state.range(0);
     const YDoubleVec reference = Noise(n, 1);
     const YDoubleVec measured = Filtered(reference);
     const YAnaTimeDomain ana;
     YDoubleVec out;
-    ana.DualChannelResponse(out, measured, reference, 48000.0, false, nullptr);  // builds the transform tables
+    ana.DualChannelResponse(out, measured, reference, 48000.0, false,
+                            nullptr);  // builds the transform tables
     for (auto _ : state) {
         ana.DualChannelResponse(out, measured, reference, 48000.0, false, nullptr);
         benchmark::DoNotOptimize(out.Data());
@@ -83,12 +78,10 @@ BENCHMARK(BM_DualChannelResponse)->Arg(16)->Arg(20)->Unit(benchmark::kMillisecon
 // The same transfer on FFTW: both channels zero-padded to the same 2^k
 // points, real forward transforms, the regularised quotient scaled by the
 // 1 kHz level, a real inverse transform. Plans are made once (FFTW_ESTIMATE).
-void BM_DualChannelFftw(benchmark::State& state)
-{
+void BM_DualChannelFftw(benchmark::State& state) {
     const int n = 1 << state.range(0);
     int order = 3;
-    while ((1 << order) < n)
-        order += 2;
+    while ((1 << order) < n) order += 2;
     const int bins = 1 << order;
     const YDoubleVec reference = Noise(n, 1);
     const YDoubleVec measured = Filtered(reference);
@@ -110,14 +103,13 @@ void BM_DualChannelFftw(benchmark::State& state)
         const double df = 48000.0 / bins;
         const int centre = int(std::lround(1000.0 / df)), width = std::max(1, int(std::lround(100.0 / df)));
         double level = 0.0, peak = 0.0;
-        for (int j = centre - width; j <= centre + width; ++j)
-            level += std::hypot(rs[j][0], rs[j][1]);
+        for (int j = centre - width; j <= centre + width; ++j) level += std::hypot(rs[j][0], rs[j][1]);
         level /= 2 * width + 1;
-        for (int j = 0; j <= bins / 2; ++j)
-            peak = std::max(peak, rs[j][0] * rs[j][0] + rs[j][1] * rs[j][1]);
+        for (int j = 0; j <= bins / 2; ++j) peak = std::max(peak, rs[j][0] * rs[j][0] + rs[j][1] * rs[j][1]);
         for (int j = 0; j <= bins / 2; ++j) {
             const std::complex<double> x(ms[j][0], ms[j][1]), c(rs[j][0], rs[j][1]);
-            const std::complex<double> h = level * x * std::conj(c) / std::max(std::norm(c), 1e-10 * peak) / double(bins);
+            const std::complex<double> h =
+                level * x * std::conj(c) / std::max(std::norm(c), 1e-10 * peak) / double(bins);
             ms[j][0] = h.real();
             ms[j][1] = h.imag();
         }
@@ -137,12 +129,10 @@ void BM_DualChannelFftw(benchmark::State& state)
 BENCHMARK(BM_DualChannelFftw)->Arg(16)->Arg(20)->Unit(benchmark::kMillisecond);
 #endif
 
-void BM_EnvelopeDb(benchmark::State& state)
-{
+void BM_EnvelopeDb(benchmark::State& state) {
     const int n = 1 << state.range(0);
     YDoubleVec ir = Noise(n, 3);
-    for (int i = 0; i < n; ++i)
-        ir[i] *= std::exp(-i / 2000.0);
+    for (int i = 0; i < n; ++i) ir[i] *= std::exp(-i / 2000.0);
     const YAnaTimeDomain ana;
     YDoubleVec out;
     ana.EnvelopeDb(out, ir, 2);  // builds the transform tables

@@ -16,20 +16,17 @@ namespace {
 
 double Sample(int i) { return std::sin(0.001 * i * i) + 0.25 * std::cos(0.37 * i); }
 
-void SetItems(benchmark::State& state, int n)
-{
+void SetItems(benchmark::State& state, int n) {
     state.SetItemsProcessed(state.iterations() * n);
-    state.counters["ns/(N log2 N)"] = benchmark::Counter(
-        double(state.iterations()) * n * std::log2(double(n)),
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns/(N log2 N)"] =
+        benchmark::Counter(double(state.iterations()) * n * std::log2(double(n)),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void BM_YFft(benchmark::State& state)
-{
+void BM_YFft(benchmark::State& state) {
     const int n = 1 << state.range(0);
     YComplexVec v(n);
-    for (int i = 0; i < n; ++i)
-        v[i] = YComplex(Sample(i), Sample(i + 7));
+    for (int i = 0; i < n; ++i) v[i] = YComplex(Sample(i), Sample(i + 7));
     const YFft fft;
     fft.Transform(v, false);  // builds the twiddle tables
     for (auto _ : state) {
@@ -40,12 +37,10 @@ void BM_YFft(benchmark::State& state)
     SetItems(state, n);
 }
 
-void BM_YFftReal(benchmark::State& state)
-{
+void BM_YFftReal(benchmark::State& state) {
     const int n = 1 << state.range(0);
     YDoubleVec x(n);
-    for (int i = 0; i < n; ++i)
-        x[i] = Sample(i);
+    for (int i = 0; i < n; ++i) x[i] = Sample(i);
     YComplexVec spectrum(n);
     const YFft fft;
     fft.TransformReal(x, spectrum);
@@ -57,8 +52,7 @@ void BM_YFftReal(benchmark::State& state)
     SetItems(state, n);
 }
 
-void BM_YFft32(benchmark::State& state)
-{
+void BM_YFft32(benchmark::State& state) {
     const int k = int(state.range(0));
     const int n = 1 << k;
     std::vector<float> data(2 * std::size_t(n));
@@ -76,8 +70,7 @@ void BM_YFft32(benchmark::State& state)
     SetItems(state, n);
 }
 
-void BM_Fftw(benchmark::State& state)
-{
+void BM_Fftw(benchmark::State& state) {
     const int n = 1 << state.range(0);
     fftw_complex* data = fftw_alloc_complex(std::size_t(n));
     fftw_plan plan = fftw_plan_dft_1d(n, data, data, FFTW_FORWARD, FFTW_MEASURE);

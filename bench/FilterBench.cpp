@@ -18,8 +18,7 @@ namespace {
 
 constexpr int kBlock = 4096;
 
-std::vector<double> Signal(std::size_t n)
-{
+std::vector<double> Signal(std::size_t n) {
     std::vector<double> x(n);
     for (std::size_t i = 0; i < n; ++i)
         x[i] = std::sin(0.001 * static_cast<double>(i)) + 0.25 * std::cos(0.37 * static_cast<double>(i));
@@ -29,15 +28,13 @@ std::vector<double> Signal(std::size_t n)
 // An all-pass keeps the level of a block filtered over and over in place
 // (growing or decaying samples would reach infinities or slow denormals);
 // every type costs the same.
-YBiquad Section()
-{
+YBiquad Section() {
     YBiquad s;
     s.Setup(YBiquad::kAllPass, 48000, 1000, 0, 2, false);
     return s;
 }
 
-void BM_BiquadBlockDouble(benchmark::State& state)
-{
+void BM_BiquadBlockDouble(benchmark::State& state) {
     YBiquad s = Section();
     std::vector<double> x = Signal(kBlock);
     for (auto _ : state) {
@@ -48,8 +45,7 @@ void BM_BiquadBlockDouble(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kBlock);
 }
 
-void BM_BiquadBlockFloat(benchmark::State& state)
-{
+void BM_BiquadBlockFloat(benchmark::State& state) {
     YBiquad s = Section();
     const std::vector<double> d = Signal(kBlock);
     std::vector<float> x(d.begin(), d.end());
@@ -62,8 +58,7 @@ void BM_BiquadBlockFloat(benchmark::State& state)
 }
 
 // Out of place through the chain interface, as the output conversion runs.
-void BM_BiquadProcessBlock(benchmark::State& state)
-{
+void BM_BiquadProcessBlock(benchmark::State& state) {
     YBiquad s = Section();
     IProcess& block = s;
     const std::vector<double> in = Signal(kBlock);
@@ -77,8 +72,7 @@ void BM_BiquadProcessBlock(benchmark::State& state)
 }
 
 // One virtual Process call per sample.
-void BM_BiquadProcessPerSample(benchmark::State& state)
-{
+void BM_BiquadProcessPerSample(benchmark::State& state) {
     YBiquad s = Section();
     IProcess& block = s;
     const std::vector<double> in = Signal(kBlock);
@@ -92,8 +86,7 @@ void BM_BiquadProcessPerSample(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kBlock);
 }
 
-void BM_LowPassCascade(benchmark::State& state)
-{
+void BM_LowPassCascade(benchmark::State& state) {
     std::vector<double> x = Signal(1 << 16);
     for (auto _ : state) {
         YSampleRateConvert::LowPassCascade(x, 48000, 0.49 * 44100);
@@ -103,8 +96,7 @@ void BM_LowPassCascade(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * (1 << 16));
 }
 
-void BM_PinkGaussian(benchmark::State& state)
-{
+void BM_PinkGaussian(benchmark::State& state) {
     YNoise noise;
     YDoubleVec v;
     for (auto _ : state) {
@@ -115,8 +107,7 @@ void BM_PinkGaussian(benchmark::State& state)
 }
 
 // A 60 s stereo file, both channels; items are output samples.
-void Resample(benchmark::State& state, double source, double target)
-{
+void Resample(benchmark::State& state, double source, double target) {
     const int frames = static_cast<int>(60 * source);
     const std::vector<double> samples = Signal(static_cast<std::size_t>(frames));
     YDoubleVec left(frames), right(frames);
@@ -138,7 +129,7 @@ void BM_Resample60sStereo_44100_to_48000(benchmark::State& state) { Resample(sta
 void BM_Resample60sStereo_48000_to_44100(benchmark::State& state) { Resample(state, 48000, 44100); }
 void BM_Resample60sStereo_44100_5_to_48000(benchmark::State& state) { Resample(state, 44100.5, 48000); }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_BiquadBlockDouble);
 BENCHMARK(BM_BiquadBlockFloat);

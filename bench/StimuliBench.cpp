@@ -16,16 +16,14 @@ constexpr double kRate = 48000.0;
 
 // Two loops of the played period (with its sync block) after silence,
 // through the nonlinearity.
-std::vector<float> Record(const IWaveform& m)
-{
+std::vector<float> Record(const IWaveform& m) {
     const YDoubleVec& period = *m.GetSamples();
     const int sync = m.GetSyncPulse() ? 4800 : 0;
     const int silence = 3000, loop = sync + period.Size();
     std::vector<float> out(silence + 2 * loop, 0.0f);
     for (int k = 0; k < 2; ++k) {
         float* at = out.data() + silence + k * loop;
-        if (sync)
-            at[0] = 1.0f;
+        if (sync) at[0] = 1.0f;
         for (int i = 0; i < period.Size(); ++i) {
             const double x = period.Data()[i];
             at[sync + i] = float(x + 0.1 * x * x);
@@ -35,8 +33,7 @@ std::vector<float> Record(const IWaveform& m)
 }
 
 template <class Module>
-void Analysis(benchmark::State& state)
-{
+void Analysis(benchmark::State& state) {
     Module m;
     if (!m.SetFormat(kRate, 1, 2, 16, 1, 1.0, 1.0) || !m.Generate()) {
         state.SkipWithError("Generate failed");

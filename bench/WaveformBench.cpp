@@ -12,8 +12,7 @@
 
 namespace {
 
-void MlsCorrelation(benchmark::State& state)
-{
+void MlsCorrelation(benchmark::State& state) {
     const int order = int(state.range(0));
     YDoubleVec sequence;
     MakeMls(sequence, order, 0);
@@ -24,8 +23,7 @@ void MlsCorrelation(benchmark::State& state)
     }
     // A recorded period: the sequence through a short echo.
     YDoubleVec period = sequence;
-    for (int i = period.Size() - 1; i >= 7; --i)
-        period[i] += 0.3 * sequence[i - 7];
+    for (int i = period.Size() - 1; i >= 7; --i) period[i] += 0.3 * sequence[i - 7];
     YDoubleVec data;
     for (auto _ : state) {
         state.PauseTiming();
@@ -40,8 +38,7 @@ BENCHMARK(MlsCorrelation)->Arg(18)->Arg(22)->Unit(benchmark::kMillisecond);
 
 // A sweep of 2^20 samples (20 Hz - 20 kHz at 48 kHz), recorded after a
 // short silence, analysed on a 96 points-per-octave axis.
-void SweepAnalysis(benchmark::State& state)
-{
+void SweepAnalysis(benchmark::State& state) {
     YLogSweep sweep;
     sweep.SetFormat(48000.0, 1, 1, 24, 1, 1.0, 1.0);
     sweep.SetStereo(false);
@@ -54,16 +51,14 @@ void SweepAnalysis(benchmark::State& state)
     }
     const YDoubleVec& s = *sweep.GetSamples();
     std::vector<float> recording(2000 + s.Size());
-    for (int i = 0; i < s.Size(); ++i)
-        recording[2000 + i] = float(0.5 * s[i]);
+    for (int i = 0; i < s.Size(); ++i) recording[2000 + i] = float(0.5 * s[i]);
     const std::span<const float> channels[] = {recording};
     ResponseList responses;
     // The first analysis builds the transform's twiddle tables and the
     // level reference once per process; the loop measures the ones after.
     sweep.Analyze(channels, responses, 1, 0);
     for (auto _ : state) {
-        if (!sweep.Analyze(channels, responses, 1, 0))
-            state.SkipWithError("Analyze failed");
+        if (!sweep.Analyze(channels, responses, 1, 0)) state.SkipWithError("Analyze failed");
         benchmark::DoNotOptimize(responses.data());
     }
     state.counters["samples"] = s.Size();

@@ -21,7 +21,8 @@ namespace {
 class BareStream : public IWaveStream {
 public:
     BareStream(const YWaveStreamSetup& s, const YWaveStreamTarget& t)
-        : target_(t), in_(static_cast<std::size_t>(s.inBlockFrames) * s.inChannels * YBytesPerSample(s.bits)) {}
+        : target_(t),
+          in_(static_cast<std::size_t>(s.inBlockFrames) * s.inChannels * YBytesPerSample(s.bits)) {}
     bool QueueOutput(const std::uint8_t*, int) override {
         ++queued_;
         return true;
@@ -56,7 +57,8 @@ class BareBackend : public IWaveBackend {
 public:
     std::vector<YWaveDevice> Devices() override { return {YWaveDevice{0, "bare", "bare", true, true}}; }
     bool CanOpen(YWaveDirection, int, int, int, int) override { return true; }
-    std::unique_ptr<IWaveStream> Open(const YWaveStreamSetup& s, const YWaveStreamTarget& t, std::string&) override {
+    std::unique_ptr<IWaveStream> Open(const YWaveStreamSetup& s, const YWaveStreamTarget& t,
+                                      std::string&) override {
         return std::make_unique<BareStream>(s, t);
     }
 };
@@ -98,7 +100,10 @@ void BM_DuplexEngineOnly(benchmark::State& state) {
 }  // namespace
 
 // rate, bits, frames per block
-BENCHMARK(BM_DuplexSimulatedCard)->Args({192000, 32, 4800})->Args({48000, 16, 4800})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DuplexSimulatedCard)
+    ->Args({192000, 32, 4800})
+    ->Args({48000, 16, 4800})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DuplexEngineOnly)
     ->Args({192000, 32, 4800})
     ->Args({192000, 32, 480})

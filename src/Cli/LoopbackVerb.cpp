@@ -40,7 +40,8 @@ InputResult Analyse(const std::vector<double>& x, int block, int blocks, int (*o
         if (start + block > static_cast<long>(x.size())) break;
         long best = 0;
         for (long n = 0; n < block; ++n)
-            if (std::fabs(x[static_cast<std::size_t>(start + n)]) > std::fabs(x[static_cast<std::size_t>(start + best)]))
+            if (std::fabs(x[static_cast<std::size_t>(start + n)]) >
+                std::fabs(x[static_cast<std::size_t>(start + best)]))
                 best = n;
         ++votes[best];
         peaks.push_back(std::fabs(x[static_cast<std::size_t>(start + best)]));
@@ -80,9 +81,15 @@ void SetupLoopbackVerb(CLI::App& verb) {
     };
     auto o = std::make_shared<Options>();
     verb.add_option("--device", o->device, "Device number, id or name ('sonbex3-cli devices')")->required();
-    verb.add_option("--rate", o->rate, "Sample rate in Hz")->check(CLI::Range(8000, 768000))->capture_default_str();
-    verb.add_option("--bits", o->bits, "Sample width")->check(CLI::IsMember({8, 16, 20, 24, 32}))->capture_default_str();
-    verb.add_option("--seconds", o->seconds, "Length of the check")->check(CLI::Range(0.5, 60.0))->capture_default_str();
+    verb.add_option("--rate", o->rate, "Sample rate in Hz")
+        ->check(CLI::Range(8000, 768000))
+        ->capture_default_str();
+    verb.add_option("--bits", o->bits, "Sample width")
+        ->check(CLI::IsMember({8, 16, 20, 24, 32}))
+        ->capture_default_str();
+    verb.add_option("--seconds", o->seconds, "Length of the check")
+        ->check(CLI::Range(0.5, 60.0))
+        ->capture_default_str();
     o->output.AddOptions(verb);
     verb.callback([o] {
         SoundCard card;
@@ -117,17 +124,25 @@ void SetupLoopbackVerb(CLI::App& verb) {
         const int expected = std::max(1, r1.clicks);
         const InputResult& best = r2.consistent > r1.consistent ? r2 : r1;
         if (best.consistent * 2 < expected)
-            throw VerbFailure("the clicks did not come back at a steady latency: check the loop-back cable and levels");
-        const nlohmann::json j{{"device", o->device},
-                               {"rate", o->rate},
-                               {"bits", o->bits},
-                               {"latencySamples", best.latency},
-                               {"leadSamples", 2 * block},
-                               {"input1", {{"latencySamples", r1.latency}, {"clicks", r1.consistent}, {"levelDb", std::isfinite(r1.levelDb) ? nlohmann::json(r1.levelDb) : nlohmann::json()}}},
-                               {"input2", {{"latencySamples", r2.latency}, {"clicks", r2.consistent}, {"levelDb", std::isfinite(r2.levelDb) ? nlohmann::json(r2.levelDb) : nlohmann::json()}}},
-                               {"clicksPlayed", expected}};
-        std::string text = "round-trip latency: " + std::to_string(best.latency) + " samples (plus the engine's lead of " +
-                           std::to_string(2 * block) + ")\n";
+            throw VerbFailure(
+                "the clicks did not come back at a steady latency: check the loop-back cable and levels");
+        const nlohmann::json j{
+            {"device", o->device},
+            {"rate", o->rate},
+            {"bits", o->bits},
+            {"latencySamples", best.latency},
+            {"leadSamples", 2 * block},
+            {"input1",
+             {{"latencySamples", r1.latency},
+              {"clicks", r1.consistent},
+              {"levelDb", std::isfinite(r1.levelDb) ? nlohmann::json(r1.levelDb) : nlohmann::json()}}},
+            {"input2",
+             {{"latencySamples", r2.latency},
+              {"clicks", r2.consistent},
+              {"levelDb", std::isfinite(r2.levelDb) ? nlohmann::json(r2.levelDb) : nlohmann::json()}}},
+            {"clicksPlayed", expected}};
+        std::string text = "round-trip latency: " + std::to_string(best.latency) +
+                           " samples (plus the engine's lead of " + std::to_string(2 * block) + ")\n";
         text += "input 1: level " + Db(r1.levelDb) + " dB, " + std::to_string(r1.consistent) + " of " +
                 std::to_string(expected) + " clicks at " + std::to_string(r1.latency) + " samples\n";
         text += "input 2: level " + Db(r2.levelDb) + " dB, " + std::to_string(r2.consistent) + " of " +

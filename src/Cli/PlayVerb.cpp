@@ -16,7 +16,8 @@ void SetupPlayVerb(CLI::App& verb) {
     };
     auto o = std::make_shared<Options>();
     verb.add_option("FILE", o->file, "Wave file to play (PCM, 8 to 32 bits)")->required();
-    verb.add_option("--device", o->device, "Device number, id or name ('sonbex3-cli devices'); default: the system's");
+    verb.add_option("--device", o->device,
+                    "Device number, id or name ('sonbex3-cli devices'); default: the system's");
     verb.add_flag("--loop", o->loop, "Play the file over and over until Ctrl-C");
     o->output.AddOptions(verb);
     verb.callback([o] {
@@ -30,13 +31,16 @@ void SetupPlayVerb(CLI::App& verb) {
         wave.SetBuffers(4, std::max(rate / 10, 1), -1);
         if (!wave.PlayFile(o->file, o->loop)) throw VerbFailure(wave.LastError());
         card.Run(wave);
-        const nlohmann::json j{{"file", o->file},       {"frames", info.Frames()}, {"rate", rate},
-                               {"bits", info.format.bitsPerSample}, {"channels", info.format.channels}};
-        o->output.Write(o->output.Json() ? j.dump(2) + "\n"
-                                         : "played " + o->file + ": " + std::to_string(info.Frames()) + " frames, " +
-                                               std::to_string(rate) + " Hz, " +
-                                               std::to_string(info.format.bitsPerSample) + " bits, " +
-                                               std::to_string(info.format.channels) + " channels\n");
+        const nlohmann::json j{{"file", o->file},
+                               {"frames", info.Frames()},
+                               {"rate", rate},
+                               {"bits", info.format.bitsPerSample},
+                               {"channels", info.format.channels}};
+        o->output.Write(o->output.Json()
+                            ? j.dump(2) + "\n"
+                            : "played " + o->file + ": " + std::to_string(info.Frames()) + " frames, " +
+                                  std::to_string(rate) + " Hz, " + std::to_string(info.format.bitsPerSample) +
+                                  " bits, " + std::to_string(info.format.channels) + " channels\n");
     });
 }
 

@@ -22,11 +22,20 @@ void SetupRecordVerb(CLI::App& verb) {
     };
     auto o = std::make_shared<Options>();
     verb.add_option("-o,--output", o->file, "Wave file to write")->required();
-    verb.add_option("--seconds", o->seconds, "Length of the recording")->required()->check(CLI::Range(1e-3, 86400.0));
-    verb.add_option("--rate", o->rate, "Sample rate in Hz")->check(CLI::Range(1000, 768000))->capture_default_str();
-    verb.add_option("--bits", o->bits, "Sample width")->check(CLI::IsMember({8, 16, 20, 24, 32}))->capture_default_str();
-    verb.add_option("--channels", o->channels, "Input channels")->check(CLI::Range(1, 8))->capture_default_str();
-    verb.add_option("--device", o->device, "Device number, id or name ('sonbex3-cli devices'); default: the system's");
+    verb.add_option("--seconds", o->seconds, "Length of the recording")
+        ->required()
+        ->check(CLI::Range(1e-3, 86400.0));
+    verb.add_option("--rate", o->rate, "Sample rate in Hz")
+        ->check(CLI::Range(1000, 768000))
+        ->capture_default_str();
+    verb.add_option("--bits", o->bits, "Sample width")
+        ->check(CLI::IsMember({8, 16, 20, 24, 32}))
+        ->capture_default_str();
+    verb.add_option("--channels", o->channels, "Input channels")
+        ->check(CLI::Range(1, 8))
+        ->capture_default_str();
+    verb.add_option("--device", o->device,
+                    "Device number, id or name ('sonbex3-cli devices'); default: the system's");
     verb.add_flag("--json", o->json, "Machine-readable result (JSON)");
     verb.callback([o] {
         SoundCard card;
@@ -41,7 +50,8 @@ void SetupRecordVerb(CLI::App& verb) {
         wave.Create(
             [&](const std::uint8_t* in, std::uint8_t*, int n) {
                 const auto take = std::min<std::uint64_t>(static_cast<std::uint64_t>(n), total - frames);
-                writeFailed = !writer.Append(in, static_cast<std::size_t>(take) * static_cast<std::size_t>(align));
+                writeFailed =
+                    !writer.Append(in, static_cast<std::size_t>(take) * static_cast<std::size_t>(align));
                 frames += take;
                 return !writeFailed && frames < total;
             },
@@ -56,7 +66,10 @@ void SetupRecordVerb(CLI::App& verb) {
             throw;
         }
         if (writeFailed || !writer.Finish()) throw VerbFailure("cannot write " + o->file);
-        const nlohmann::json j{{"file", o->file}, {"frames", frames}, {"rate", o->rate}, {"bits", o->bits},
+        const nlohmann::json j{{"file", o->file},
+                               {"frames", frames},
+                               {"rate", o->rate},
+                               {"bits", o->bits},
                                {"channels", o->channels}};
         std::cout << (o->json ? j.dump(2) + "\n"
                               : "recorded " + o->file + ": " + std::to_string(frames) + " frames\n");

@@ -37,11 +37,13 @@ int SoundCard::Device(const std::string& name) {
 
 void SoundCard::Run(YMemWave& wave) {
     interrupted = false;
-    struct sigaction action {}, previous{};
+    struct sigaction action {
+    }, previous{};
     action.sa_handler = OnInterrupt;
     sigaction(SIGINT, &action, &previous);
     const platform::TimerId watch = loop_.StartTimer(
-        std::chrono::milliseconds(50), [&wave] {
+        std::chrono::milliseconds(50),
+        [&wave] {
             if (interrupted) wave.Stop();
         },
         true);

@@ -27,8 +27,7 @@ namespace {
 
 using platform::FormatGeneral;
 
-std::string Lower(std::string s)
-{
+std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     return s;
 }
@@ -44,18 +43,15 @@ std::string Unit(const WaveformParam& p) { return Utf8FromWindows1252(p.unit); }
 struct Modules {
     YWaveformModules registry{YWaveformModules::Options{}};
 
-    Modules(double rate, int inChannels, int outChannels, int bits)
-    {
+    Modules(double rate, int inChannels, int outChannels, int bits) {
         registry.Init(rate, inChannels, outChannels, bits, 1, 1.0, 1.0);
     }
 
-    IWaveform& Find(const std::string& key) const
-    {
+    IWaveform& Find(const std::string& key) const {
         std::vector<IWaveform*> all;
         registry.List(all, -1, false);
         for (IWaveform* m : all)
-            if (key == std::to_string(m->GetId()) || Lower(key) == Lower(Name(*m)))
-                return *m;
+            if (key == std::to_string(m->GetId()) || Lower(key) == Lower(Name(*m))) return *m;
         std::string known;
         for (IWaveform* m : all)
             known += (known.empty() ? "" : ", ") + std::to_string(m->GetId()) + " \"" + Name(*m) + "\"";
@@ -63,41 +59,34 @@ struct Modules {
     }
 };
 
-std::string ValueText(const WaveformParam& p)
-{
+std::string ValueText(const WaveformParam& p) {
     return p.isReal ? FormatGeneral(p.value, 10) : std::to_string(p.intValue);
 }
 
-std::string RangeText(const WaveformParam& p, double rate)
-{
-    if (!p.isReal)
-        return std::to_string(p.intMin) + " .. " + std::to_string(p.intMax);
+std::string RangeText(const WaveformParam& p, double rate) {
+    if (!p.isReal) return std::to_string(p.intMin) + " .. " + std::to_string(p.intMax);
     return FormatGeneral(ResolvePlaceholder(p.min, rate), 10) + " .. " +
            FormatGeneral(ResolvePlaceholder(p.max, rate), 10);
 }
 
 // Applies NAME=VALUE settings to a module's parameters and analysis
 // parameters (a name both carry is set in both).
-void ApplySettings(IWaveform& m, const std::vector<std::string>& settings)
-{
+void ApplySettings(IWaveform& m, const std::vector<std::string>& settings) {
     WaveformParams params, analysis;
     if (!m.GetParams(params) || !m.GetAnalysisParams(analysis))
         throw VerbFailure("the format is not valid for " + Name(m));
     for (const std::string& s : settings) {
         const auto eq = s.find('=');
-        if (eq == std::string::npos)
-            throw VerbFailure("--set expects NAME=VALUE, not '" + s + "'");
+        if (eq == std::string::npos) throw VerbFailure("--set expects NAME=VALUE, not '" + s + "'");
         const std::string name = Lower(s.substr(0, eq)), text = s.substr(eq + 1);
         bool found = false;
         for (WaveformParams* list : {&params, &analysis})
             for (WaveformParam& p : *list) {
-                if (p.name.empty() || Lower(Name(p)) != name)
-                    continue;
+                if (p.name.empty() || Lower(Name(p)) != name) continue;
                 found = true;
                 if (p.isReal) {
                     const auto v = platform::ParseDoubleWhole(text);
-                    if (!v)
-                        throw VerbFailure(Name(p) + ": '" + text + "' is not a number");
+                    if (!v) throw VerbFailure(Name(p) + ": '" + text + "' is not a number");
                     p.value = *v;
                 } else {
                     std::size_t used = 0;
@@ -120,21 +109,17 @@ void ApplySettings(IWaveform& m, const std::vector<std::string>& settings)
     const auto refuse = [](const WaveformParams& corrected, const char* what) {
         std::string text;
         for (const WaveformParam& p : corrected)
-            if (!p.name.empty())
-                text += (text.empty() ? "" : ", ") + Name(p) + " " + ValueText(p);
+            if (!p.name.empty()) text += (text.empty() ? "" : ", ") + Name(p) + " " + ValueText(p);
         throw VerbFailure(std::string("the ") + what + " are out of range; valid values would be: " + text);
     };
     if (!settings.empty()) {
         WaveformParams p = params, a = analysis;
-        if (!m.SetParams(p))
-            refuse(p, "parameters");
-        if (!a.empty() && !m.SetAnalysisParams(a))
-            refuse(a, "analysis parameters");
+        if (!m.SetParams(p)) refuse(p, "parameters");
+        if (!a.empty() && !m.SetAnalysisParams(a)) refuse(a, "analysis parameters");
     }
 }
 
-void SetupList(CLI::App& verb)
-{
+void SetupList(CLI::App& verb) {
     auto output = std::make_shared<VerbOutput>();
     auto rate = std::make_shared<double>(48000.0);
     verb.add_option("--rate", *rate, "Sample rate the parameter limits are shown for (Hz)")
@@ -153,15 +138,16 @@ void SetupList(CLI::App& verb)
             const char* kind = m->GetCategory() == kCategoryImpulse ? "impulse" : "transfer";
             text += std::to_string(m->GetId()) + "\t" + Name(*m) + "\t" + kind + "\n";
             nlohmann::json entry{{"id", m->GetId()}, {"name", Name(*m)}, {"result", kind}};
-            for (const auto& [key, list] : {std::pair{"parameters", &params}, std::pair{"analysis", &analysis}}) {
+            for (const auto& [key, list] :
+                 {std::pair{"parameters", &params}, std::pair{"analysis", &analysis}}) {
                 nlohmann::json records = nlohmann::json::array();
                 for (const WaveformParam& p : *list) {
-                    if (p.name.empty())
-                        continue;
+                    if (p.name.empty()) continue;
                     text += std::string("\t") + (list == &params ? "" : "analysis: ") + Name(p) +
                             (p.unit.empty() ? "" : " [" + Unit(p) + "]") + " = " + ValueText(p) + " (" +
                             RangeText(p, *rate) + ")\n";
-                    nlohmann::json r{{"name", Name(p)}, {"unit", Unit(p)}, {"role", p.role}, {"real", p.isReal}};
+                    nlohmann::json r{
+                        {"name", Name(p)}, {"unit", Unit(p)}, {"role", p.role}, {"real", p.isReal}};
                     if (p.isReal) {
                         r["value"] = p.value;
                         r["min"] = ResolvePlaceholder(p.min, *rate);
@@ -188,12 +174,13 @@ struct GenerateOptions {
     std::vector<std::string> settings;
 };
 
-void SetupGenerate(CLI::App& verb)
-{
+void SetupGenerate(CLI::App& verb) {
     auto o = std::make_shared<GenerateOptions>();
     verb.add_option("MODULE", o->module, "Module id or name (see 'stimulus list')")->required();
     verb.add_option("--rate", o->rate, "Sample rate (Hz)")->required()->check(CLI::PositiveNumber);
-    verb.add_option("--bits", o->bits, "Sample width: 8, 16, 24 or 32")->required()->check(CLI::IsMember({8, 16, 24, 32}));
+    verb.add_option("--bits", o->bits, "Sample width: 8, 16, 24 or 32")
+        ->required()
+        ->check(CLI::IsMember({8, 16, 24, 32}));
     verb.add_option("--channels", o->channels, "Output channels (default 1)")->check(CLI::Range(1, 32));
     verb.add_option("--periods", o->periods, "Periods written one after the other (default 1)")
         ->check(CLI::Range(1, 100000));
@@ -203,35 +190,30 @@ void SetupGenerate(CLI::App& verb)
         Modules modules(o->rate, 2, o->channels, o->bits);
         IWaveform& m = modules.Find(o->module);
         ApplySettings(m, o->settings);
-        if (!m.Generate())
-            throw VerbFailure("cannot generate " + Name(m) + " with these settings");
+        if (!m.Generate()) throw VerbFailure("cannot generate " + Name(m) + " with these settings");
         const std::uint64_t bytes = std::uint64_t(m.GetPcmBytes()) * std::uint64_t(o->periods);
-        if (bytes > 0xFFFFFFF0ull)
-            throw VerbFailure("the wave file would pass 4 GiB; write fewer periods");
+        if (bytes > 0xFFFFFFF0ull) throw VerbFailure("the wave file would pass 4 GiB; write fewer periods");
         YWaveWriter writer;
-        if (!writer.Create(o->output, YWaveFormat::Pcm(o->bits, o->channels, int(std::lround(o->rate)), true)))
+        if (!writer.Create(o->output,
+                           YWaveFormat::Pcm(o->bits, o->channels, int(std::lround(o->rate)), true)))
             throw VerbFailure("cannot write " + o->output);
         for (int i = 0; i < o->periods; ++i)
             if (!writer.Append(m.GetPcm(), std::size_t(m.GetPcmBytes()))) {
                 writer.Abandon();
                 throw VerbFailure("cannot write " + o->output);
             }
-        if (!writer.Finish())
-            throw VerbFailure("cannot write " + o->output);
+        if (!writer.Finish()) throw VerbFailure("cannot write " + o->output);
     });
 }
 
 // The channels of a wave file as floats at full scale ±1.0.
-std::vector<std::vector<float>> ReadRecording(const std::string& path, double& rate)
-{
+std::vector<std::vector<float>> ReadRecording(const std::string& path, double& rate) {
     YWaveReader reader;
-    if (!reader.Open(path))
-        throw VerbFailure("cannot read the wave file " + path);
+    if (!reader.Open(path)) throw VerbFailure("cannot read the wave file " + path);
     const YWaveFormat& f = reader.Info().format;
     const int channels = f.channels, bits = f.bitsPerSample;
     const YSampleKind kind = f.Kind();
-    if (!YIsReadableSample(kind, bits))
-        throw VerbFailure(path + ": unsupported sample format");
+    if (!YIsReadableSample(kind, bits)) throw VerbFailure(path + ": unsupported sample format");
     rate = f.sampleRate;
     const std::uint32_t frames = reader.Info().Frames();
     std::vector<std::vector<float>> out(channels, std::vector<float>(frames));
@@ -239,8 +221,7 @@ std::vector<std::vector<float>> ReadRecording(const std::string& path, double& r
     std::uint32_t done = 0;
     while (done < frames) {
         const long got = reader.ReadFrames(block.data(), std::min<std::uint32_t>(4096, frames - done));
-        if (got <= 0)
-            throw VerbFailure("cannot read the wave file " + path);
+        if (got <= 0) throw VerbFailure("cannot read the wave file " + path);
         const std::uint8_t* p = block.data();
         for (long i = 0; i < got; ++i)
             for (int c = 0; c < channels; ++c) {
@@ -272,24 +253,22 @@ struct Column {
 // frequency axis first, then magnitudes in dB, phases in degrees and the
 // distortion figures in percent, in the module's order. A kind that occurs
 // again (the reference channel's pair) gets "_2", "_3" ... appended.
-std::vector<Column> TransferColumns(const ResponseList& responses)
-{
+std::vector<Column> TransferColumns(const ResponseList& responses) {
     if (responses.empty() || responses[0].tag != ResponseEntry::kFrequency)
         throw VerbFailure("the analysis gave no frequency axis");
     const int points = responses[0].data.Size();
     std::vector<Column> columns;
     for (const ResponseEntry& e : responses) {
-        if (e.data.Size() != points)
-            throw VerbFailure("the analysis gave results of different lengths");
+        if (e.data.Size() != points) throw VerbFailure("the analysis gave results of different lengths");
         static const char* const kNames[] = {"frequency_hz", "magnitude_db", "phase_deg", "thd_pct",
                                              "thdn_pct",     "h2_pct",       "h3_pct"};
         const int kind = e.tag - ResponseEntry::kFrequency;
-        Column c{kind >= 0 && kind < int(std::size(kNames)) ? kNames[kind] : "tag_" + std::to_string(e.tag), {}};
+        Column c{kind >= 0 && kind < int(std::size(kNames)) ? kNames[kind] : "tag_" + std::to_string(e.tag),
+                 {}};
         const auto repeats = std::count_if(columns.begin(), columns.end(), [&](const Column& d) {
             return d.name == c.name || d.name.starts_with(c.name + "_");
         });
-        if (repeats > 0)
-            c.name += "_" + std::to_string(repeats + 1);
+        if (repeats > 0) c.name += "_" + std::to_string(repeats + 1);
         for (const double v : e.data)
             c.values.push_back(e.tag == ResponseEntry::kMagnitude ? (v > 0.0 ? 20.0 * std::log10(v) : -760.0)
                                : e.tag == ResponseEntry::kPhase   ? v * 180.0 / std::numbers::pi
@@ -299,13 +278,15 @@ std::vector<Column> TransferColumns(const ResponseList& responses)
     return columns;
 }
 
-void SetupAnalyse(CLI::App& verb)
-{
+void SetupAnalyse(CLI::App& verb) {
     auto o = std::make_shared<AnalyseOptions>();
     auto output = std::make_shared<VerbOutput>();
     verb.add_option("MODULE", o->module, "Module id or name (see 'stimulus list')")->required();
-    verb.add_option("--rate", o->rate, "Sample rate of the recording (Hz)")->required()->check(CLI::PositiveNumber);
-    verb.add_option("--recording", o->recording, "Wave file: channel 1 measured, channel 2 reference")->required();
+    verb.add_option("--rate", o->rate, "Sample rate of the recording (Hz)")
+        ->required()
+        ->check(CLI::PositiveNumber);
+    verb.add_option("--recording", o->recording, "Wave file: channel 1 measured, channel 2 reference")
+        ->required();
     verb.add_flag("--dual", o->dual, "Analyse channel 1 against the reference in channel 2");
     verb.add_option("--average", o->average, "Periods averaged (default 1)")->check(CLI::Range(1, 100000));
     verb.add_flag("--skip-first", o->skipFirst, "Leave out the first recorded period");
@@ -324,8 +305,7 @@ void SetupAnalyse(CLI::App& verb)
         ApplySettings(m, o->settings);
         if (!m.SetStereo(o->dual))
             throw VerbFailure("cannot analyse " + Name(m) + " against a reference channel");
-        if (!m.Generate())
-            throw VerbFailure("cannot prepare " + Name(m) + " with these settings");
+        if (!m.Generate()) throw VerbFailure("cannot prepare " + Name(m) + " with these settings");
         const std::uint64_t period = m.GetSamples()->Size();
         const std::uint64_t needed = period * std::uint64_t(o->average + (o->skipFirst ? 1 : 0));
         if (channels[0].size() < needed)
@@ -361,8 +341,7 @@ void SetupAnalyse(CLI::App& verb)
                 for (std::size_t c = 0; c < columns.size(); ++c)
                     text += Number(columns[c].values[i]) + (c + 1 < columns.size() ? "\t" : "\n");
             json["result"] = "transfer";
-            for (const Column& c : columns)
-                json[c.name] = c.values;
+            for (const Column& c : columns) json[c.name] = c.values;
         }
         output->Write(output->Json() ? json.dump(1) + "\n" : text);
     });
@@ -370,12 +349,12 @@ void SetupAnalyse(CLI::App& verb)
 
 }  // namespace
 
-void SetupStimulusVerb(CLI::App& verb)
-{
+void SetupStimulusVerb(CLI::App& verb) {
     verb.require_subcommand(1);
     SetupList(*verb.add_subcommand("list", "The stimulus modules with their ids, names and parameters"));
     SetupGenerate(*verb.add_subcommand("generate", "Write periods of a module's stimulus as a wave file"));
-    SetupAnalyse(*verb.add_subcommand("analyse", "Turn a recording of a stimulus into its impulse or transfer response"));
+    SetupAnalyse(*verb.add_subcommand(
+        "analyse", "Turn a recording of a stimulus into its impulse or transfer response"));
 }
 
 }  // namespace sonbex::cli

@@ -12,10 +12,10 @@
 namespace sonbex::platform {
 
 struct AtomicWriteOptions {
-  // Called with the complete, flushed temporary file just before the rename;
-  // returning false abandons the save (tests use it to interrupt a save).
-  std::function<bool(const std::filesystem::path& temporary)> beforeRename;
-  unsigned mode = 0644;  // permission bits of a new file (before the umask)
+    // Called with the complete, flushed temporary file just before the rename;
+    // returning false abandons the save (tests use it to interrupt a save).
+    std::function<bool(const std::filesystem::path& temporary)> beforeRename;
+    unsigned mode = 0644;  // permission bits of a new file (before the umask)
 };
 
 // True when `bytes` are in place at `target`. On failure the target is as it

@@ -14,10 +14,10 @@ enum class PromptAnswer { Ok, Cancel, Yes, No, Retry };
 inline constexpr const char* kDefaultCaption = "Sonbex 3";
 
 struct PromptRequest {
-  std::string text;
-  std::string caption = kDefaultCaption;
-  PromptIcon icon = PromptIcon::None;
-  PromptButtons buttons = PromptButtons::Ok;
+    std::string text;
+    std::string caption = kDefaultCaption;
+    PromptIcon icon = PromptIcon::None;
+    PromptButtons buttons = PromptButtons::Ok;
 };
 
 // The answer taken when nobody can be asked: Cancel where offered, else No
@@ -29,16 +29,16 @@ bool Offers(PromptButtons buttons, PromptAnswer answer);
 // Implementations say from which threads Ask may be called; the ones in this
 // library (StderrPrompt, RecordingPrompt) are safe from any thread.
 class IPrompt {
- public:
-  virtual ~IPrompt() = default;
-  // Shows the prompt and blocks until it is answered; the answer is always one
-  // of the request's buttons.
-  virtual PromptAnswer Ask(const PromptRequest& request) = 0;
+public:
+    virtual ~IPrompt() = default;
+    // Shows the prompt and blocks until it is answered; the answer is always one
+    // of the request's buttons.
+    virtual PromptAnswer Ask(const PromptRequest& request) = 0;
 
-  PromptAnswer Show(std::string text, PromptIcon icon = PromptIcon::None,
-                    PromptButtons buttons = PromptButtons::Ok, std::string caption = kDefaultCaption) {
-    return Ask(PromptRequest{std::move(text), std::move(caption), icon, buttons});
-  }
+    PromptAnswer Show(std::string text, PromptIcon icon = PromptIcon::None,
+                      PromptButtons buttons = PromptButtons::Ok, std::string caption = kDefaultCaption) {
+        return Ask(PromptRequest{std::move(text), std::move(caption), icon, buttons});
+    }
 };
 
 }  // namespace sonbex::platform

@@ -19,8 +19,8 @@ std::string FormatGeneral(double value, int precision = 6);
 std::string FormatShortest(double value);
 
 enum class DecimalMark {
-  Point,         // only '.' is a decimal mark
-  PointOrComma,  // every ',' counts as '.' ("12,5" reads 12.5)
+    Point,         // only '.' is a decimal mark
+    PointOrComma,  // every ',' counts as '.' ("12,5" reads 12.5)
 };
 
 // As C strtod/atof: skips leading blanks, reads the longest leading number

@@ -15,37 +15,37 @@
 namespace sonbex::platform {
 
 class Paths {
- public:
-  // The environment the folders derive from; empty strings mean "not set".
-  // Relative XDG values are ignored, as the XDG rules require.
-  struct Environment {
-    std::string home;
-    std::string configHome;
-    std::string dataHome;
-    std::string cacheHome;
-    static Environment FromProcess();  // $HOME (else the password entry) and $XDG_*
-  };
+public:
+    // The environment the folders derive from; empty strings mean "not set".
+    // Relative XDG values are ignored, as the XDG rules require.
+    struct Environment {
+        std::string home;
+        std::string configHome;
+        std::string dataHome;
+        std::string cacheHome;
+        static Environment FromProcess();  // $HOME (else the password entry) and $XDG_*
+    };
 
-  explicit Paths(Environment env = Environment::FromProcess());
+    explicit Paths(Environment env = Environment::FromProcess());
 
-  std::filesystem::path ConfigDir() const;
-  std::filesystem::path DataDir() const;
-  std::filesystem::path CacheDir() const;
-  std::filesystem::path SettingsFile() const;  // ConfigDir()/settings.json
+    std::filesystem::path ConfigDir() const;
+    std::filesystem::path DataDir() const;
+    std::filesystem::path CacheDir() const;
+    std::filesystem::path SettingsFile() const;  // ConfigDir()/settings.json
 
-  // The running program's file (/proc/self/exe); empty when unknown.
-  static std::filesystem::path ExecutablePath();
-  // Candidate folders of shipped data for a program at `executable`, in search
-  // order: <exe dir>/../share/sonbex3, the source tree's share/sonbex3 when the
-  // program runs from the build tree, then <install prefix>/share/sonbex3.
-  static std::vector<std::filesystem::path> ShippedDataDirs(
-      const std::filesystem::path& executable = ExecutablePath());
-  // The first existing file `relative` (e.g. "WAVEFORM.CFG") in ShippedDataDirs();
-  // empty when none has it.
-  static std::filesystem::path FindShippedFile(const std::filesystem::path& relative);
+    // The running program's file (/proc/self/exe); empty when unknown.
+    static std::filesystem::path ExecutablePath();
+    // Candidate folders of shipped data for a program at `executable`, in search
+    // order: <exe dir>/../share/sonbex3, the source tree's share/sonbex3 when the
+    // program runs from the build tree, then <install prefix>/share/sonbex3.
+    static std::vector<std::filesystem::path> ShippedDataDirs(
+        const std::filesystem::path& executable = ExecutablePath());
+    // The first existing file `relative` (e.g. "WAVEFORM.CFG") in ShippedDataDirs();
+    // empty when none has it.
+    static std::filesystem::path FindShippedFile(const std::filesystem::path& relative);
 
- private:
-  Environment env_;
+private:
+    Environment env_;
 };
 
 // The file-name part: after the last '/' or '\\'.

@@ -9,20 +9,19 @@
 namespace sonbex::platform {
 
 class PrivateTempDir {
- public:
-  // Creates "<parent>/<prefix>XXXXXX"; parent defaults to the system temporary
-  // folder ($TMPDIR, else /tmp). Check IsValid().
-  explicit PrivateTempDir(const std::filesystem::path& parent = {},
-                          std::string_view prefix = "sonbex3-");
-  ~PrivateTempDir();
-  PrivateTempDir(const PrivateTempDir&) = delete;
-  PrivateTempDir& operator=(const PrivateTempDir&) = delete;
+public:
+    // Creates "<parent>/<prefix>XXXXXX"; parent defaults to the system temporary
+    // folder ($TMPDIR, else /tmp). Check IsValid().
+    explicit PrivateTempDir(const std::filesystem::path& parent = {}, std::string_view prefix = "sonbex3-");
+    ~PrivateTempDir();
+    PrivateTempDir(const PrivateTempDir&) = delete;
+    PrivateTempDir& operator=(const PrivateTempDir&) = delete;
 
-  bool IsValid() const { return !path_.empty(); }
-  const std::filesystem::path& Path() const { return path_; }
+    bool IsValid() const { return !path_.empty(); }
+    const std::filesystem::path& Path() const { return path_; }
 
- private:
-  std::filesystem::path path_;
+private:
+    std::filesystem::path path_;
 };
 
 }  // namespace sonbex::platform

@@ -13,22 +13,22 @@
 namespace sonbex::platform {
 
 class RecordingPrompt : public IPrompt {
- public:
-  PromptAnswer Ask(const PromptRequest& request) override;
+public:
+    PromptAnswer Ask(const PromptRequest& request) override;
 
-  // Queues the answer for the next prompt.
-  void Script(PromptAnswer answer);
+    // Queues the answer for the next prompt.
+    void Script(PromptAnswer answer);
 
-  std::vector<PromptRequest> Prompts() const;     // every prompt, in order
-  std::vector<PromptRequest> Unexpected() const;  // those not answered by the script
-  std::size_t UnusedScript() const;               // scripted answers not yet taken
-  void Clear();
+    std::vector<PromptRequest> Prompts() const;     // every prompt, in order
+    std::vector<PromptRequest> Unexpected() const;  // those not answered by the script
+    std::size_t UnusedScript() const;               // scripted answers not yet taken
+    void Clear();
 
- private:
-  mutable std::mutex mutex_;
-  std::deque<PromptAnswer> script_;
-  std::vector<PromptRequest> prompts_;
-  std::vector<PromptRequest> unexpected_;
+private:
+    mutable std::mutex mutex_;
+    std::deque<PromptAnswer> script_;
+    std::vector<PromptRequest> prompts_;
+    std::vector<PromptRequest> unexpected_;
 };
 
 }  // namespace sonbex::platform

@@ -9,14 +9,14 @@
 namespace sonbex::platform {
 
 class RunGeneration {
- public:
-  std::uint64_t Current() const { return value_.load(std::memory_order_acquire); }
-  // Makes every message posted for an earlier generation stale; returns the new one.
-  std::uint64_t Advance() { return value_.fetch_add(1, std::memory_order_acq_rel) + 1; }
-  bool IsCurrent(std::uint64_t generation) const { return generation == Current(); }
+public:
+    std::uint64_t Current() const { return value_.load(std::memory_order_acquire); }
+    // Makes every message posted for an earlier generation stale; returns the new one.
+    std::uint64_t Advance() { return value_.fetch_add(1, std::memory_order_acq_rel) + 1; }
+    bool IsCurrent(std::uint64_t generation) const { return generation == Current(); }
 
- private:
-  std::atomic<std::uint64_t> value_{1};
+private:
+    std::atomic<std::uint64_t> value_{1};
 };
 
 }  // namespace sonbex::platform

@@ -11,21 +11,21 @@
 namespace sonbex::platform {
 
 class ScriptedFileChooser : public IFileChooser {
- public:
-  std::optional<ChooserResult> Choose(const ChooserRequest& request) override;
+public:
+    std::optional<ChooserResult> Choose(const ChooserRequest& request) override;
 
-  void Script(std::filesystem::path chosen, int filterIndex = 0);
-  void ScriptCancel();
+    void Script(std::filesystem::path chosen, int filterIndex = 0);
+    void ScriptCancel();
 
-  std::vector<ChooserRequest> Requests() const;
-  std::vector<ChooserRequest> Unexpected() const;
-  std::size_t UnusedScript() const;
+    std::vector<ChooserRequest> Requests() const;
+    std::vector<ChooserRequest> Unexpected() const;
+    std::size_t UnusedScript() const;
 
- private:
-  mutable std::mutex mutex_;
-  std::deque<std::optional<ChooserResult>> script_;
-  std::vector<ChooserRequest> requests_;
-  std::vector<ChooserRequest> unexpected_;
+private:
+    mutable std::mutex mutex_;
+    std::deque<std::optional<ChooserResult>> script_;
+    std::vector<ChooserRequest> requests_;
+    std::vector<ChooserRequest> unexpected_;
 };
 
 }  // namespace sonbex::platform

@@ -10,14 +10,14 @@
 namespace sonbex::platform {
 
 class StderrPrompt : public IPrompt {
- public:
-  // `out` (default stderr) must stay open while the prompt is used.
-  explicit StderrPrompt(std::FILE* out = stderr) : out_(out) {}
-  PromptAnswer Ask(const PromptRequest& request) override;
+public:
+    // `out` (default stderr) must stay open while the prompt is used.
+    explicit StderrPrompt(std::FILE* out = stderr) : out_(out) {}
+    PromptAnswer Ask(const PromptRequest& request) override;
 
- private:
-  std::FILE* out_;
-  std::mutex mutex_;
+private:
+    std::FILE* out_;
+    std::mutex mutex_;
 };
 
 }  // namespace sonbex::platform

@@ -7,42 +7,42 @@
 
 #include "Platform/MessageLoop.h"
 
+#include <pthread.h>
 #include <cstddef>
 #include <memory>
-#include <pthread.h>
 #include <string>
 
 namespace sonbex::platform {
 
 class WorkerThread {
- public:
-  // `stackBytes` 0 takes the system default (the measurement uses 512 KB).
-  // `name` (at most 15 characters shown) names the thread in debuggers.
-  explicit WorkerThread(std::string name, std::size_t stackBytes = 0,
-                        IClock& clock = SteadyClock::Instance());
-  ~WorkerThread();  // Stop()
-  WorkerThread(const WorkerThread&) = delete;
-  WorkerThread& operator=(const WorkerThread&) = delete;
+public:
+    // `stackBytes` 0 takes the system default (the measurement uses 512 KB).
+    // `name` (at most 15 characters shown) names the thread in debuggers.
+    explicit WorkerThread(std::string name, std::size_t stackBytes = 0,
+                          IClock& clock = SteadyClock::Instance());
+    ~WorkerThread();  // Stop()
+    WorkerThread(const WorkerThread&) = delete;
+    WorkerThread& operator=(const WorkerThread&) = delete;
 
-  // Starts the thread, once; false when it could not be started (bad stack
-  // size, no resources) or was started before.
-  bool Start();
-  // Posts a quit behind the messages already queued and waits for the thread
-  // to end. Nothing when not running. Never call it from the worker itself.
-  void Stop();
-  bool IsRunning() const { return running_; }
+    // Starts the thread, once; false when it could not be started (bad stack
+    // size, no resources) or was started before.
+    bool Start();
+    // Posts a quit behind the messages already queued and waits for the thread
+    // to end. Nothing when not running. Never call it from the worker itself.
+    void Stop();
+    bool IsRunning() const { return running_; }
 
-  MessageLoop& Loop() { return *loop_; }
+    MessageLoop& Loop() { return *loop_; }
 
- private:
-  static void* Entry(void* self);
+private:
+    static void* Entry(void* self);
 
-  std::string name_;
-  std::size_t stackBytes_;
-  std::unique_ptr<MessageLoop> loop_;
-  pthread_t thread_{};
-  bool running_ = false;
-  bool started_ = false;
+    std::string name_;
+    std::size_t stackBytes_;
+    std::unique_ptr<MessageLoop> loop_;
+    pthread_t thread_{};
+    bool running_ = false;
+    bool started_ = false;
 };
 
 }  // namespace sonbex::platform

@@ -2,7 +2,6 @@
 
 #include "YLib/YFreqVec.h"
 
-bool YFileSweepTableLoader::Load(const std::string& fileName, YFreqVec& axis)
-{
+bool YFileSweepTableLoader::Load(const std::string& fileName, YFreqVec& axis) {
     return !fileName.empty() && axis.LoadTable(fileName);
 }

@@ -27,10 +27,10 @@ class ICalibration;
 
 // One entry of an analysis result.
 struct ResponseEntry {
-    static constexpr int kImpulse = 0;     // an impulse response
-    static constexpr int kFrequency = 100; // a frequency axis in Hz
-    static constexpr int kMagnitude = 101; // magnitudes at the preceding axis
-    static constexpr int kPhase = 102;     // phases (radians) at the preceding axis
+    static constexpr int kImpulse = 0;      // an impulse response
+    static constexpr int kFrequency = 100;  // a frequency axis in Hz
+    static constexpr int kMagnitude = 101;  // magnitudes at the preceding axis
+    static constexpr int kPhase = 102;      // phases (radians) at the preceding axis
 
     int tag = kImpulse;
     YDoubleVec data;
@@ -89,7 +89,8 @@ public:
     // Mode 1: both recorded channels as separate, unprocessed responses.
     virtual bool SetMode(int word) = 0;
     // Turns `count` recorded periods into responses (see ResponseList).
-    virtual bool Analyze(RecordedChannels recording, ResponseList& responses, int count, std::uint32_t flags) = 0;
+    virtual bool Analyze(RecordedChannels recording, ResponseList& responses, int count,
+                         std::uint32_t flags) = 0;
     virtual void ClearResponses(ResponseList& responses) = 0;
     // Returns whether the name is not empty.
     virtual bool SetFileName(const std::string& name) = 0;

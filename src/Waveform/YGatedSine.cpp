@@ -21,11 +21,9 @@ struct LevelRow {
 constexpr LevelRow kLevels[] = {{11025, 27.44}, {12000, 26.77}, {22050, 27.56}, {24000, 26.83},
                                 {44100, 27.66}, {48000, 26.95}, {88200, 27.88}, {0, 27.18}};
 
-double LevelConstantDb(long rate)
-{
+double LevelConstantDb(long rate) {
     for (const LevelRow& row : kLevels)
-        if (row.rate == rate)
-            return row.db;
+        if (row.rate == rate) return row.db;
     return kLevels[std::size(kLevels) - 1].db;
 }
 
@@ -40,45 +38,36 @@ struct Orders {
 // The transform orders for a start frequency: c0 holds 1.5 times the longest
 // window (8 up to 256 samples), c1 resolves the start frequency, one more; the
 // "FFT size" record forces a larger order.
-Orders OrdersFor(double start, double fs, int fftSize)
-{
+Orders OrdersFor(double start, double fs, int fftSize) {
     const long long n = std::llround(16.0 / start * fs);
     const long long half3 = 3 * n / 2;
     int c0 = 8;
     if (half3 > 256)
-        for (c0 = 9; (1LL << c0) < half3 && c0 < kMaxOrder; ++c0) {
-        }
+        for (c0 = 9; (1LL << c0) < half3 && c0 < kMaxOrder; ++c0) {}
     int c1 = c0;
-    while (std::ldexp(start, c1) / fs < 1.0 && c1 < kMaxOrder)
-        ++c1;
+    while (std::ldexp(start, c1) / fs < 1.0 && c1 < kMaxOrder) ++c1;
     return {std::max(fftSize, c0), std::max(fftSize, c1 + 1)};
 }
 
 }  // namespace
 
 YGatedSine::YGatedSine(sonbex::platform::IPrompt* prompt)
-    : YToneStimulus(kId, "Gated Sine Wave", 0, false, prompt, kCaption)
-{
-}
+    : YToneStimulus(kId, "Gated Sine Wave", 0, false, prompt, kCaption) {}
 
-bool YGatedSine::GetParams(WaveformParams& records)
-{
-    if (!valid_)
-        return false;
+bool YGatedSine::GetParams(WaveformParams& records) {
+    if (!valid_) return false;
     records.assign(5, WaveformParam());
-    PutReal(records, 0, "Pause", "s", pause_, 1.0, WaveformParam::kOneSamplePlaceholder, -1.0, kRolePause, false);
+    PutReal(records, 0, "Pause", "s", pause_, 1.0, WaveformParam::kOneSamplePlaceholder, -1.0, kRolePause,
+            false);
     PutFrequencyRange(records, 1, startFrequency_, stopFrequency_, true);
     PutInt(records, 3, "Points per octave", "", pointsPerOctave_, 8192, 1, 1, kRolePoints, true);
     PutInt(records, 4, "Linear scale", "", linear_ ? 1 : 0, 1, 0, 1, kRoleLinear, true);
     return true;
 }
 
-bool YGatedSine::SetParams(WaveformParams& records)
-{
-    if (!AdoptRecords(records, 5, [this](WaveformParams& r) { return GetParams(r); }))
-        return false;
-    if (!ValidateAll(records, {{2, 1}}))
-        return false;
+bool YGatedSine::SetParams(WaveformParams& records) {
+    if (!AdoptRecords(records, 5, [this](WaveformParams& r) { return GetParams(r); })) return false;
+    if (!ValidateAll(records, {{2, 1}})) return false;
     pause_ = records[0].value;
     startFrequency_ = records[1].value;
     stopFrequency_ = records[2].value;
@@ -87,10 +76,8 @@ bool YGatedSine::SetParams(WaveformParams& records)
     return true;
 }
 
-bool YGatedSine::GetAnalysisParams(WaveformParams& records)
-{
-    if (!valid_)
-        return false;
+bool YGatedSine::GetAnalysisParams(WaveformParams& records) {
+    if (!valid_) return false;
     records.assign(6, WaveformParam());
     PutWindowAndFftSize(records, 0, windowType_, fftSize_);
     PutFrequencyRange(records, 2, startFrequency_, stopFrequency_, true);
@@ -99,12 +86,9 @@ bool YGatedSine::GetAnalysisParams(WaveformParams& records)
     return true;
 }
 
-bool YGatedSine::SetAnalysisParams(WaveformParams& records)
-{
-    if (!AdoptRecords(records, 6, [this](WaveformParams& r) { return GetAnalysisParams(r); }))
-        return false;
-    if (!ValidateAll(records, {{3, 2}}))
-        return false;
+bool YGatedSine::SetAnalysisParams(WaveformParams& records) {
+    if (!AdoptRecords(records, 6, [this](WaveformParams& r) { return GetAnalysisParams(r); })) return false;
+    if (!ValidateAll(records, {{3, 2}})) return false;
     windowType_ = records[0].intValue;
     fftSize_ = records[1].intValue;
     startFrequency_ = records[2].value;
@@ -114,41 +98,35 @@ bool YGatedSine::SetAnalysisParams(WaveformParams& records)
     return true;
 }
 
-int YGatedSine::OrderOfTone(int index) const
-{
+int YGatedSine::OrderOfTone(int index) const {
     return index >= 0 && index < int(toneOrders_.size()) ? toneOrders_[index] : 0;
 }
 
-bool YGatedSine::Tones(YFreqVec& tones) const
-{
-    return PlayedTones(tones, startFrequency_, stopFrequency_, pointsPerOctave_, linear_, false, "gated sine");
+bool YGatedSine::Tones(YFreqVec& tones) const {
+    return PlayedTones(tones, startFrequency_, stopFrequency_, pointsPerOctave_, linear_, false,
+                       "gated sine");
 }
 
-bool YGatedSine::Generate()
-{
+bool YGatedSine::Generate() {
     samples_.Resize(0);
     pcm_.clear();
-    if (!valid_ || !(startFrequency_ > 0.0))
-        return false;
+    if (!valid_ || !(startFrequency_ > 0.0)) return false;
     syncPulse_ = false;
     baseDuration_ = 4.0 / startFrequency_;
     const double T = baseDuration_, fs = sampleRate_;
     YFreqVec tones;
-    if (!Tones(tones))
-        return false;
+    if (!Tones(tones)) return false;
     const double threshold = 4.0 * tones.Min();
     const long long pause = std::llround(pause_ * fs);
     long long total = 0;
-    for (double f : tones)
-        total += std::llround((f < threshold ? 4.0 : 1.0) * T * fs) + pause;
+    for (double f : tones) total += std::llround((f < threshold ? 4.0 : 1.0) * T * fs) + pause;
     if (total > kMaxSamples) {
-        ShowError("The gated sine would last " + std::to_string(std::llround(total / fs)) +
-                  " s; at most " + std::to_string(std::llround(kMaxSamples / fs)) +
+        ShowError("The gated sine would last " + std::to_string(std::llround(total / fs)) + " s; at most " +
+                  std::to_string(std::llround(kMaxSamples / fs)) +
                   " s are possible. Use a shorter pause, fewer points or a higher start frequency ! ");
         return false;
     }
-    if (total <= 0 || !samples_.Resize(int(total), true))
-        return false;
+    if (total <= 0 || !samples_.Resize(int(total), true)) return false;
     samples_.Fill(0.0);
 
     double* s = samples_.Data();
@@ -168,12 +146,11 @@ bool YGatedSine::Generate()
     return Render();
 }
 
-bool YGatedSine::Analyze(RecordedChannels recording, ResponseList& responses, int count, std::uint32_t flags)
-{
+bool YGatedSine::Analyze(RecordedChannels recording, ResponseList& responses, int count,
+                         std::uint32_t flags) {
     ClearResponses(responses);
     toneOrders_.clear();
-    if (!valid_ || samples_.Empty() || !(baseDuration_ > 0.0))
-        return false;
+    if (!valid_ || samples_.Empty() || !(baseDuration_ > 0.0)) return false;
     const double fs = sampleRate_;
     YDoubleVec a, b;
     if (!ExtractPeriods(a, b, recording, samples_.Size(), count, (flags & kAnalyzeSkipFirst) != 0)) {
@@ -184,8 +161,7 @@ bool YGatedSine::Analyze(RecordedChannels recording, ResponseList& responses, in
     // at the earlier of the two), so every tone is read where it arrived.
     long long offsetA = 0, offsetB = 0;
     LoopOffsets(recording, offsetA, offsetB);
-    if (!stereo_ && !b.CopyFrom(samples_))
-        return false;
+    if (!stereo_ && !b.CopyFrom(samples_)) return false;
     const long long delay = stereo_ ? offsetA - offsetB : 0;
 
     burstDuration_ = 4.0 * baseDuration_;
@@ -193,8 +169,7 @@ bool YGatedSine::Analyze(RecordedChannels recording, ResponseList& responses, in
     const Orders orders = OrdersFor(startFrequency_, fs, fftSize_);
     minFftOrder_ = orders.minimum;
     const int k = fftOrder_ = orders.order;
-    if (k > kMaxOrder)
-        return false;
+    if (k > kMaxOrder) return false;
 
     YDoubleVec X(1 << k), Y(1 << k);
     if (X.Size() != (1 << k) || Y.Size() != (1 << k)) {
@@ -202,8 +177,7 @@ bool YGatedSine::Analyze(RecordedChannels recording, ResponseList& responses, in
         return false;
     }
     YFreqVec tones;
-    if (!Tones(tones))
-        return false;
+    if (!Tones(tones)) return false;
     const int toneCount = tones.Size();
     YComplexVec P(toneCount), Q(toneCount);
     if (P.Size() != toneCount || Q.Size() != toneCount) {
@@ -267,16 +241,14 @@ bool YGatedSine::Analyze(RecordedChannels recording, ResponseList& responses, in
     }
 
     if (!SizeResponses(responses, tones, mode_ == 1 ? 5 : 7)) {
-        if (mode_ != 1)
-            ShowError("Error 6");
+        if (mode_ != 1) ShowError("Error 6");
         return false;
     }
     if (mode_ == 1) {
         ChannelResponses(responses, P, Q, k);
     } else {
         double* col[7];
-        for (int e = 0; e < 7; ++e)
-            col[e] = responses[e].data.Data();
+        for (int e = 0; e < 7; ++e) col[e] = responses[e].data.Data();
         const int j = NormalisingTone(tones, startFrequency_, stopFrequency_);
         const double qj = Abs(Q.Data()[j]);
         if (!(qj > 0.0) || !std::isfinite(qj)) {
@@ -299,8 +271,7 @@ bool YGatedSine::Analyze(RecordedChannels recording, ResponseList& responses, in
         for (int i = 0; i < toneCount; ++i) {
             const double f = tones.Data()[i];
             YComplex H = P.Data()[i];
-            if (compensate)
-                H /= SpectrumAt(compensation, f, false);
+            if (compensate) H /= SpectrumAt(compensation, f, false);
             H /= Q.Data()[i];
             col[1][i] = Abs(H) * gainToLevel * level;
             col[2][i] = WrapPhase(Arg(H) - 2.0 * std::numbers::pi * f * double(delay) / fs);

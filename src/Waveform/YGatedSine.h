@@ -44,7 +44,8 @@ public:
     bool GetAnalysisParams(WaveformParams& records) override;
     bool SetAnalysisParams(WaveformParams& records) override;
     bool Generate() override;
-    bool Analyze(RecordedChannels recording, ResponseList& responses, int count, std::uint32_t flags) override;
+    bool Analyze(RecordedChannels recording, ResponseList& responses, int count,
+                 std::uint32_t flags) override;
 
     double BaseDuration() const { return baseDuration_; }
     double BurstDuration() const { return burstDuration_; }

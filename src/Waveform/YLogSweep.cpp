@@ -20,43 +20,35 @@ struct LevelRow {
     long rate;
     double db;
 };
-constexpr LevelRow kLevels[] = {{11025, 29.1}, {12000, 28.43}, {22050, 29.21}, {24000, 28.48},
+constexpr LevelRow kLevels[] = {{11025, 29.1},  {12000, 28.43}, {22050, 29.21}, {24000, 28.48},
                                 {44100, 29.31}, {48000, 28.6},  {88200, 29.53}, {0, 28.84}};
 
-double LevelConstantDb(long rate)
-{
+double LevelConstantDb(long rate) {
     for (const LevelRow& row : kLevels)
-        if (row.rate == rate)
-            return row.db;
+        if (row.rate == rate) return row.db;
     return kLevels[std::size(kLevels) - 1].db;
 }
 
 // 10·log10(x) with the logarithm limited to ±38.
-double ClampedTenLog(double x)
-{
+double ClampedTenLog(double x) {
     const double l = x > 0.0 ? std::log10(x) : -38.0;
     return 10.0 * std::clamp(l, -38.0, 38.0);
 }
 
 // The transform order: the smallest k >= 8 with 2^k >= 2·n.
-int OrderFor(long long n)
-{
+int OrderFor(long long n) {
     int k = 8;
-    while ((1LL << k) < 2 * n)
-        ++k;
+    while ((1LL << k) < 2 * n) ++k;
     return k;
 }
 
-double MaxMagnitude(const std::vector<YComplex>& v)
-{
+double MaxMagnitude(const std::vector<YComplex>& v) {
     double peak = 0.0;
-    for (const YComplex& z : v)
-        peak = std::max(peak, Norm(z));
+    for (const YComplex& z : v) peak = std::max(peak, Norm(z));
     return std::sqrt(peak);
 }
 
-bool ValidRange(double f1, double f2, double duration)
-{
+bool ValidRange(double f1, double f2, double duration) {
     return std::isfinite(f1) && std::isfinite(f2) && std::isfinite(duration) && f1 > 0.0 && f1 < f2 &&
            duration > 0.0;
 }
@@ -65,27 +57,23 @@ bool ValidRange(double f1, double f2, double duration)
 
 YLogSweep::YLogSweep() : YWaveformBase(kId, "Log Sine Sweep", 0, false) {}
 
-bool YLogSweep::MakeSweep(YDoubleVec& out, double sampleRate, double f1, double f2, double durationPerOctave)
-{
-    if (!ValidRange(f1, f2, durationPerOctave) || !(sampleRate > 0.0))
-        return false;
+bool YLogSweep::MakeSweep(YDoubleVec& out, double sampleRate, double f1, double f2,
+                          double durationPerOctave) {
+    if (!ValidRange(f1, f2, durationPerOctave) || !(sampleRate > 0.0)) return false;
     const double octaves = std::log2(f2 / f1);
     const double length = std::round(sampleRate * durationPerOctave * octaves) + 1.0;
-    if (!(length <= kMaxSweepSamples) || !out.Resize(int(length), false))
-        return false;
+    if (!(length <= kMaxSweepSamples) || !out.Resize(int(length), false)) return false;
     const int n = out.Size();
     const double T = octaves * durationPerOctave;
     const double K = std::log(f2 / f1) / T;
     const double A = f1 / K;
     const double dt = T / n;
     const double twoPi = 2.0 * std::numbers::pi;
-    for (int i = 0; i < n; ++i)
-        out.Data()[i] = std::sin(twoPi * (A * std::exp(K * (i * dt)) - 1.0));
+    for (int i = 0; i < n; ++i) out.Data()[i] = std::sin(twoPi * (A * std::exp(K * (i * dt)) - 1.0));
     return true;
 }
 
-bool YLogSweep::Spectrum(const YDoubleVec& v, int k, std::vector<YComplex>& out)
-{
+bool YLogSweep::Spectrum(const YDoubleVec& v, int k, std::vector<YComplex>& out) {
     const std::size_t n = std::size_t(1) << k;
     try {
         out.resize(n);
@@ -100,55 +88,45 @@ bool YLogSweep::Spectrum(const YDoubleVec& v, int k, std::vector<YComplex>& out)
     return fftkernel::TransformReal(data, k);
 }
 
-void YLogSweep::PutRange(WaveformParams& records) const
-{
+void YLogSweep::PutRange(WaveformParams& records) const {
     records.assign(4, WaveformParam());
-    PutReal(records, 0, "Start frequency", "Hz", startFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
-            kRoleStart, true);
+    PutReal(records, 0, "Start frequency", "Hz", startFrequency_, WaveformParam::kNyquistPlaceholder, 1.0,
+            -1.0, kRoleStart, true);
     PutReal(records, 1, "Stop frequency", "Hz", stopFrequency_, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
             kRoleStop, true);
 }
 
-bool YLogSweep::GetParams(WaveformParams& records)
-{
-    if (!valid_)
-        return false;
+bool YLogSweep::GetParams(WaveformParams& records) {
+    if (!valid_) return false;
     PutRange(records);
     PutReal(records, 2, "Duration per octave", "s", durationPerOctave_, 10.0,
             WaveformParam::kOneSamplePlaceholder, -1.0, kRoleDuration, false);
     return true;
 }
 
-bool YLogSweep::SetParams(WaveformParams& records)
-{
-    if (!AdoptRecords(records, 4, [this](WaveformParams& r) { return GetParams(r); }))
-        return false;
+bool YLogSweep::SetParams(WaveformParams& records) {
+    if (!AdoptRecords(records, 4, [this](WaveformParams& r) { return GetParams(r); })) return false;
     // Each check runs (and corrects) even after an earlier one failed.
     bool ok = ValidateReal(records, 0);
     ok = ValidateRange(records, 1, 0) && ok;
     ok = ValidateReal(records, 2) && ok;
-    if (!ok)
-        return false;
+    if (!ok) return false;
     startFrequency_ = records[0].value;
     stopFrequency_ = records[1].value;
     durationPerOctave_ = records[2].value;
     return true;
 }
 
-bool YLogSweep::GetAnalysisParams(WaveformParams& records)
-{
-    if (!valid_)
-        return false;
+bool YLogSweep::GetAnalysisParams(WaveformParams& records) {
+    if (!valid_) return false;
     PutRange(records);
     PutInt(records, 2, "Points per octave", "", pointsPerOctave_, 4096, 1, 1, kRolePoints, true);
     PutInt(records, 3, "Linear scale", "", linearAxis_ ? 1 : 0, 1, 0, 1, kRoleLinear, true);
     return true;
 }
 
-bool YLogSweep::SetAnalysisParams(WaveformParams& records)
-{
-    if (!AdoptRecords(records, 4, [this](WaveformParams& r) { return GetAnalysisParams(r); }))
-        return false;
+bool YLogSweep::SetAnalysisParams(WaveformParams& records) {
+    if (!AdoptRecords(records, 4, [this](WaveformParams& r) { return GetAnalysisParams(r); })) return false;
     // The corrected values are stored; the result says whether any was needed.
     bool ok = ValidateReal(records, 0);
     ok = ValidateRange(records, 1, 0) && ok;
@@ -161,10 +139,8 @@ bool YLogSweep::SetAnalysisParams(WaveformParams& records)
     return ok;
 }
 
-bool YLogSweep::Generate()
-{
-    if (!valid_)
-        return false;
+bool YLogSweep::Generate() {
+    if (!valid_) return false;
     syncPulse_ = false;
     generatedOrder_ = -1;
     if (!MakeSweep(samples_, sampleRate_, startFrequency_, stopFrequency_, durationPerOctave_)) {
@@ -175,57 +151,49 @@ bool YLogSweep::Generate()
     return Render();
 }
 
-double YLogSweep::ReferenceLevel()
-{
-    if (referenceRate_ == sampleRate_)
-        return referenceLevel_;
+double YLogSweep::ReferenceLevel() {
+    if (referenceRate_ == sampleRate_) return referenceLevel_;
     YDoubleVec sweep;
     std::vector<YComplex> spectrum;
-    if (!MakeSweep(sweep, sampleRate_, kReferenceStart, kReferenceStop, kReferenceDuration))
-        return 0.0;
+    if (!MakeSweep(sweep, sampleRate_, kReferenceStart, kReferenceStop, kReferenceDuration)) return 0.0;
     const int k = OrderFor(sweep.Size());
-    if (!Spectrum(sweep, k, spectrum))
-        return 0.0;
+    if (!Spectrum(sweep, k, spectrum)) return 0.0;
     const double octaves = std::log2(kReferenceStop / kReferenceStart);
-    const double db = LevelConstantDb(std::lround(sampleRate_)) + ClampedTenLog(octaves * kReferenceDuration) +
-                      ClampedTenLog(0.05 * kReferenceStart);
+    const double db = LevelConstantDb(std::lround(sampleRate_)) +
+                      ClampedTenLog(octaves * kReferenceDuration) + ClampedTenLog(0.05 * kReferenceStart);
     referenceLevel_ = MaxMagnitude(spectrum) / double(1 << k) * std::pow(10.0, db / 20.0);
     referenceRate_ = sampleRate_;
     return referenceLevel_;
 }
 
-bool YLogSweep::Analyze(RecordedChannels recording, ResponseList& responses, int count, std::uint32_t flags)
-{
+bool YLogSweep::Analyze(RecordedChannels recording, ResponseList& responses, int count, std::uint32_t flags) {
     transferKept_ = false;
     ClearResponses(responses);
     // The period is the sweep that was played.
-    if (!valid_ || samples_.Empty())
-        return false;
+    if (!valid_ || samples_.Empty()) return false;
     const bool both = stereo_ || mode_ == 1;
     YDoubleVec measured, second;
-    if (!ExtractPeriods(measured, second, recording, samples_.Size(), count, (flags & kAnalyzeSkipFirst) != 0))
+    if (!ExtractPeriods(measured, second, recording, samples_.Size(), count,
+                        (flags & kAnalyzeSkipFirst) != 0))
         return false;
     const YDoubleVec& reference = both ? second : samples_;
 
     const int k = OrderFor(std::max(measured.Size(), reference.Size()));
-    if (k > 30)
-        return false;
+    if (k > 30) return false;
     std::vector<YComplex>& X = transfer_;
     std::vector<YComplex>& Y = reference_;
-    if (!Spectrum(measured, k, X) || !Spectrum(reference, k, Y))
-        return false;
+    if (!Spectrum(measured, k, X) || !Spectrum(reference, k, Y)) return false;
     const double f1 = startFrequency_, f2 = stopFrequency_;
     const auto fill = [&](std::span<const YComplex> spectrum, int axis, int magnitude, int phase) {
-        return ResponseOnAxis(spectrum, responses[axis].data, responses[magnitude].data, responses[phase].data, f1,
-                              f2, pointsPerOctave_, linearAxis_, true);
+        return ResponseOnAxis(spectrum, responses[axis].data, responses[magnitude].data,
+                              responses[phase].data, f1, f2, pointsPerOctave_, linearAxis_, true);
     };
 
     if (mode_ == 1) {
         responses.resize(5);
         const int tags[] = {ResponseEntry::kFrequency, ResponseEntry::kMagnitude, ResponseEntry::kPhase,
                             ResponseEntry::kMagnitude, ResponseEntry::kPhase};
-        for (int i = 0; i < 5; ++i)
-            responses[i].tag = tags[i];
+        for (int i = 0; i < 5; ++i) responses[i].tag = tags[i];
         if (!fill(X, 0, 1, 2) || !fill(Y, 0, 3, 4)) {
             ClearResponses(responses);
             return false;
@@ -242,26 +210,20 @@ bool YLogSweep::Analyze(RecordedChannels recording, ResponseList& responses, int
         generatedOrder_ = k;
     } else if (generatedOrder_ != k) {
         std::vector<YComplex> G;
-        if (!Spectrum(samples_, k, G))
-            return false;
+        if (!Spectrum(samples_, k, G)) return false;
         generatedPeak_ = MaxMagnitude(G);
         generatedOrder_ = k;
     }
-    if (!(referencePeak > 0.0) || !(generatedPeak_ > 0.0))
-        return false;
+    if (!(referencePeak > 0.0) || !(generatedPeak_ > 0.0)) return false;
     const double scale = 1.0 / referencePeak;
-    for (std::size_t j = 0; j < X.size(); ++j)
-        X[j] /= Y[j] * scale;
-    if (optionFlag_ && stereo_)
-        PhaseRotate(X, false);  // one sample earlier
+    for (std::size_t j = 0; j < X.size(); ++j) X[j] /= Y[j] * scale;
+    if (optionFlag_ && stereo_) PhaseRotate(X, false);  // one sample earlier
 
     YComplexVec compensation;
     const bool compensate = Compensation(k, kCompensationFlags, compensation);
     if (compensate) {
-        if (compensation.Size() != int(X.size()))
-            return false;
-        for (std::size_t j = 0; j < X.size(); ++j)
-            X[j] /= compensation.Data()[j];
+        if (compensation.Size() != int(X.size())) return false;
+        for (std::size_t j = 0; j < X.size(); ++j) X[j] /= compensation.Data()[j];
     }
 
     responses.resize(3);
@@ -278,8 +240,7 @@ bool YLogSweep::Analyze(RecordedChannels recording, ResponseList& responses, int
     return true;
 }
 
-bool YLogSweep::GetResult(YComplexVec* out)
-{
+bool YLogSweep::GetResult(YComplexVec* out) {
     if (!out || !transferKept_ || transfer_.empty() || !out->Resize(int(transfer_.size()), false))
         return false;
     std::copy(transfer_.begin(), transfer_.end(), out->Data());

@@ -36,7 +36,8 @@ public:
     // False when the format is not valid, f1 is not below f2, either is not
     // positive and finite, or the duration is zero.
     bool Generate() override;
-    bool Analyze(RecordedChannels recording, ResponseList& responses, int count, std::uint32_t flags) override;
+    bool Analyze(RecordedChannels recording, ResponseList& responses, int count,
+                 std::uint32_t flags) override;
     // The transfer spectrum of the last analysis; false when none is kept
     // (also after an analysis that applied a compensation).
     bool GetResult(YComplexVec* out) override;

@@ -37,7 +37,8 @@ public:
     bool SetAnalysisParams(WaveformParams& records) override;
     bool Generate() override;
     // Works on the order last generated (the one that was played).
-    bool Analyze(RecordedChannels recording, ResponseList& responses, int count, std::uint32_t flags) override;
+    bool Analyze(RecordedChannels recording, ResponseList& responses, int count,
+                 std::uint32_t flags) override;
 
     int Order() const { return order_; }
     // The order the sequence and correlator are prepared for; -1 for none.

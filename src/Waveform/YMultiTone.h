@@ -35,7 +35,8 @@ public:
     bool GetAnalysisParams(WaveformParams& records) override;
     bool SetAnalysisParams(WaveformParams& records) override;
     bool Generate() override;
-    bool Analyze(RecordedChannels recording, ResponseList& responses, int count, std::uint32_t flags) override;
+    bool Analyze(RecordedChannels recording, ResponseList& responses, int count,
+                 std::uint32_t flags) override;
 
     // The transform order of the period last generated.
     int FftOrder() const { return fftOrder_; }

@@ -38,7 +38,8 @@ public:
     bool GetAnalysisParams(WaveformParams& records) override;
     bool SetAnalysisParams(WaveformParams& records) override;
     bool Generate() override;
-    bool Analyze(RecordedChannels recording, ResponseList& responses, int count, std::uint32_t flags) override;
+    bool Analyze(RecordedChannels recording, ResponseList& responses, int count,
+                 std::uint32_t flags) override;
 
     // The burst of f: round(cycles · sampleRate / f) samples of w(m) ·
     // sin(2π f m / sampleRate), w the shape. A shape outside 0..5 is silent.

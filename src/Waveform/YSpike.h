@@ -25,7 +25,8 @@ public:
     bool GetAnalysisParams(WaveformParams& records) override;
     bool SetAnalysisParams(WaveformParams& records) override;
     bool Generate() override;
-    bool Analyze(RecordedChannels recording, ResponseList& responses, int count, std::uint32_t flags) override;
+    bool Analyze(RecordedChannels recording, ResponseList& responses, int count,
+                 std::uint32_t flags) override;
 
 private:
     double pulseLength_ = -1.0;

@@ -24,11 +24,9 @@ constexpr int kRolePoints = 6, kRoleLinear = 10;
 constexpr double kSilentPower = 1e-87;
 
 // 100·sqrt(part / (part + fundamental)) in percent; 0 for silence.
-double Percent(double part, double fundamental)
-{
+double Percent(double part, double fundamental) {
     const double total = part + fundamental;
-    if (!(total >= kSilentPower) || !std::isfinite(total))
-        return 0.0;
+    if (!(total >= kSilentPower) || !std::isfinite(total)) return 0.0;
     return 100.0 * std::sqrt(part / total);
 }
 
@@ -36,18 +34,14 @@ double Percent(double part, double fundamental)
 
 YToneStimulus::YToneStimulus(int id, const char* name, int syncPulseMode, bool syncPulse,
                              sonbex::platform::IPrompt* prompt, const char* caption)
-    : YWaveformBase(id, name, syncPulseMode, syncPulse), errorPrompt_(prompt), caption_(caption)
-{
-}
+    : YWaveformBase(id, name, syncPulseMode, syncPulse), errorPrompt_(prompt), caption_(caption) {}
 
-double YToneStimulus::DistortionFloor() const
-{
+double YToneStimulus::DistortionFloor() const {
     return 100.0 / std::ldexp(1.0, std::clamp(bits_ - 1, 0, 23));
 }
 
 bool YToneStimulus::StimulusFrequencies(YFreqVec& out, double f1, double f2, int n, bool linear,
-                                        bool descending, bool useTable) const
-{
+                                        bool descending, bool useTable) const {
     if (useTable && !FileName().empty()) {
         // The base reads the axis the way every analysis does (through the
         // registry's sweep-table loader); the spectrum only has to exist.
@@ -55,51 +49,45 @@ bool YToneStimulus::StimulusFrequencies(YFreqVec& out, double f1, double f2, int
         YDoubleVec axis, magnitude, phase;
         if (!ResponseOnAxis(probe, axis, magnitude, phase, f1, f2, n, linear, false) || axis.Empty())
             return false;
-        if (!out.Resize(axis.Size(), false))
-            return false;
+        if (!out.Resize(axis.Size(), false)) return false;
         std::copy(axis.begin(), axis.end(), out.begin());
-        if (descending)
-            out.Reverse();
+        if (descending) out.Reverse();
         return true;
     }
     return out.Create(f1, f2, n, linear, descending) && !out.Empty();
 }
 
 bool YToneStimulus::PlayedTones(YFreqVec& out, double f1, double f2, int n, bool linear, bool descending,
-                                const char* noun) const
-{
-    if (!StimulusFrequencies(out, f1, f2, n, linear, descending, true))
-        return false;
+                                const char* noun) const {
+    if (!StimulusFrequencies(out, f1, f2, n, linear, descending, true)) return false;
     if (out.Size() > kMaxTones) {
-        ShowError(std::string("The ") + noun + " would play " + std::to_string(out.Size()) + " tones; at most " +
-                  std::to_string(kMaxTones) + " are possible. Use fewer points per octave ! ");
+        ShowError(std::string("The ") + noun + " would play " + std::to_string(out.Size()) +
+                  " tones; at most " + std::to_string(kMaxTones) +
+                  " are possible. Use fewer points per octave ! ");
         return false;
     }
     return true;
 }
 
-void YToneStimulus::PutFrequencyRange(WaveformParams& records, int i, double start, double stop, bool dedicated)
-{
-    PutReal(records, i, "Start frequency", "Hz", start, WaveformParam::kNyquistPlaceholder, 1.0, -1.0, kRoleStart,
-            dedicated);
-    PutReal(records, i + 1, "Stop frequency", "Hz", stop, WaveformParam::kNyquistPlaceholder, 1.0, -1.0, kRoleStop,
-            dedicated);
+void YToneStimulus::PutFrequencyRange(WaveformParams& records, int i, double start, double stop,
+                                      bool dedicated) {
+    PutReal(records, i, "Start frequency", "Hz", start, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
+            kRoleStart, dedicated);
+    PutReal(records, i + 1, "Stop frequency", "Hz", stop, WaveformParam::kNyquistPlaceholder, 1.0, -1.0,
+            kRoleStop, dedicated);
 }
 
-void YToneStimulus::PutTimeWindow(WaveformParams& records, int i, double seconds)
-{
+void YToneStimulus::PutTimeWindow(WaveformParams& records, int i, double seconds) {
     PutReal(records, i, "Time window", "s", seconds, 1.0, WaveformParam::kOneSamplePlaceholder, -1.0,
             kRoleTimeWindow, false);
 }
 
-void YToneStimulus::PutWindowAndFftSize(WaveformParams& records, int i, int windowType, int fftSize)
-{
+void YToneStimulus::PutWindowAndFftSize(WaveformParams& records, int i, int windowType, int fftSize) {
     PutInt(records, i, "Window type", "", windowType, kWindowTypeCount - 1, 0, 1, kRoleWindow, false);
     PutInt(records, i + 1, "FFT size", "", fftSize, 21, -1, 1, kRoleFftSize, false);
 }
 
-void YToneStimulus::PutSpectrumAxis(WaveformParams& records, const SpectrumAxis& axis)
-{
+void YToneStimulus::PutSpectrumAxis(WaveformParams& records, const SpectrumAxis& axis) {
     records.assign(7, WaveformParam());
     PutTimeWindow(records, 0, axis.timeWindow);
     PutWindowAndFftSize(records, 1, axis.windowType, axis.fftSize);
@@ -108,36 +96,30 @@ void YToneStimulus::PutSpectrumAxis(WaveformParams& records, const SpectrumAxis&
     PutInt(records, 6, "Linear scale", "", axis.linear ? 1 : 0, 1, 0, 1, kRoleLinear, false);
 }
 
-bool YToneStimulus::TakeSpectrumAxis(WaveformParams& records, SpectrumAxis& axis) const
-{
-    if (records.size() != 7 || !ValidateAll(records, {{4, 3}}))
-        return false;
-    axis = {records[0].value,        records[1].intValue, records[2].intValue,         records[3].value,
-            records[4].value,        records[5].intValue, records[6].intValue != 0};
+bool YToneStimulus::TakeSpectrumAxis(WaveformParams& records, SpectrumAxis& axis) const {
+    if (records.size() != 7 || !ValidateAll(records, {{4, 3}})) return false;
+    axis = {records[0].value, records[1].intValue, records[2].intValue,     records[3].value,
+            records[4].value, records[5].intValue, records[6].intValue != 0};
     return true;
 }
 
 bool YToneStimulus::ValidateAll(WaveformParams& records,
-                                std::initializer_list<std::pair<int, int>> stopStart) const
-{
+                                std::initializer_list<std::pair<int, int>> stopStart) const {
     // Every check runs (and corrects), even after one has failed.
     bool ok = true;
     for (int i = 0; i < int(records.size()); ++i)
         ok = (records[i].isReal ? ValidateReal(records, i) : ValidateInt(records, i)) && ok;
-    for (const auto& [stop, start] : stopStart)
-        ok = ValidateRange(records, stop, start) && ok;
+    for (const auto& [stop, start] : stopStart) ok = ValidateRange(records, stop, start) && ok;
     return ok;
 }
 
-void YToneStimulus::ShowError(const std::string& text) const
-{
+void YToneStimulus::ShowError(const std::string& text) const {
     if (errorPrompt_)
         errorPrompt_->Show(text, sonbex::platform::PromptIcon::Error, sonbex::platform::PromptButtons::Ok,
                            caption_);
 }
 
-bool YToneStimulus::SizeResponses(ResponseList& responses, const YFreqVec& tones, int entries)
-{
+bool YToneStimulus::SizeResponses(ResponseList& responses, const YFreqVec& tones, int entries) {
     ClearResponses(responses);
     responses.resize(entries);
     for (int e = 0; e < entries; ++e) {
@@ -152,8 +134,7 @@ bool YToneStimulus::SizeResponses(ResponseList& responses, const YFreqVec& tones
 }
 
 void YToneStimulus::ChannelResponses(ResponseList& responses, const YComplexVec& measured,
-                                     const YComplexVec& reference, int order)
-{
+                                     const YComplexVec& reference, int order) {
     const YComplexVec* channels[] = {&measured, &reference};
     for (int c = 0; c < 2; ++c) {
         ResponseEntry& magnitude = responses[1 + 2 * c];
@@ -168,25 +149,20 @@ void YToneStimulus::ChannelResponses(ResponseList& responses, const YComplexVec&
     }
 }
 
-int YToneStimulus::NormalisingTone(const YFreqVec& tones, double start, double stop)
-{
+int YToneStimulus::NormalisingTone(const YFreqVec& tones, double start, double stop) {
     const double middle = std::sqrt(start * stop);
     for (int i = 0; i < tones.Size(); ++i)
-        if (tones.Data()[i] >= middle)
-            return i;
+        if (tones.Data()[i] >= middle) return i;
     return tones.Size() - 1;
 }
 
-void YToneStimulus::AscendingAxis(ResponseList& responses)
-{
+void YToneStimulus::AscendingAxis(ResponseList& responses) {
     const YDoubleVec& axis = responses[0].data;
     if (axis.Size() > 1 && axis.Data()[0] > axis.Data()[axis.Size() - 1])
-        for (auto& e : responses)
-            e.data.Reverse();
+        for (auto& e : responses) e.data.Reverse();
 }
 
-void YToneStimulus::LoopOffsets(RecordedChannels recording, long long& measured, long long& reference) const
-{
+void YToneStimulus::LoopOffsets(RecordedChannels recording, long long& measured, long long& reference) const {
     measured = reference = 0;
     if ((stereo_ || mode_ == 1) && recording.size() >= 2) {
         const int s1 = FindStart(recording[0]), s2 = FindStart(recording[1]);
@@ -195,8 +171,7 @@ void YToneStimulus::LoopOffsets(RecordedChannels recording, long long& measured,
     }
 }
 
-void YToneStimulus::FillTone(YDoubleVec& x, const YDoubleVec& v, long long from, long long count)
-{
+void YToneStimulus::FillTone(YDoubleVec& x, const YDoubleVec& v, long long from, long long count) {
     x.Fill(0.0);
     const long long first = std::max(from, 0LL);
     const long long last = std::min({from + count, (long long)v.Size(), from + (long long)x.Size()});
@@ -204,44 +179,38 @@ void YToneStimulus::FillTone(YDoubleVec& x, const YDoubleVec& v, long long from,
 }
 
 bool YToneStimulus::EvaluateTone(YDoubleVec& x, YDoubleVec& y, double f, const ToneRules& rules,
-                                 bool measureOnly, ToneFigures& figures) const
-{
+                                 bool measureOnly, ToneFigures& figures) const {
     const YFft fft;
     const int w = rules.windowLength;
     YDoubleVec r;
-    if (!measureOnly && (!r.CopyFrom(x) || r.Size() != x.Size()))
-        return false;
+    if (!measureOnly && (!r.CopyFrom(x) || r.Size() != x.Size())) return false;
     fft.ApplyWindowReal(x, w, rules.windowType, false, 0);
     fft.ApplyWindowReal(y, w, rules.windowType, false, 0);
     YComplexVec X, Y;
-    if (!fft.TransformReal(x, X) || !fft.TransformReal(y, Y))
-        return false;
+    if (!fft.TransformReal(x, X) || !fft.TransformReal(y, Y)) return false;
     figures.measured = SpectrumAt(X, f, false);
     figures.reference = SpectrumAt(Y, f, false);
-    if (measureOnly)
-        return true;
+    if (measureOnly) return true;
 
     fft.ApplyWindowReal(r, w, rules.windowType, false, 0);
     YBiquad notch;
     notch.Setup(YBiquad::kNotch, sampleRate_, f, 0.0, rules.notchQ, false);
     notch.FilterBlock(r, true);
     YComplexVec R;
-    if (!fft.TransformReal(r, R))
-        return false;
+    if (!fft.TransformReal(r, R)) return false;
 
     // Each component is measured as the energy of its main lobe (limited to
     // half the tone's spacing when the window is short): unlike a single
     // bin it does not depend on where the frequency falls between bins.
     const int N = R.Size();
     const double binsPerHz = N / sampleRate_;
-    const double lobe = std::min(
-        kMainLobeBins[NormalizeWindowType(rules.windowType)] * N / std::max(w, 1), 0.5 * f * binsPerHz);
+    const double lobe = std::min(kMainLobeBins[NormalizeWindowType(rules.windowType)] * N / std::max(w, 1),
+                                 0.5 * f * binsPerHz);
     const auto lobeEnergy = [&](const YComplexVec& spectrum, double centre) {
         const int first = std::max(1, int(std::ceil(centre - lobe)));
         const int last = std::min(N / 2 - 1, int(std::floor(centre + lobe)));
         double sum = 0.0;
-        for (int b = first; b <= last; ++b)
-            sum += Norm(spectrum.Data()[b]);
+        for (int b = first; b <= last; ++b) sum += Norm(spectrum.Data()[b]);
         return sum;
     };
     const double fundamental = lobeEnergy(X, f * binsPerHz);
@@ -251,8 +220,7 @@ bool YToneStimulus::EvaluateTone(YDoubleVec& x, YDoubleVec& y, double f, const T
     int counted = 1;  // the highest harmonic taken into THD
     for (int h = 2; h <= rules.lastHarmonic; ++h) {
         const double fh = rules.snapHarmonics ? snap.Snap(h * f) : h * f;
-        if (!(fh < sampleRate_ / 2.0))
-            break;
+        if (!(fh < sampleRate_ / 2.0)) break;
         // The notch takes a little off the harmonics too (0.35 % at 2f with
         // Q 8); its known response gives it back.
         const double gain = std::abs(notch.Response(fh, sampleRate_));
@@ -272,8 +240,7 @@ bool YToneStimulus::EvaluateTone(YDoubleVec& x, YDoubleVec& y, double f, const T
     const YComplex* bins = R.Data();
     for (int b = 1; b <= N / 2 - 2; ++b) {
         const double nearest = std::round(b / (f * binsPerHz));
-        if (nearest <= counted && std::abs(b - nearest * f * binsPerHz) <= lobe)
-            continue;
+        if (nearest <= counted && std::abs(b - nearest * f * binsPerHz) <= lobe) continue;
         noise += Norm(bins[b]);
     }
 

@@ -41,9 +41,9 @@ public:
     // How a tone is evaluated.
     struct ToneRules {
         int windowType = 5;
-        int windowLength = 0;     // samples the window spans
-        double notchQ = 8.0;      // of the notch that removes the fundamental
-        int lastHarmonic = 3;     // harmonics 2 .. lastHarmonic (below Nyquist) make THD
+        int windowLength = 0;       // samples the window spans
+        double notchQ = 8.0;        // of the notch that removes the fundamental
+        int lastHarmonic = 3;       // harmonics 2 .. lastHarmonic (below Nyquist) make THD
         bool snapHarmonics = true;  // read harmonics at whole samples per period
     };
 

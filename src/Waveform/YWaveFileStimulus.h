@@ -37,7 +37,8 @@ public:
     bool SetAnalysisParams(WaveformParams& records) override;
     // Reads the file when needed (see above), then renders.
     bool Generate() override;
-    bool Analyze(RecordedChannels recording, ResponseList& responses, int count, std::uint32_t flags) override;
+    bool Analyze(RecordedChannels recording, ResponseList& responses, int count,
+                 std::uint32_t flags) override;
 
     const std::string& WaveFile() const { return waveFile_; }
     // The first channel of the file at `path` at unit scale, and its rate.

@@ -32,8 +32,8 @@ public:
     std::string GetName() const override { return name_; }
     int GetCategory() const override;
 
-    bool SetFormat(double sampleRate, int inChannels, int outChannels, int bits, int formatWord, double ampLeft,
-                   double ampRight) override;
+    bool SetFormat(double sampleRate, int inChannels, int outChannels, int bits, int formatWord,
+                   double ampLeft, double ampRight) override;
     bool SetLevelDb(double leftDb, double rightDb) override;
     bool GetSyncPulse() const override { return syncPulse_; }
     bool SetSyncPulse(bool on) override;
@@ -47,8 +47,7 @@ public:
     bool SetStereo(bool on) override;
     bool SetAnalysisParams(WaveformParams&) override { return false; }
     bool GetAnalysisParams(WaveformParams&) override { return false; }
-    bool SetMode(int word) override
-    {
+    bool SetMode(int word) override {
         mode_ = word;
         return true;
     }
@@ -124,8 +123,8 @@ protected:
     // The average of `blocks` consecutive blocks of blockLength samples from
     // start (skipFirst: from the next block on). False, with the not-enough-data
     // message, when the channel does not hold them.
-    bool AverageBlocks(YDoubleVec& out, std::span<const float> channel, int start, int blockLength, int blocks,
-                       bool skipFirst) const;
+    bool AverageBlocks(YDoubleVec& out, std::span<const float> channel, int start, int blockLength,
+                       int blocks, bool skipFirst) const;
     // One averaged period per channel needed (two with stereo or mode 1), each
     // without the sync block. Two channels keep the delay between them: the
     // later one's averaged loop is rotated so that both begin at the earlier
@@ -140,8 +139,8 @@ protected:
     // Fills the axis (from the sweep table named by the file name when one is
     // set, else f1..f2 with n points per octave or n linear points) and the
     // magnitude and phase (radians) at every axis frequency.
-    bool ResponseOnAxis(std::span<const YComplex> spectrum, YDoubleVec& axis, YDoubleVec& magnitude, YDoubleVec& phase,
-                        double f1, double f2, int n, bool linear, bool interpolate) const;
+    bool ResponseOnAxis(std::span<const YComplex> spectrum, YDoubleVec& axis, YDoubleVec& magnitude,
+                        YDoubleVec& phase, double f1, double f2, int n, bool linear, bool interpolate) const;
     // Bins j < M (M = N/2 with half, else N) keep their magnitude and get the
     // phase arg - c0·(1 - j/M) with c0 = π (half) or 2π. The full form is a
     // one-sample advance.
@@ -192,14 +191,11 @@ private:
 };
 
 template <class Getter>
-bool YWaveformBase::AdoptRecords(WaveformParams& records, std::size_t count, Getter getter)
-{
+bool YWaveformBase::AdoptRecords(WaveformParams& records, std::size_t count, Getter getter) {
     WaveformParams own;
-    if (!getter(own) || own.size() != count)
-        return false;
+    if (!getter(own) || own.size() != count) return false;
     bool fits = records.size() == count;
-    for (std::size_t i = 0; fits && i < count; ++i)
-        fits = records[i].isReal == own[i].isReal;
+    for (std::size_t i = 0; fits && i < count; ++i) fits = records[i].isReal == own[i].isReal;
     if (!fits) {
         records = own;
         return false;

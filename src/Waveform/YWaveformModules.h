@@ -60,8 +60,8 @@ public:
     bool Init(double sampleRate, int inChannels, int outChannels, int bits, int formatWord, double ampLeft,
               double ampRight);
     // Forwards the format to every module.
-    void SetFormat(double sampleRate, int inChannels, int outChannels, int bits, int formatWord, double ampLeft,
-                   double ampRight);
+    void SetFormat(double sampleRate, int inChannels, int outChannels, int bits, int formatWord,
+                   double ampLeft, double ampRight);
     // For every module: SetStereo, SetSyncPulse(false), SetOption,
     // SetFileName, SetLevelDb(left, right), SetShared. left is -attLeftDb
     // plus, for a sensitivity above 0, 20·log10(10^4.699 / sensitivity)

@@ -26,11 +26,9 @@ public:
     // as that many calls of Process would, and returns that count. in and
     // out may be the same memory (in place) but must not overlap otherwise.
     // Never allocates; blocks override it with a loop free of virtual calls.
-    virtual std::size_t ProcessBlock(std::span<const double> in, std::span<double> out)
-    {
+    virtual std::size_t ProcessBlock(std::span<const double> in, std::span<double> out) {
         const std::size_t n = std::min(in.size(), out.size());
-        for (std::size_t i = 0; i < n; ++i)
-            out[i] = Process(in[i]);
+        for (std::size_t i = 0; i < n; ++i) out[i] = Process(in[i]);
         return n;
     }
 };

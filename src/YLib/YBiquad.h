@@ -96,10 +96,7 @@ public:
     double Q() const { return q_; }
     const Coefficients& Raw() const { return raw_; }
     // nb0, nb1, nb2, na1, na2.
-    std::array<double, 5> Normalised() const
-    {
-        return {norm_.b0, norm_.b1, norm_.b2, norm_.a1, norm_.a2};
-    }
+    std::array<double, 5> Normalised() const { return {norm_.b0, norm_.b1, norm_.b2, norm_.a1, norm_.a2}; }
 
 private:
     struct Taps {
@@ -109,8 +106,7 @@ private:
         double x1 = 0.0, x2 = 0.0, y1 = 0.0, y2 = 0.0;
     };
 
-    static double Advance(const Taps& c, State& s, double x)
-    {
+    static double Advance(const Taps& c, State& s, double x) {
         const double y = c.b0 * x + c.b1 * s.x1 + c.b2 * s.x2 - c.a1 * s.y1 - c.a2 * s.y2;
         s.x2 = s.x1;
         s.x1 = x;

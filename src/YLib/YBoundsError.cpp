@@ -7,8 +7,7 @@
 
 namespace {
 
-void WriteToStderr(std::string_view caption, std::string_view message)
-{
+void WriteToStderr(std::string_view caption, std::string_view message) {
     std::fprintf(stderr, "%.*s: %.*s\n", int(caption.size()), caption.data(), int(message.size()),
                  message.data());
 }
@@ -20,16 +19,14 @@ struct SinkSlot {
     std::shared_ptr<const BoundsErrorSink> sink;
 };
 
-SinkSlot& Slot()
-{
+SinkSlot& Slot() {
     static SinkSlot slot;
     return slot;
 }
 
 }  // namespace
 
-BoundsErrorSink SetBoundsErrorSink(BoundsErrorSink sink)
-{
+BoundsErrorSink SetBoundsErrorSink(BoundsErrorSink sink) {
     auto next = sink ? std::make_shared<const BoundsErrorSink>(std::move(sink)) : nullptr;
     SinkSlot& slot = Slot();
     std::shared_ptr<const BoundsErrorSink> previous;
@@ -40,8 +37,7 @@ BoundsErrorSink SetBoundsErrorSink(BoundsErrorSink sink)
     return previous ? *previous : BoundsErrorSink();
 }
 
-void ReportBoundsError(std::string_view caption)
-{
+void ReportBoundsError(std::string_view caption) {
     SinkSlot& slot = Slot();
     std::shared_ptr<const BoundsErrorSink> sink;
     {
@@ -53,4 +49,3 @@ void ReportBoundsError(std::string_view caption)
     else
         WriteToStderr(caption, kBoundsErrorText);
 }
-

@@ -13,7 +13,6 @@
 #include <functional>
 #include <string_view>
 
-
 // caption names the source ("YLib\YDoubleVec"), message is the text to show.
 using BoundsErrorSink = std::function<void(std::string_view caption, std::string_view message)>;
 
@@ -24,4 +23,3 @@ inline constexpr std::string_view kBoundsErrorText = "Out of bounds error ! ";
 BoundsErrorSink SetBoundsErrorSink(BoundsErrorSink sink);
 
 void ReportBoundsError(std::string_view caption);
-

@@ -13,26 +13,40 @@ struct YComplex {
     constexpr YComplex() = default;
     constexpr YComplex(double real, double imag = 0.0) : re(real), im(imag) {}
 
-    constexpr YComplex& operator+=(const YComplex& z) { re += z.re; im += z.im; return *this; }
-    constexpr YComplex& operator-=(const YComplex& z) { re -= z.re; im -= z.im; return *this; }
-    constexpr YComplex& operator*=(const YComplex& z)
-    {
+    constexpr YComplex& operator+=(const YComplex& z) {
+        re += z.re;
+        im += z.im;
+        return *this;
+    }
+    constexpr YComplex& operator-=(const YComplex& z) {
+        re -= z.re;
+        im -= z.im;
+        return *this;
+    }
+    constexpr YComplex& operator*=(const YComplex& z) {
         const double r = re * z.re - im * z.im;
         im = re * z.im + im * z.re;
         re = r;
         return *this;
     }
     // Division by c + id divides by c² + d².
-    constexpr YComplex& operator/=(const YComplex& z)
-    {
+    constexpr YComplex& operator/=(const YComplex& z) {
         const double d = z.re * z.re + z.im * z.im;
         const double r = (re * z.re + im * z.im) / d;
         im = (im * z.re - re * z.im) / d;
         re = r;
         return *this;
     }
-    constexpr YComplex& operator*=(double x) { re *= x; im *= x; return *this; }
-    constexpr YComplex& operator/=(double x) { re /= x; im /= x; return *this; }
+    constexpr YComplex& operator*=(double x) {
+        re *= x;
+        im *= x;
+        return *this;
+    }
+    constexpr YComplex& operator/=(double x) {
+        re /= x;
+        im /= x;
+        return *this;
+    }
 
     friend constexpr bool operator==(const YComplex&, const YComplex&) = default;
 };

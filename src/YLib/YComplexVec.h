@@ -16,13 +16,11 @@ public:
     YComplexVec(const YComplexVec& other) = default;
     YComplexVec(YComplexVec&& other) = default;
     // Copies all elements; on an allocation failure the vector is left empty.
-    YComplexVec& operator=(const YComplexVec& other)
-    {
+    YComplexVec& operator=(const YComplexVec& other) {
         Assign(other, false);
         return *this;
     }
-    YComplexVec& operator=(YComplexVec&& other) noexcept
-    {
+    YComplexVec& operator=(YComplexVec&& other) noexcept {
         Swap(other);
         return *this;
     }

@@ -14,13 +14,11 @@ public:
     YDoubleVec(YDoubleVec&& other) = default;
     // Copies all elements (resizing without zero fill); on an allocation
     // failure the vector is left empty.
-    YDoubleVec& operator=(const YDoubleVec& other)
-    {
+    YDoubleVec& operator=(const YDoubleVec& other) {
         Assign(other, false);
         return *this;
     }
-    YDoubleVec& operator=(YDoubleVec&& other) noexcept
-    {
+    YDoubleVec& operator=(YDoubleVec&& other) noexcept {
         Swap(other);
         return *this;
     }

@@ -12,31 +12,24 @@ double* Values(YComplexVec& v) { return reinterpret_cast<double*>(v.Data()); }
 
 }  // namespace
 
-bool YFft::Transform(YComplexVec& v, bool inverse) const
-{
+bool YFft::Transform(YComplexVec& v, bool inverse) const {
     const int order = fftkernel::OrderOf(v.Size());
     return order >= 0 && fftkernel::Transform(Values(v), order, inverse);
 }
 
 bool YFft::InverseTransform(YComplexVec& v) const { return Transform(v, true); }
 
-bool YFft::TransformReal(const YDoubleVec& samples, YComplexVec& spectrum) const
-{
+bool YFft::TransformReal(const YDoubleVec& samples, YComplexVec& spectrum) const {
     const int order = fftkernel::OrderOf(samples.Size());
-    if (order < 0)
-        return false;
+    if (order < 0) return false;
     YComplexVec result(samples.Size());
-    if (result.Size() != samples.Size())
-        return false;
+    if (result.Size() != samples.Size()) return false;
     if (order < 3) {
-        for (int i = 0; i < samples.Size(); ++i)
-            result.Data()[i] = YComplex(samples.Data()[i]);
-        if (!fftkernel::Transform(Values(result), order, false))
-            return false;
+        for (int i = 0; i < samples.Size(); ++i) result.Data()[i] = YComplex(samples.Data()[i]);
+        if (!fftkernel::Transform(Values(result), order, false)) return false;
     } else {
         std::copy(samples.begin(), samples.end(), Values(result));
-        if (!fftkernel::TransformReal(Values(result), order))
-            return false;
+        if (!fftkernel::TransformReal(Values(result), order)) return false;
     }
     spectrum = std::move(result);
     return true;

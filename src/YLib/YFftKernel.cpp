@@ -30,39 +30,35 @@ struct StageTables {
 // cos and sin of 2π·m/s (s a multiple of 8, m < s) from an angle reduced to
 // the first octant, where the long double functions are most accurate and
 // need no argument reduction.
-void UnitCircle(std::size_t m, std::size_t s, long double& c, long double& sn)
-{
+void UnitCircle(std::size_t m, std::size_t s, long double& c, long double& sn) {
     const std::size_t quarter = s / 4;
     const std::size_t quadrant = m / quarter, r = m % quarter;
     const bool reflect = 2 * r > quarter;  // beyond π/4: use the complement
     const long double a =
         2.0L * std::numbers::pi_v<long double> * (long double)(reflect ? quarter - r : r) / (long double)s;
     long double x = cosl(a), y = sinl(a);
-    if (reflect)
-        std::swap(x, y);
+    if (reflect) std::swap(x, y);
     switch (quadrant) {
-    case 0:
-        c = x, sn = y;
-        break;
-    case 1:
-        c = -y, sn = x;
-        break;
-    case 2:
-        c = -x, sn = -y;
-        break;
-    default:
-        c = y, sn = -x;
-        break;
+        case 0:
+            c = x, sn = y;
+            break;
+        case 1:
+            c = -y, sn = x;
+            break;
+        case 2:
+            c = -x, sn = -y;
+            break;
+        default:
+            c = y, sn = -x;
+            break;
     }
 }
 
-std::unique_ptr<double[]> BuildDoubleTable(int order)
-{
+std::unique_ptr<double[]> BuildDoubleTable(int order) {
     const std::size_t s = std::size_t(1) << order;
     const std::size_t q = s / 4;
     std::unique_ptr<double[]> t(new (std::nothrow) double[6 * q]);
-    if (!t)
-        return t;
+    if (!t) return t;
     for (std::size_t k = 0; k < q; ++k)
         for (std::size_t j = 1; j <= 3; ++j) {
             long double c = 0, sn = 0;
@@ -74,8 +70,7 @@ std::unique_ptr<double[]> BuildDoubleTable(int order)
 }
 
 template <class T>
-const T* Twiddles(int order)
-{
+const T* Twiddles(int order) {
     static StageTables<T> tables;
     std::call_once(tables.once[order], [order] {
         if constexpr (std::is_same_v<T, double>) {
@@ -86,8 +81,7 @@ const T* Twiddles(int order)
             if (source) {
                 std::unique_ptr<T[]> t(new (std::nothrow) T[n]);
                 if (t)
-                    for (std::size_t i = 0; i < n; ++i)
-                        t[i] = T(source[i]);
+                    for (std::size_t i = 0; i < n; ++i) t[i] = T(source[i]);
                 tables.table[order] = std::move(t);
             }
         }
@@ -101,22 +95,19 @@ struct Cx {
 };
 
 template <class T>
-Cx<T> Load(const T* p)
-{
+Cx<T> Load(const T* p) {
     return {p[0], p[1]};
 }
 
 template <class T>
-void Store(T* p, Cx<T> z)
-{
+void Store(T* p, Cx<T> z) {
     p[0] = z.re;
     p[1] = z.im;
 }
 
 // z·w, or z·conj(w) for the inverse; w = (wr, wi) as stored.
 template <class T, bool Inv>
-Cx<T> Twiddle(Cx<T> z, const T* w)
-{
+Cx<T> Twiddle(Cx<T> z, const T* w) {
     const T wr = w[0], wi = Inv ? -w[1] : w[1];
     return {z.re * wr - z.im * wi, z.re * wi + z.im * wr};
 }
@@ -124,8 +115,7 @@ Cx<T> Twiddle(Cx<T> z, const T* w)
 // The radix-4 butterfly of a, b, c, d (a quarter of the block apart), its
 // outputs in the order they are stored: frequencies 0, 2, 1, 3 modulo 4.
 template <class T, bool Inv>
-std::array<Cx<T>, 4> Butterfly4(Cx<T> a, Cx<T> b, Cx<T> c, Cx<T> d)
-{
+std::array<Cx<T>, 4> Butterfly4(Cx<T> a, Cx<T> b, Cx<T> c, Cx<T> d) {
     const Cx<T> t0{a.re + c.re, a.im + c.im}, t1{a.re - c.re, a.im - c.im};
     const Cx<T> t2{b.re + d.re, b.im + d.im}, t3{b.re - d.re, b.im - d.im};
     // t3 rotated by -i (forward) or +i (inverse).
@@ -140,8 +130,7 @@ std::array<Cx<T>, 4> Butterfly4(Cx<T> a, Cx<T> b, Cx<T> c, Cx<T> d)
 // quarter outputs go to positions 0, 2, 1, 3 so that the whole transform ends
 // in plain bit-reversed order.
 template <class T, bool Inv>
-void Radix4Stage(T* x, std::size_t s, const T* tw)
-{
+void Radix4Stage(T* x, std::size_t s, const T* tw) {
     const std::size_t q = s / 4;
     T* x0 = x;
     T* x1 = x + 2 * q;
@@ -160,13 +149,11 @@ void Radix4Stage(T* x, std::size_t s, const T* tw)
 
 // The last stage when the order is even: radix-4 butterflies without twiddles.
 template <class T, bool Inv>
-void Last4(T* x, std::size_t n)
-{
+void Last4(T* x, std::size_t n) {
     for (std::size_t b = 0; b < n; b += 4) {
         T* p = x + 2 * b;
         const auto y = Butterfly4<T, Inv>(Load(p), Load(p + 2), Load(p + 4), Load(p + 6));
-        for (int j = 0; j < 4; ++j)
-            Store(p + 2 * j, y[j]);
+        for (int j = 0; j < 4; ++j) Store(p + 2 * j, y[j]);
     }
 }
 
@@ -179,8 +166,7 @@ struct Sse2 {
 
     // y·w (y·conj(w) for the inverse) = y·w.re + swap(y)·w.im with the sign of
     // one lane flipped.
-    static __m128d Twiddle(__m128d y, const double* w)
-    {
+    static __m128d Twiddle(__m128d y, const double* w) {
         const __m128d sign = Inv ? _mm_set_pd(-0.0, 0.0) : _mm_set_pd(0.0, -0.0);
         const __m128d wv = _mm_loadu_pd(w);
         const __m128d re = _mm_unpacklo_pd(wv, wv), im = _mm_unpackhi_pd(wv, wv);
@@ -189,8 +175,7 @@ struct Sse2 {
 
     // Butterfly4 on the pairs at p0..p3, leaving its outputs in y0..y3.
     static void Butterfly(const double* p0, const double* p1, const double* p2, const double* p3, __m128d& y0,
-                          __m128d& y1, __m128d& y2, __m128d& y3)
-    {
+                          __m128d& y1, __m128d& y2, __m128d& y3) {
         // t·(-i) = (t.im, -t.re) forward, t·i = (-t.im, t.re) inverse.
         const __m128d rotate = Inv ? _mm_set_pd(0.0, -0.0) : _mm_set_pd(-0.0, 0.0);
         const __m128d a = _mm_loadu_pd(p0), b = _mm_loadu_pd(p1), c = _mm_loadu_pd(p2), d = _mm_loadu_pd(p3);
@@ -203,8 +188,7 @@ struct Sse2 {
         y3 = _mm_sub_pd(t1, u);
     }
 
-    static void Stage(double* x, std::size_t s, const double* tw)
-    {
+    static void Stage(double* x, std::size_t s, const double* tw) {
         const std::size_t q = s / 4;
         double* x0 = x;
         double* x1 = x + 2 * q;
@@ -222,8 +206,7 @@ struct Sse2 {
         }
     }
 
-    static void Last4(double* x, std::size_t n)
-    {
+    static void Last4(double* x, std::size_t n) {
         for (std::size_t b = 0; b < n; b += 4) {
             double* p = x + 2 * b;
             __m128d y0, y1, y2, y3;
@@ -238,8 +221,7 @@ struct Sse2 {
 
 // The stage for float, two neighbouring k (two complex values) per register.
 template <bool Inv>
-void Radix4StageSse2Float(float* x, std::size_t s, const float* tw)
-{
+void Radix4StageSse2Float(float* x, std::size_t s, const float* tw) {
     const std::size_t q = s / 4;  // even: stages have at least 8 points
     float* x0 = x;
     float* x1 = x + 2 * q;
@@ -271,41 +253,34 @@ void Radix4StageSse2Float(float* x, std::size_t s, const float* tw)
 }
 
 template <>
-void Radix4Stage<float, false>(float* x, std::size_t s, const float* tw)
-{
+void Radix4Stage<float, false>(float* x, std::size_t s, const float* tw) {
     Radix4StageSse2Float<false>(x, s, tw);
 }
 template <>
-void Radix4Stage<float, true>(float* x, std::size_t s, const float* tw)
-{
+void Radix4Stage<float, true>(float* x, std::size_t s, const float* tw) {
     Radix4StageSse2Float<true>(x, s, tw);
 }
 template <>
-void Radix4Stage<double, false>(double* x, std::size_t s, const double* tw)
-{
+void Radix4Stage<double, false>(double* x, std::size_t s, const double* tw) {
     Sse2<false>::Stage(x, s, tw);
 }
 template <>
-void Radix4Stage<double, true>(double* x, std::size_t s, const double* tw)
-{
+void Radix4Stage<double, true>(double* x, std::size_t s, const double* tw) {
     Sse2<true>::Stage(x, s, tw);
 }
 template <>
-void Last4<double, false>(double* x, std::size_t n)
-{
+void Last4<double, false>(double* x, std::size_t n) {
     Sse2<false>::Last4(x, n);
 }
 template <>
-void Last4<double, true>(double* x, std::size_t n)
-{
+void Last4<double, true>(double* x, std::size_t n) {
     Sse2<true>::Last4(x, n);
 }
 #endif
 
 // The last stage when the order is odd: radix-2 butterflies.
 template <class T>
-void Last2(T* x, std::size_t n)
-{
+void Last2(T* x, std::size_t n) {
     for (std::size_t b = 0; b < n; b += 2) {
         T* p = x + 2 * b;
         const T ar = p[0], ai = p[1], br = p[2], bi = p[3];
@@ -321,21 +296,18 @@ void Last2(T* x, std::size_t n)
 constexpr int kLeafOrder = 11;
 
 template <class T, bool Inv>
-void Dif(T* x, int order, const std::array<const T*, kMaxOrder + 1>& tw)
-{
+void Dif(T* x, int order, const std::array<const T*, kMaxOrder + 1>& tw) {
     const std::size_t n = std::size_t(1) << order;
     if (order > kLeafOrder) {
         Radix4Stage<T, Inv>(x, n, tw[order]);
         const std::size_t q = n / 4;
-        for (std::size_t j = 0; j < 4; ++j)
-            Dif<T, Inv>(x + 2 * j * q, order - 2, tw);
+        for (std::size_t j = 0; j < 4; ++j) Dif<T, Inv>(x + 2 * j * q, order - 2, tw);
         return;
     }
     int l = order;
     for (; l >= 3; l -= 2) {
         const std::size_t s = std::size_t(1) << l;
-        for (std::size_t b = 0; b < n; b += s)
-            Radix4Stage<T, Inv>(x + 2 * b, s, tw[l]);
+        for (std::size_t b = 0; b < n; b += s) Radix4Stage<T, Inv>(x + 2 * b, s, tw[l]);
     }
     if (l == 2)
         Last4<T, Inv>(x, n);
@@ -343,8 +315,7 @@ void Dif(T* x, int order, const std::array<const T*, kMaxOrder + 1>& tw)
         Last2(x, n);
 }
 
-std::uint32_t ReverseBits(std::uint32_t v, int bits)
-{
+std::uint32_t ReverseBits(std::uint32_t v, int bits) {
     v = ((v >> 1) & 0x55555555u) | ((v & 0x55555555u) << 1);
     v = ((v >> 2) & 0x33333333u) | ((v & 0x33333333u) << 2);
     v = ((v >> 4) & 0x0F0F0F0Fu) | ((v & 0x0F0F0F0Fu) << 4);
@@ -354,8 +325,7 @@ std::uint32_t ReverseBits(std::uint32_t v, int bits)
 }
 
 template <class T>
-void SwapPairs(T* x, std::size_t i, std::size_t j)
-{
+void SwapPairs(T* x, std::size_t i, std::size_t j) {
     // Whole pairs at once (one 16-byte move each for double).
     T a[2], b[2];
     std::memcpy(a, x + 2 * i, sizeof a);
@@ -371,29 +341,25 @@ void SwapPairs(T* x, std::size_t i, std::size_t j)
 // power of two apart, so they share cache sets: few rows keep them from
 // evicting each other.
 template <class T>
-void BitReverse(T* x, int order)
-{
+void BitReverse(T* x, int order) {
     constexpr int kBlockBits = 4;
     if (order < 2 * kBlockBits + 2) {
         const std::size_t n = std::size_t(1) << order;
         for (std::size_t i = 0; i < n; ++i) {
             const std::size_t j = ReverseBits(std::uint32_t(i), order);
-            if (i < j)
-                SwapPairs(x, i, j);
+            if (i < j) SwapPairs(x, i, j);
         }
         return;
     }
     constexpr std::size_t kSide = std::size_t(1) << kBlockBits;
     std::array<std::size_t, kSide> rev{};
-    for (std::size_t i = 0; i < kSide; ++i)
-        rev[i] = ReverseBits(std::uint32_t(i), kBlockBits);
+    for (std::size_t i = 0; i < kSide; ++i) rev[i] = ReverseBits(std::uint32_t(i), kBlockBits);
     const int midBits = order - 2 * kBlockBits;
     const int highShift = order - kBlockBits;
     const std::size_t mids = std::size_t(1) << midBits;
     for (std::size_t m = 0; m < mids; ++m) {
         const std::size_t rm = ReverseBits(std::uint32_t(m), midBits);
-        if (rm < m)
-            continue;
+        if (rm < m) continue;
         for (std::size_t hi = 0; hi < kSide; ++hi) {
             const std::size_t rowI = (hi << highShift) | (m << kBlockBits);
             const std::size_t colJ = (rm << kBlockBits) | rev[hi];
@@ -403,8 +369,7 @@ void BitReverse(T* x, int order)
             } else {
                 for (std::size_t lo = 0; lo < kSide; ++lo) {
                     const std::size_t i = rowI | lo, j = (rev[lo] << highShift) | colJ;
-                    if (i < j)
-                        SwapPairs(x, i, j);
+                    if (i < j) SwapPairs(x, i, j);
                 }
             }
         }
@@ -412,35 +377,27 @@ void BitReverse(T* x, int order)
 }
 
 template <class T>
-bool TablesFor(int order, std::array<const T*, kMaxOrder + 1>& tw)
-{
+bool TablesFor(int order, std::array<const T*, kMaxOrder + 1>& tw) {
     tw.fill(nullptr);
     for (int l = order; l >= 3; l -= 2)
-        if (!(tw[l] = Twiddles<T>(l)))
-            return false;
+        if (!(tw[l] = Twiddles<T>(l))) return false;
     return true;
 }
 
 }  // namespace
 
-int OrderOf(long long n)
-{
-    if (n < 4 || n > (1LL << kMaxOrder) || (n & (n - 1)) != 0)
-        return -1;
+int OrderOf(long long n) {
+    if (n < 4 || n > (1LL << kMaxOrder) || (n & (n - 1)) != 0) return -1;
     int order = 0;
-    while ((1LL << order) < n)
-        ++order;
+    while ((1LL << order) < n) ++order;
     return order;
 }
 
 template <class T>
-bool Transform(T* data, int order, bool inverse)
-{
-    if (order < 2 || order > kMaxOrder)
-        return false;
+bool Transform(T* data, int order, bool inverse) {
+    if (order < 2 || order > kMaxOrder) return false;
     std::array<const T*, kMaxOrder + 1> tw;
-    if (!TablesFor(order, tw))
-        return false;
+    if (!TablesFor(order, tw)) return false;
     if (inverse)
         Dif<T, true>(data, order, tw);
     else
@@ -449,8 +406,7 @@ bool Transform(T* data, int order, bool inverse)
     if (inverse) {
         const T scale = T(1) / T(std::size_t(1) << order);
         const std::size_t values = std::size_t(2) << order;
-        for (std::size_t i = 0; i < values; ++i)
-            data[i] *= scale;
+        for (std::size_t i = 0; i < values; ++i) data[i] *= scale;
     }
     return true;
 }
@@ -458,15 +414,12 @@ bool Transform(T* data, int order, bool inverse)
 template bool Transform<double>(double*, int, bool);
 template bool Transform<float>(float*, int, bool);
 
-bool TransformReal(double* data, int order)
-{
-    if (order < 3 || order > kMaxOrder)
-        return false;
+bool TransformReal(double* data, int order) {
+    if (order < 3 || order > kMaxOrder) return false;
     const std::size_t n = std::size_t(1) << order;
     const std::size_t m = n / 2;
     const double* tw = Twiddles<double>(order);  // w^k = e^(-i2πk/N) for k < N/4
-    if (!tw || !Transform(data, order - 1, false))
-        return false;
+    if (!tw || !Transform(data, order - 1, false)) return false;
     // Z = FFT of z[j] = x[2j] + i·x[2j+1]; with Fe = (Z[k] + conj Z[m-k])/2 and
     // Fo = -i/2·(Z[k] - conj Z[m-k]): X[k] = Fe + w^k·Fo, X[m-k] = conj(Fe - w^k·Fo).
     double* x = data;

@@ -15,11 +15,8 @@ class YDoubleVec;
 // One thread at a time per object; distinct objects are independent.
 class YNoise {
 public:
-    explicit YNoise(std::uint32_t gaussianSeed = 1,
-                    std::uint32_t uniformSeed = YUniformRandom::kDefaultSeed)
-        : gaussian_(gaussianSeed), uniform_(uniformSeed)
-    {
-    }
+    explicit YNoise(std::uint32_t gaussianSeed = 1, std::uint32_t uniformSeed = YUniformRandom::kDefaultSeed)
+        : gaussian_(gaussianSeed), uniform_(uniformSeed) {}
     virtual ~YNoise() = default;
 
     // Box-Muller, one value per pair of 15-bit draws r1, r2:

@@ -33,7 +33,7 @@ struct YNormalizeSettings {
 
     // Where the dialog keeps its choice.
     static constexpr std::string_view kSettingsSection = "Normalize";
-    static constexpr std::string_view kFrequencyValue = "Freq";   // float64
-    static constexpr std::string_view kOffsetValue = "Add";       // float64
-    static constexpr std::string_view kMethodValue = "Method";    // int32
+    static constexpr std::string_view kFrequencyValue = "Freq";  // float64
+    static constexpr std::string_view kOffsetValue = "Add";      // float64
+    static constexpr std::string_view kMethodValue = "Method";   // int32
 };

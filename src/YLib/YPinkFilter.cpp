@@ -1,7 +1,6 @@
 #include "YLib/YPinkFilter.h"
 
-YPinkFilter::YPinkFilter()
-{
+YPinkFilter::YPinkFilter() {
     const Coefficients& c = kPinkingCoefficients;
     SetCoefficients(c.a0, c.a1, c.a2, c.b0, c.b1, c.b2);
 }

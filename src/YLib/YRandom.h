@@ -18,8 +18,7 @@ public:
 
     void Seed(std::uint32_t seed) { state_ = seed; }
 
-    int Next()
-    {
+    int Next() {
         state_ = state_ * 214013u + 2531011u;
         return static_cast<int>((state_ >> 16) & 0x7fffu);
     }
@@ -40,8 +39,7 @@ public:
 
     void Seed(std::uint32_t seed) { state_ = seed; }
 
-    double Next()
-    {
+    double Next() {
         state_ = state_ * 196314165u + 907633515u;
         return static_cast<double>(static_cast<std::int32_t>(state_)) * (-1.0 / 2147483648.0);
     }

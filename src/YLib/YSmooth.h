@@ -29,7 +29,8 @@ public:
     // untouched) on unequal lengths, a fraction below 1, an unknown method,
     // frequencies that are not positive and ascending, or an allocation
     // failure.
-    bool Smooth(const YDoubleVec& freqs, YDoubleVec& values, int fraction, int method, bool plainValues) const;
+    bool Smooth(const YDoubleVec& freqs, YDoubleVec& values, int fraction, int method,
+                bool plainValues) const;
 
     // The dialog's choice: N of 1/N octave, and the method.
     int fraction = 3;
@@ -41,11 +42,11 @@ public:
         int fraction;  // 0 for the typed entry
     };
     static constexpr std::array<WidthChoice, 6> kWidthChoices{{{"1 Octave", 1},
-                                                                {"1/2 Octave", 2},
-                                                                {"1/3 Octave", 3},
-                                                                {"1/6 Octave", 6},
-                                                                {"1/12 Octave", 12},
-                                                                {"1/", 0}}};
+                                                               {"1/2 Octave", 2},
+                                                               {"1/3 Octave", 3},
+                                                               {"1/6 Octave", 6},
+                                                               {"1/12 Octave", 12},
+                                                               {"1/", 0}}};
     static constexpr std::array<std::string_view, 3> kMethodCaptions{" Absolute", " Average", " Median"};
 
     // N for a choice of the width list: the fixed widths as listed, the typed

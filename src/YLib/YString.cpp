@@ -4,10 +4,8 @@
 
 #include <limits>
 
-bool YString::Serialize(YPersistence& archive)
-{
-    if (archive.IsWriting())
-        return archive.WriteTag(kTag, 1) && archive.WriteString(*this);
+bool YString::Serialize(YPersistence& archive) {
+    if (archive.IsWriting()) return archive.WriteTag(kTag, 1) && archive.WriteString(*this);
     int32_t version = 0;
     std::string text;
     if (!archive.ExpectTag(kTag, version) || version != 1 ||

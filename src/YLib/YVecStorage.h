@@ -34,16 +34,12 @@ public:
     // Element i. An index outside 0..Size()-1 reports "Out of bounds error ! "
     // and yields a scratch element of this thread (zeroed on every such access),
     // never memory outside the vector.
-    T& operator[](int i)
-    {
-        if (i >= 0 && i < size_)
-            return data_[i];
+    T& operator[](int i) {
+        if (i >= 0 && i < size_) return data_[i];
         return OutOfBounds();
     }
-    const T& operator[](int i) const
-    {
-        if (i >= 0 && i < size_)
-            return data_[i];
+    const T& operator[](int i) const {
+        if (i >= 0 && i < size_) return data_[i];
         return OutOfBounds();
     }
 
@@ -51,17 +47,14 @@ public:
     // storage is reused; otherwise exactly n elements are allocated and the old
     // ones copied. With zeroFill new elements are 0, else their value is
     // unspecified. False (vector unchanged) when the allocation fails.
-    bool Resize(int n, bool zeroFill = true)
-    {
+    bool Resize(int n, bool zeroFill = true) {
         if (n <= 0) {
             size_ = 0;
             return true;
         }
-        if (n == size_)
-            return true;
+        if (n == size_) return true;
         if (reserved_ > n && n <= capacity_) {
-            if (n > size_ && zeroFill)
-                std::fill(data_.get() + size_, data_.get() + n, T());
+            if (n > size_ && zeroFill) std::fill(data_.get() + size_, data_.get() + n, T());
             size_ = n;
             return true;
         }
@@ -70,14 +63,11 @@ public:
 
     // Makes later resizes below n reuse the storage. False, nothing changed,
     // when the storage cannot be allocated.
-    bool Reserve(int n)
-    {
-        if (n == reserved_)
-            return true;
+    bool Reserve(int n) {
+        if (n == reserved_) return true;
         if (n > size_) {
             const int kept = size_;
-            if (n > capacity_ && !Reallocate(n, true))
-                return false;
+            if (n > capacity_ && !Reallocate(n, true)) return false;
             size_ = kept;
             reserved_ = n;
         } else {
@@ -88,13 +78,15 @@ public:
 
 protected:
     explicit YVecStorage(int n, std::string_view caption)
-        : data_(new T[std::max(n, 1)]()), size_(std::max(n, 0)), capacity_(std::max(n, 1)), caption_(caption)
-    {
-    }
+        : data_(new T[std::max(n, 1)]()),
+          size_(std::max(n, 0)),
+          capacity_(std::max(n, 1)),
+          caption_(caption) {}
     YVecStorage(const YVecStorage& other)
-        : data_(new T[std::max(other.size_, 1)]()), size_(other.size_), capacity_(std::max(other.size_, 1)),
-          caption_(other.caption_)
-    {
+        : data_(new T[std::max(other.size_, 1)]()),
+          size_(other.size_),
+          capacity_(std::max(other.size_, 1)),
+          caption_(other.caption_) {
         std::copy(other.begin(), other.end(), data_.get());
     }
     YVecStorage(YVecStorage&& other) : YVecStorage(0, other.caption_) { Swap(other); }
@@ -102,10 +94,8 @@ protected:
 
     // Copies all elements of other; on an allocation failure the vector is
     // emptied and false returned.
-    bool Assign(const YVecStorage& other, bool zeroFill)
-    {
-        if (this == &other)
-            return true;
+    bool Assign(const YVecStorage& other, bool zeroFill) {
+        if (this == &other) return true;
         if (!Resize(other.size_, zeroFill)) {
             size_ = 0;
             return false;
@@ -113,8 +103,7 @@ protected:
         std::copy(other.begin(), other.end(), data_.get());
         return true;
     }
-    void Swap(YVecStorage& other) noexcept
-    {
+    void Swap(YVecStorage& other) noexcept {
         std::swap(data_, other.data_);
         std::swap(size_, other.size_);
         std::swap(reserved_, other.reserved_);
@@ -124,33 +113,27 @@ protected:
     // Clamps an inclusive range (first, last) into the vector: a negative last
     // means the end. An empty vector gives the range 0..0 over its one stored
     // element.
-    std::pair<int, int> NormalizeRange(int first, int last) const
-    {
+    std::pair<int, int> NormalizeRange(int first, int last) const {
         const int top = std::max(size_ - 1, 0);
         first = std::clamp(first, 0, top);
-        if (last < 0 || last > top)
-            last = top;
+        if (last < 0 || last > top) last = top;
         return {first, last};
     }
 
 private:
-    bool Reallocate(int n, bool zeroFill)
-    {
+    bool Reallocate(int n, bool zeroFill) {
         std::unique_ptr<T[]> fresh(new (std::nothrow) T[n]);
-        if (!fresh)
-            return false;
+        if (!fresh) return false;
         const int kept = std::min(size_, n);
         std::copy(data_.get(), data_.get() + kept, fresh.get());
-        if (zeroFill)
-            std::fill(fresh.get() + kept, fresh.get() + n, T());
+        if (zeroFill) std::fill(fresh.get() + kept, fresh.get() + n, T());
         data_ = std::move(fresh);
         size_ = n;
         capacity_ = n;
         return true;
     }
 
-    T& OutOfBounds() const
-    {
+    T& OutOfBounds() const {
         ReportBoundsError(caption_);
         static thread_local T scratch;
         scratch = T();

@@ -21,9 +21,9 @@
 enum class YWaveDirection { Record, Play };
 
 struct YWaveDevice {
-    int index = -1;          // the number callers pass; -1 is the system default
-    std::string id;          // stable across boots ("alsa:hw:CARD=PCH,DEV=0", "sim")
-    std::string name;        // shown to the user
+    int index = -1;    // the number callers pass; -1 is the system default
+    std::string id;    // stable across boots ("alsa:hw:CARD=PCH,DEV=0", "sim")
+    std::string name;  // shown to the user
     bool canRecord = false;
     bool canPlay = false;
 };
@@ -48,9 +48,9 @@ struct YWaveStreamTarget {
 
 // Message ids a stream posts to its target.
 enum YWaveStreamMessage : std::uint32_t {
-    kWaveInputBlock = 0x5701,  // a recorded block is ready: InputBlock() until ReleaseInput()
-    kWaveOutputDone = 0x5702,  // the oldest queued output block has been consumed
-    kWaveStreamFailed = 0x5703 // wparam: YWaveFault; Error() says why; the stream has stopped
+    kWaveInputBlock = 0x5701,   // a recorded block is ready: InputBlock() until ReleaseInput()
+    kWaveOutputDone = 0x5702,   // the oldest queued output block has been consumed
+    kWaveStreamFailed = 0x5703  // wparam: YWaveFault; Error() says why; the stream has stopped
 };
 
 enum class YWaveFault : int { None, Xrun, LateOutput, DeviceLost, Io };

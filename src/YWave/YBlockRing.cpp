@@ -23,7 +23,9 @@ const std::uint8_t* YBlockRing::ReadSlot(std::size_t& bytes) const {
     return data_.data() + slot * blockBytes_;
 }
 
-void YBlockRing::Release() { head_.store(head_.load(std::memory_order_relaxed) + 1, std::memory_order_release); }
+void YBlockRing::Release() {
+    head_.store(head_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+}
 
 void YBlockRing::Reset() {
     head_.store(0);

@@ -24,7 +24,9 @@ public:
     const std::uint8_t* ReadSlot(std::size_t& bytes) const;
     void Release();
 
-    std::size_t Filled() const { return tail_.load(std::memory_order_acquire) - head_.load(std::memory_order_acquire); }
+    std::size_t Filled() const {
+        return tail_.load(std::memory_order_acquire) - head_.load(std::memory_order_acquire);
+    }
     std::size_t Blocks() const { return lengths_.size(); }
     std::size_t BlockBytes() const { return blockBytes_; }
     void Reset();

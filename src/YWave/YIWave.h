@@ -64,12 +64,13 @@ public:
     virtual bool RecordCallback(int bits, int channels, int rate) = 0;
     virtual bool PlayFile(const std::string& name, bool loop) = 0;
     // The caller's buffer of `frames` frames must outlive the run.
-    virtual bool PlayBuffer(int bits, int channels, int rate, const std::uint8_t* buffer, int frames, bool loop) = 0;
+    virtual bool PlayBuffer(int bits, int channels, int rate, const std::uint8_t* buffer, int frames,
+                            bool loop) = 0;
     virtual bool PlayCallback(int bits, int channels, int rate) = 0;
     // The recording takes the play file's format.
     virtual bool RecordAndPlayFile(const std::string& recordName, const std::string& playName, bool loop) = 0;
-    virtual bool RecordPlayBuffer(int bits, int inChannels, int outChannels, int rate, const std::uint8_t* buffer,
-                                  int frames, bool loop) = 0;
+    virtual bool RecordPlayBuffer(int bits, int inChannels, int outChannels, int rate,
+                                  const std::uint8_t* buffer, int frames, bool loop) = 0;
     // Rate and bits from the file; the callback turns each file block into an
     // output block of `outChannels`.
     virtual bool PlayFileCallback(const std::string& name, int outChannels, bool loop) = 0;
@@ -94,7 +95,8 @@ public:
     virtual bool IsWaveFile(const std::string& name) const = 0;
     virtual bool GetWaveInfo(const std::string& name, int& tag, int& bits, int& channels, int& rate,
                              std::uint32_t& frames) const = 0;
-    virtual bool WriteWaveHeader(std::FILE* stream, int rate, int bits, int channels, std::uint32_t frames) = 0;
+    virtual bool WriteWaveHeader(std::FILE* stream, int rate, int bits, int channels,
+                                 std::uint32_t frames) = 0;
     // Both return the data bytes (0 on failure) and copy the format.
     virtual std::uint32_t ReadFormat(std::FILE* stream, YWaveFormat& format) = 0;
     virtual std::uint32_t ParseWaveHeader(std::FILE* stream, YWaveFormat& format) = 0;

@@ -62,12 +62,14 @@ void YMemWave::GetFormat(int& bits, int& inChannels, int& outChannels, int& samp
 
 bool YMemWave::Records() const {
     switch (mode_) {
-    case YWaveMode::RecordCallback:
-    case YWaveMode::RecordPlayBuffer:
-    case YWaveMode::Duplex:
-    case YWaveMode::RecordFile:
-    case YWaveMode::RecordAndPlayFile: return true;
-    default: return false;
+        case YWaveMode::RecordCallback:
+        case YWaveMode::RecordPlayBuffer:
+        case YWaveMode::Duplex:
+        case YWaveMode::RecordFile:
+        case YWaveMode::RecordAndPlayFile:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -77,12 +79,14 @@ bool YMemWave::Plays() const {
 
 bool YMemWave::UsesCallback() const {
     switch (mode_) {
-    case YWaveMode::PlayCallback:
-    case YWaveMode::RecordCallback:
-    case YWaveMode::RecordPlayBuffer:
-    case YWaveMode::Duplex:
-    case YWaveMode::PlayFileCallback: return true;
-    default: return false;
+        case YWaveMode::PlayCallback:
+        case YWaveMode::RecordCallback:
+        case YWaveMode::RecordPlayBuffer:
+        case YWaveMode::Duplex:
+        case YWaveMode::PlayFileCallback:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -127,8 +131,9 @@ bool YMemWave::Open(YWaveMode mode, int bits, int inChannels, int outChannels, i
     inBufferBytes_ = records ? inFrames_ * inFormat_.blockAlign : 0;
     outBufferBytes_ = plays ? outFrames_ * outFormat_.blockAlign : 0;
     if (plays && mode != YWaveMode::PlayBuffer && mode != YWaveMode::RecordPlayBuffer)
-        outBuffers_.assign(static_cast<std::size_t>(bufferCount_),
-                           std::vector<std::uint8_t>(static_cast<std::size_t>(outBufferBytes_), YSilenceByte(bits)));
+        outBuffers_.assign(
+            static_cast<std::size_t>(bufferCount_),
+            std::vector<std::uint8_t>(static_cast<std::size_t>(outBufferBytes_), YSilenceByte(bits)));
     return true;
 }
 
@@ -158,13 +163,15 @@ bool YMemWave::PlayFile(const std::string& name, bool loop) {
     YWaveReader probe;
     if (!PlayableFile(probe, name)) return Fail("not a playable wave file: " + name);
     const YWaveFormat f = probe.Info().format;
-    if (!Open(YWaveMode::PlayFile, f.bitsPerSample, 0, f.channels, static_cast<int>(f.sampleRate))) return false;
+    if (!Open(YWaveMode::PlayFile, f.bitsPerSample, 0, f.channels, static_cast<int>(f.sampleRate)))
+        return false;
     playName_ = name;
     loop_ = loop;
     return true;
 }
 
-bool YMemWave::PlayBuffer(int bits, int channels, int rate, const std::uint8_t* buffer, int frames, bool loop) {
+bool YMemWave::PlayBuffer(int bits, int channels, int rate, const std::uint8_t* buffer, int frames,
+                          bool loop) {
     if (!buffer || frames < 1) return Fail("no buffer to play");
     if (!Open(YWaveMode::PlayBuffer, bits, 0, channels, rate)) return false;
     userBuffer_ = buffer;
@@ -181,7 +188,8 @@ bool YMemWave::RecordAndPlayFile(const std::string& recordName, const std::strin
     YWaveReader probe;
     if (!PlayableFile(probe, playName)) return Fail("not a playable wave file: " + playName);
     const YWaveFormat f = probe.Info().format;
-    if (!Open(YWaveMode::RecordAndPlayFile, f.bitsPerSample, f.channels, f.channels, static_cast<int>(f.sampleRate)))
+    if (!Open(YWaveMode::RecordAndPlayFile, f.bitsPerSample, f.channels, f.channels,
+              static_cast<int>(f.sampleRate)))
         return false;
     recordName_ = recordName;
     playName_ = playName;
@@ -189,8 +197,8 @@ bool YMemWave::RecordAndPlayFile(const std::string& recordName, const std::strin
     return true;
 }
 
-bool YMemWave::RecordPlayBuffer(int bits, int inChannels, int outChannels, int rate, const std::uint8_t* buffer,
-                                int frames, bool loop) {
+bool YMemWave::RecordPlayBuffer(int bits, int inChannels, int outChannels, int rate,
+                                const std::uint8_t* buffer, int frames, bool loop) {
     if (!buffer || frames < 1) return Fail("no buffer to play");
     if (!Open(YWaveMode::RecordPlayBuffer, bits, inChannels, outChannels, rate)) return false;
     userBuffer_ = buffer;
@@ -225,8 +233,8 @@ bool YMemWave::ProcessFile(const std::string& inName, const std::string& outName
     if (!PlayableFile(in, inName)) return Fail("not a playable wave file: " + inName);
     const YWaveFormat inFormat = in.Info().format;
     const int channels = outChannels_ > 0 ? outChannels_ : inFormat.channels;
-    const YWaveFormat outFormat =
-        YWaveFormat::Pcm(inFormat.bitsPerSample, channels, static_cast<int>(inFormat.sampleRate), extensibleAllowed_);
+    const YWaveFormat outFormat = YWaveFormat::Pcm(inFormat.bitsPerSample, channels,
+                                                   static_cast<int>(inFormat.sampleRate), extensibleAllowed_);
     YWaveWriter out;
     if (!out.Create(outName, outFormat)) return Fail("cannot write " + outName);
     constexpr std::uint32_t kBlock = 8000;
@@ -303,30 +311,32 @@ bool YMemWave::Start() {
     bool ok = true;
     const int n = bufferCount_;
     switch (mode_) {
-    case YWaveMode::PlayBuffer:
-    case YWaveMode::RecordPlayBuffer:
-        for (int k = 0; k < n && ok; ++k) ok = Queue(userBuffer_, userFrames_);
-        break;
-    case YWaveMode::PlayCallback:
-        for (int k = 0; k < n && ok; ++k) ok = Queue(outBuffers_[k].data(), outFrames_);
-        break;
-    case YWaveMode::Duplex:
-        // The fixed lead: the block filled for input block i plays as block i + 2.
-        for (int k = 0; k < 2 && ok; ++k) ok = Queue(outBuffers_[k].data(), outFrames_);
-        break;
-    case YWaveMode::PlayFile:
-    case YWaveMode::RecordAndPlayFile:
-        for (int k = 0; k < n && ok; ++k) {
-            bool ended = false;
-            ok = FillFromPlayFile(outBuffers_[k].data(), outBufferBytes_, ended) && Queue(outBuffers_[k].data(), outFrames_);
+        case YWaveMode::PlayBuffer:
+        case YWaveMode::RecordPlayBuffer:
+            for (int k = 0; k < n && ok; ++k) ok = Queue(userBuffer_, userFrames_);
+            break;
+        case YWaveMode::PlayCallback:
+            for (int k = 0; k < n && ok; ++k) ok = Queue(outBuffers_[k].data(), outFrames_);
+            break;
+        case YWaveMode::Duplex:
+            // The fixed lead: the block filled for input block i plays as block i + 2.
+            for (int k = 0; k < 2 && ok; ++k) ok = Queue(outBuffers_[k].data(), outFrames_);
+            break;
+        case YWaveMode::PlayFile:
+        case YWaveMode::RecordAndPlayFile:
+            for (int k = 0; k < n && ok; ++k) {
+                bool ended = false;
+                ok = FillFromPlayFile(outBuffers_[k].data(), outBufferBytes_, ended) &&
+                     Queue(outBuffers_[k].data(), outFrames_);
+            }
+            break;
+        case YWaveMode::PlayFileCallback: {
+            const int frames = ShortBlockFrames(sampleRate_, outFormat_.blockAlign);
+            for (int k = 0; k < n && ok; ++k) ok = Queue(outBuffers_[k].data(), std::min(frames, outFrames_));
+            break;
         }
-        break;
-    case YWaveMode::PlayFileCallback: {
-        const int frames = ShortBlockFrames(sampleRate_, outFormat_.blockAlign);
-        for (int k = 0; k < n && ok; ++k) ok = Queue(outBuffers_[k].data(), std::min(frames, outFrames_));
-        break;
-    }
-    default: break;
+        default:
+            break;
     }
     if (!ok || !stream_->Start()) {
         const std::string streamError = stream_->Error();
@@ -344,22 +354,24 @@ void YMemWave::Stop() {
         stream_.reset();
     }
     playFile_.Close();
-    if (recordFile_.IsOpen() && !recordFile_.Finish() && error_.empty()) error_ = "cannot write " + recordName_;
+    if (recordFile_.IsOpen() && !recordFile_.Finish() && error_.empty())
+        error_ = "cannot write " + recordName_;
     if (wasOpen && notify_.loop) notify_.loop->Post(notify_.target, kWaveDeviceStopped);
 }
 
 bool YMemWave::FillFromPlayFile(std::uint8_t* buffer, std::size_t bytes, bool& ended) {
     ended = false;
     switch (playFile_.ReadBlock(buffer, bytes, loop_)) {
-    case YWaveReader::Result::Data:
-        lastDataSerial_ = outSerial_;
-        return true;
-    case YWaveReader::Result::End:
-        // Nothing left: the buffer plays silence while the last ones drain.
-        std::memset(buffer, YSilenceByte(bits_), bytes);
-        ended = true;
-        return true;
-    case YWaveReader::Result::Error: break;
+        case YWaveReader::Result::Data:
+            lastDataSerial_ = outSerial_;
+            return true;
+        case YWaveReader::Result::End:
+            // Nothing left: the buffer plays silence while the last ones drain.
+            std::memset(buffer, YSilenceByte(bits_), bytes);
+            ended = true;
+            return true;
+        case YWaveReader::Result::Error:
+            break;
     }
     error_ = "cannot read " + playName_;
     return false;
@@ -368,14 +380,19 @@ bool YMemWave::FillFromPlayFile(std::uint8_t* buffer, std::size_t bytes, bool& e
 void YMemWave::OnMessage(const Message& message) {
     if (!stream_) return;
     switch (message.id) {
-    case kWaveInputBlock: OnInput(); break;
-    case kWaveOutputDone: OnOutputDone(); break;
-    case kWaveStreamFailed:
-        error_ = stream_->Error();
-        if (error_.empty()) error_ = "the device stopped";
-        Stop();
-        break;
-    default: break;
+        case kWaveInputBlock:
+            OnInput();
+            break;
+        case kWaveOutputDone:
+            OnOutputDone();
+            break;
+        case kWaveStreamFailed:
+            error_ = stream_->Error();
+            if (error_.empty()) error_ = "the device stopped";
+            Stop();
+            break;
+        default:
+            break;
     }
 }
 
@@ -384,17 +401,19 @@ void YMemWave::OnInput() {
     if (!in) return;
     bool ok = true;
     switch (mode_) {
-    case YWaveMode::Duplex: {
-        std::uint8_t* out = outBuffers_[(inIndex_ + 2) % bufferCount_].data();
-        ok = callback_(in, out, inFrames_) && (!stream_ || Queue(out, outFrames_));
-        break;
-    }
-    case YWaveMode::RecordFile:
-    case YWaveMode::RecordAndPlayFile:
-        ok = recordFile_.Append(in, static_cast<std::size_t>(inBufferBytes_));
-        if (!ok) error_ = "cannot write " + recordName_;
-        break;
-    default: ok = callback_(in, nullptr, inFrames_); break;
+        case YWaveMode::Duplex: {
+            std::uint8_t* out = outBuffers_[(inIndex_ + 2) % bufferCount_].data();
+            ok = callback_(in, out, inFrames_) && (!stream_ || Queue(out, outFrames_));
+            break;
+        }
+        case YWaveMode::RecordFile:
+        case YWaveMode::RecordAndPlayFile:
+            ok = recordFile_.Append(in, static_cast<std::size_t>(inBufferBytes_));
+            if (!ok) error_ = "cannot write " + recordName_;
+            break;
+        default:
+            ok = callback_(in, nullptr, inFrames_);
+            break;
     }
     if (!stream_) return;  // the callback stopped the engine
     stream_->ReleaseInput();
@@ -417,43 +436,49 @@ void YMemWave::OnOutputDone() {
     const int k = outIndex_;
     outIndex_ = (outIndex_ + 1) % bufferCount_;
     switch (mode_) {
-    case YWaveMode::PlayBuffer:
-    case YWaveMode::RecordPlayBuffer:
-        if (!loop_ || !Queue(userBuffer_, userFrames_)) Stop();
-        break;
-    case YWaveMode::PlayCallback: {
-        std::uint8_t* out = outBuffers_[k].data();
-        const bool ok = callback_(nullptr, out, outFrames_);
-        if (stream_ && (!ok || !Queue(out, outFrames_))) Stop();
-        break;
-    }
-    case YWaveMode::PlayFile:
-    case YWaveMode::RecordAndPlayFile: {
-        bool ended = false;
-        std::uint8_t* out = outBuffers_[k].data();
-        if (!FillFromPlayFile(out, static_cast<std::size_t>(outBufferBytes_), ended)) Stop();
-        else if (ended) EndOfPlayFile();
-        else if (!Queue(out, outFrames_)) Stop();
-        break;
-    }
-    case YWaveMode::PlayFileCallback: {
-        switch (playFile_.ReadBlock(fileBlock_.data(), fileBlock_.size(), loop_)) {
-        case YWaveReader::Result::Data: {
-            lastDataSerial_ = outSerial_;
+        case YWaveMode::PlayBuffer:
+        case YWaveMode::RecordPlayBuffer:
+            if (!loop_ || !Queue(userBuffer_, userFrames_)) Stop();
+            break;
+        case YWaveMode::PlayCallback: {
             std::uint8_t* out = outBuffers_[k].data();
-            const bool ok = callback_(fileBlock_.data(), out, outFrames_);
+            const bool ok = callback_(nullptr, out, outFrames_);
             if (stream_ && (!ok || !Queue(out, outFrames_))) Stop();
             break;
         }
-        case YWaveReader::Result::End: EndOfPlayFile(); break;
-        case YWaveReader::Result::Error:
-            error_ = "cannot read " + playName_;
-            Stop();
+        case YWaveMode::PlayFile:
+        case YWaveMode::RecordAndPlayFile: {
+            bool ended = false;
+            std::uint8_t* out = outBuffers_[k].data();
+            if (!FillFromPlayFile(out, static_cast<std::size_t>(outBufferBytes_), ended))
+                Stop();
+            else if (ended)
+                EndOfPlayFile();
+            else if (!Queue(out, outFrames_))
+                Stop();
             break;
         }
-        break;
-    }
-    default: break;  // the simultaneous mode queues its output from the input handler
+        case YWaveMode::PlayFileCallback: {
+            switch (playFile_.ReadBlock(fileBlock_.data(), fileBlock_.size(), loop_)) {
+                case YWaveReader::Result::Data: {
+                    lastDataSerial_ = outSerial_;
+                    std::uint8_t* out = outBuffers_[k].data();
+                    const bool ok = callback_(fileBlock_.data(), out, outFrames_);
+                    if (stream_ && (!ok || !Queue(out, outFrames_))) Stop();
+                    break;
+                }
+                case YWaveReader::Result::End:
+                    EndOfPlayFile();
+                    break;
+                case YWaveReader::Result::Error:
+                    error_ = "cannot read " + playName_;
+                    Stop();
+                    break;
+            }
+            break;
+        }
+        default:
+            break;  // the simultaneous mode queues its output from the input handler
     }
 }
 

@@ -30,11 +30,12 @@ public:
     bool RecordFile(const std::string& name, int bits, int channels, int rate) override;
     bool RecordCallback(int bits, int channels, int rate) override;
     bool PlayFile(const std::string& name, bool loop) override;
-    bool PlayBuffer(int bits, int channels, int rate, const std::uint8_t* buffer, int frames, bool loop) override;
+    bool PlayBuffer(int bits, int channels, int rate, const std::uint8_t* buffer, int frames,
+                    bool loop) override;
     bool PlayCallback(int bits, int channels, int rate) override;
     bool RecordAndPlayFile(const std::string& recordName, const std::string& playName, bool loop) override;
-    bool RecordPlayBuffer(int bits, int inChannels, int outChannels, int rate, const std::uint8_t* buffer, int frames,
-                          bool loop) override;
+    bool RecordPlayBuffer(int bits, int inChannels, int outChannels, int rate, const std::uint8_t* buffer,
+                          int frames, bool loop) override;
     bool PlayFileCallback(const std::string& name, int outChannels, bool loop) override;
     bool OpenDuplex(int bits, int inChannels, int outChannels, int rate) override;
     bool ProcessFile(const std::string& inName, const std::string& outName) override;
@@ -100,12 +101,12 @@ private:
     std::vector<std::vector<std::uint8_t>> outBuffers_;
     std::vector<std::uint8_t> fileBlock_;  // mode 8: the file block the callback transforms
     int inIndex_ = 0;
-    int outIndex_ = 0;       // the output buffer the next completion belongs to
-    int outFinished_ = 0;    // play-file buffers that met the end of the file
+    int outIndex_ = 0;     // the output buffer the next completion belongs to
+    int outFinished_ = 0;  // play-file buffers that met the end of the file
     int outQueued_ = 0;
-    long outSerial_ = 0;       // output blocks queued in this run
-    long outDone_ = 0;         // output blocks completed in this run
-    long lastDataSerial_ = -1; // the last queued block that carries play-file data
+    long outSerial_ = 0;        // output blocks queued in this run
+    long outDone_ = 0;          // output blocks completed in this run
+    long lastDataSerial_ = -1;  // the last queued block that carries play-file data
 
     std::string recordName_, playName_;
     YWaveReader playFile_;

@@ -43,8 +43,8 @@ bool YWaveDevices::InUse(YWaveDirection direction, int device) {
     return b && b->InUse(direction, local);
 }
 
-std::unique_ptr<IWaveStream> YWaveDevices::Open(const YWaveStreamSetup& setup, const YWaveStreamTarget& target,
-                                                std::string& error) {
+std::unique_ptr<IWaveStream> YWaveDevices::Open(const YWaveStreamSetup& setup,
+                                                const YWaveStreamTarget& target, std::string& error) {
     YWaveStreamSetup local = setup;
     IWaveBackend* in = setup.record ? Locate(setup.inDevice, local.inDevice) : nullptr;
     IWaveBackend* out = setup.play ? Locate(setup.outDevice, local.outDevice) : nullptr;

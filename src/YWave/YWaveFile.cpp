@@ -2,12 +2,12 @@
 
 #include "YWave/YWaveSample.h"
 
+#include <sys/types.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <string>
-#include <sys/types.h>
-#include <unistd.h>
 
 namespace {
 
@@ -39,7 +39,8 @@ bool SeekTo(std::FILE* f, std::uint64_t pos) { return fseeko(f, static_cast<off_
 bool AcceptableFormat(const YWaveFormat& f, std::uint32_t chunkSize) {
     // A frame is one sample of each channel, nothing more: readers find a
     // channel's samples by their position in the frame.
-    if (f.channels == 0 || f.bitsPerSample == 0 || f.blockAlign != f.channels * YBytesPerSample(f.bitsPerSample))
+    if (f.channels == 0 || f.bitsPerSample == 0 ||
+        f.blockAlign != f.channels * YBytesPerSample(f.bitsPerSample))
         return false;
     if (f.tag == YWaveFormat::kTagExtensible)
         return chunkSize >= YWaveFormat::kExtensibleSize && f.Kind() != YSampleKind::Other;
@@ -69,7 +70,8 @@ bool YParseWaveHeader(std::FILE* file, YWaveFileInfo& info) {
         const std::uint32_t chunkSize = Get32(chunk + 4);
         const std::uint64_t body = pos + 8;
         if (SameId(chunk, "fmt ")) {
-            if (chunkSize < 16 || chunkSize > YWaveFormat::kExtensibleSize || body + chunkSize > size) return false;
+            if (chunkSize < 16 || chunkSize > YWaveFormat::kExtensibleSize || body + chunkSize > size)
+                return false;
             std::uint8_t bytes[YWaveFormat::kExtensibleSize];
             if (std::fread(bytes, 1, chunkSize, file) != chunkSize) return false;
             const YWaveFormat f = YWaveFormat::FromBytes(bytes, chunkSize);
@@ -168,8 +170,8 @@ YWaveReader::Result YWaveReader::ReadBlock(std::uint8_t* buffer, std::size_t byt
 
 long YWaveReader::ReadFrames(std::uint8_t* buffer, std::uint32_t frames) {
     if (!file_ || info_.format.blockAlign == 0) return -1;
-    const std::uint64_t wanted = std::min<std::uint64_t>(static_cast<std::uint64_t>(frames) * info_.format.blockAlign,
-                                                         remaining_);
+    const std::uint64_t wanted =
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(frames) * info_.format.blockAlign, remaining_);
     const std::size_t n = static_cast<std::size_t>(wanted);
     if (n && std::fread(buffer, 1, n, file_) != n) return -1;
     remaining_ -= n;
@@ -198,7 +200,8 @@ bool YWaveWriter::Create(const std::filesystem::path& target, const YWaveFormat&
 
 bool YWaveWriter::Append(const std::uint8_t* data, std::size_t bytes) {
     if (!file_ || failed_) return false;
-    if (dataBytes_ + bytes + headerBytes_ > kMaxRiffBytes - 1 || std::fwrite(data, 1, bytes, file_) != bytes) {
+    if (dataBytes_ + bytes + headerBytes_ > kMaxRiffBytes - 1 ||
+        std::fwrite(data, 1, bytes, file_) != bytes) {
         failed_ = true;
         return false;
     }

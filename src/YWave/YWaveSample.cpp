@@ -8,33 +8,36 @@ bool YIsSampleWidth(int bits) { return bits == 8 || bits == 16 || bits == 20 || 
 
 const std::uint8_t* YSampleToReal(const std::uint8_t* p, int bits, double& value) {
     switch (bits) {
-    case 8:
-        value = (static_cast<int>(p[0]) - 128) * 0.0078125;
-        return p + 1;
-    case 16:
-        value = static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | p[1] << 8)) * 0x1p-15;
-        return p + 2;
-    case 20:
-    case 24: {
-        const std::uint32_t u = static_cast<std::uint32_t>(p[0]) << 8 | static_cast<std::uint32_t>(p[1]) << 16 |
-                                static_cast<std::uint32_t>(p[2]) << 24;
-        value = static_cast<std::int32_t>(u) * 0x1p-31;
-        return p + 3;
-    }
-    case 32: {
-        const std::uint32_t u = static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-                                static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-        value = static_cast<std::int32_t>(u) * 0x1p-31;
-        return p + 4;
-    }
-    default:
-        value = 0.0;
-        return p + (bits > 0 ? (bits + 7) / 8 : 0);
+        case 8:
+            value = (static_cast<int>(p[0]) - 128) * 0.0078125;
+            return p + 1;
+        case 16:
+            value = static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | p[1] << 8)) * 0x1p-15;
+            return p + 2;
+        case 20:
+        case 24: {
+            const std::uint32_t u = static_cast<std::uint32_t>(p[0]) << 8 |
+                                    static_cast<std::uint32_t>(p[1]) << 16 |
+                                    static_cast<std::uint32_t>(p[2]) << 24;
+            value = static_cast<std::int32_t>(u) * 0x1p-31;
+            return p + 3;
+        }
+        case 32: {
+            const std::uint32_t u = static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+                                    static_cast<std::uint32_t>(p[2]) << 16 |
+                                    static_cast<std::uint32_t>(p[3]) << 24;
+            value = static_cast<std::int32_t>(u) * 0x1p-31;
+            return p + 4;
+        }
+        default:
+            value = 0.0;
+            return p + (bits > 0 ? (bits + 7) / 8 : 0);
     }
 }
 
 bool YIsReadableSample(YSampleKind kind, int bits) {
-    return kind == YSampleKind::Pcm ? YIsSampleWidth(bits) : kind == YSampleKind::Float && (bits == 32 || bits == 64);
+    return kind == YSampleKind::Pcm ? YIsSampleWidth(bits)
+                                    : kind == YSampleKind::Float && (bits == 32 || bits == 64);
 }
 
 const std::uint8_t* YSampleToReal(const std::uint8_t* p, YSampleKind kind, int bits, double& value) {
@@ -65,33 +68,33 @@ std::int64_t Code(double value, int bits) {
 
 std::uint8_t* YRealToSample(double value, int bits, std::uint8_t* p) {
     switch (bits) {
-    case 8:
-        p[0] = static_cast<std::uint8_t>(Code(value, 8) + 128);
-        return p + 1;
-    case 16: {
-        const auto c = static_cast<std::uint16_t>(Code(value, 16));
-        p[0] = static_cast<std::uint8_t>(c);
-        p[1] = static_cast<std::uint8_t>(c >> 8);
-        return p + 2;
-    }
-    case 20:
-    case 24: {
-        const auto c = static_cast<std::uint32_t>(Code(value, bits)) << (24 - bits);
-        p[0] = static_cast<std::uint8_t>(c);
-        p[1] = static_cast<std::uint8_t>(c >> 8);
-        p[2] = static_cast<std::uint8_t>(c >> 16);
-        return p + 3;
-    }
-    case 32: {
-        const auto c = static_cast<std::uint32_t>(Code(value, 32));
-        for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(c >> (8 * i));
-        return p + 4;
-    }
-    default: {
-        const int n = bits > 0 ? (bits + 7) / 8 : 0;
-        std::memset(p, 0, static_cast<std::size_t>(n));
-        return p + n;
-    }
+        case 8:
+            p[0] = static_cast<std::uint8_t>(Code(value, 8) + 128);
+            return p + 1;
+        case 16: {
+            const auto c = static_cast<std::uint16_t>(Code(value, 16));
+            p[0] = static_cast<std::uint8_t>(c);
+            p[1] = static_cast<std::uint8_t>(c >> 8);
+            return p + 2;
+        }
+        case 20:
+        case 24: {
+            const auto c = static_cast<std::uint32_t>(Code(value, bits)) << (24 - bits);
+            p[0] = static_cast<std::uint8_t>(c);
+            p[1] = static_cast<std::uint8_t>(c >> 8);
+            p[2] = static_cast<std::uint8_t>(c >> 16);
+            return p + 3;
+        }
+        case 32: {
+            const auto c = static_cast<std::uint32_t>(Code(value, 32));
+            for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(c >> (8 * i));
+            return p + 4;
+        }
+        default: {
+            const int n = bits > 0 ? (bits + 7) / 8 : 0;
+            std::memset(p, 0, static_cast<std::size_t>(n));
+            return p + n;
+        }
     }
 }
 

@@ -20,33 +20,33 @@ YColor FromQColor(const QColor& c);
 QImage ToQImage(const YBitmap& bitmap, bool transparent);
 
 class QPainterCanvas : public ICanvas {
- public:
-  // The painter must be active and outlive the canvas; `bounds` is the area
-  // the document may draw in (device coordinates).
-  QPainterCanvas(QPainter& painter, YRect bounds, bool monochrome = false);
+public:
+    // The painter must be active and outlive the canvas; `bounds` is the area
+    // the document may draw in (device coordinates).
+    QPainterCanvas(QPainter& painter, YRect bounds, bool monochrome = false);
 
-  YRect Bounds() const override { return bounds_; }
-  bool IsMonochrome() const override { return mono_; }
-  void SetPen(const YPen& pen) override;
-  void SetBrush(const YBrush& brush) override;
-  void SetFont(const YFont& font) override;
-  void Line(YPoint from, YPoint to) override;
-  void Polyline(const std::vector<YPoint>& points) override;
-  void Polygon(const std::vector<YPoint>& points) override;
-  void Rectangle(const YRect& rect) override;
-  void Ellipse(const YRect& rect) override;
-  void FillRect(const YRect& rect, YColor color) override;
-  void Text(YPoint anchor, std::string_view utf8, unsigned align, YColor color) override;
-  YTextSize MeasureText(std::string_view utf8) const override;
-  void Bitmap(const YBitmap& bitmap, const YRect& target, bool transparent) override;
-  void SetClip(const YRect& rect) override;
-  void ResetClip() override;
+    YRect Bounds() const override { return bounds_; }
+    bool IsMonochrome() const override { return mono_; }
+    void SetPen(const YPen& pen) override;
+    void SetBrush(const YBrush& brush) override;
+    void SetFont(const YFont& font) override;
+    void Line(YPoint from, YPoint to) override;
+    void Polyline(const std::vector<YPoint>& points) override;
+    void Polygon(const std::vector<YPoint>& points) override;
+    void Rectangle(const YRect& rect) override;
+    void Ellipse(const YRect& rect) override;
+    void FillRect(const YRect& rect, YColor color) override;
+    void Text(YPoint anchor, std::string_view utf8, unsigned align, YColor color) override;
+    YTextSize MeasureText(std::string_view utf8) const override;
+    void Bitmap(const YBitmap& bitmap, const YRect& target, bool transparent) override;
+    void SetClip(const YRect& rect) override;
+    void ResetClip() override;
 
- private:
-  QPainter& painter_;
-  YRect bounds_;
-  bool mono_;
-  int angleTenths_ = 0;
+private:
+    QPainter& painter_;
+    YRect bounds_;
+    bool mono_;
+    int angleTenths_ = 0;
 };
 
 // Draws `doc` into `area` of an active painter (a widget, a picture, the

@@ -39,30 +39,30 @@ inline constexpr const char* kBadSmoothWidthMessage =
     "The smoothing width must be a number N (1/N octave) ! ";
 
 class SmoothDial : public YDial, public YSmooth {
-  Q_OBJECT
- public:
-  // `pointsPerOctave` is the resolution of the curve to be smoothed (0 when
-  // not known); a width N at or above it leaves the curve as it is. The store
-  // and the prompt service must outlive the dialog.
-  SmoothDial(platform::SettingsStore& settings, platform::IPrompt& prompt, int pointsPerOctave = 0,
-             QWidget* parent = nullptr);
+    Q_OBJECT
+public:
+    // `pointsPerOctave` is the resolution of the curve to be smoothed (0 when
+    // not known); a width N at or above it leaves the curve as it is. The store
+    // and the prompt service must outlive the dialog.
+    SmoothDial(platform::SettingsStore& settings, platform::IPrompt& prompt, int pointsPerOctave = 0,
+               QWidget* parent = nullptr);
 
-  // Position in the width list of the checked button (-1 when none).
-  int WidthChoice() const;
-  void SetWidthChoice(int choice);
+    // Position in the width list of the checked button (-1 when none).
+    int WidthChoice() const;
+    void SetWidthChoice(int choice);
 
-  // OK (public as in QDialog).
-  void accept() override;
+    // OK (public as in QDialog).
+    void accept() override;
 
- protected:
-  void OnInit() override;
+protected:
+    void OnInit() override;
 
- private:
-  platform::SettingsStore& settings_;
-  platform::IPrompt& prompt_;
-  std::array<QRadioButton*, kWidthChoices.size()> widths_{};
-  QLineEdit* typedWidth_;
-  QComboBox* method_;
+private:
+    platform::SettingsStore& settings_;
+    platform::IPrompt& prompt_;
+    std::array<QRadioButton*, kWidthChoices.size()> widths_{};
+    QLineEdit* typedWidth_;
+    QComboBox* method_;
 };
 
 }  // namespace sonbex::ywin

@@ -13,13 +13,13 @@ namespace sonbex::ywin {
 class YGuiBridge;
 
 class YColorSelect : public IColorChooser {
- public:
-  explicit YColorSelect(YGuiBridge& bridge, QWidget* parent = nullptr) : bridge_(bridge), parent_(parent) {}
-  std::optional<YColor> ChooseColor(YColor initial, const std::string& title) override;
+public:
+    explicit YColorSelect(YGuiBridge& bridge, QWidget* parent = nullptr) : bridge_(bridge), parent_(parent) {}
+    std::optional<YColor> ChooseColor(YColor initial, const std::string& title) override;
 
- private:
-  YGuiBridge& bridge_;
-  QPointer<QWidget> parent_;
+private:
+    YGuiBridge& bridge_;
+    QPointer<QWidget> parent_;
 };
 
 }  // namespace sonbex::ywin

@@ -15,95 +15,97 @@ YDial::YDial(QWidget* parent) : QDialog(parent) {}
 YDial::~YDial() { StopWorker(); }
 
 bool YDial::Create(bool modal) {
-  if (open_) {
-    if (isMinimized()) showNormal();
+    if (open_) {
+        if (isMinimized()) showNormal();
+        raise();
+        activateWindow();
+        return true;
+    }
+    modal_ = modal;
+    result_ = -1;
+    OnInit();
+    open_ = true;
+    if (modal) {
+        exec();
+        return true;
+    }
+    setModal(false);
+    show();
     raise();
     activateWindow();
     return true;
-  }
-  modal_ = modal;
-  result_ = -1;
-  OnInit();
-  open_ = true;
-  if (modal) {
-    exec();
-    return true;
-  }
-  setModal(false);
-  show();
-  raise();
-  activateWindow();
-  return true;
 }
 
 void YDial::End(int result) { done(result); }
 
 void YDial::done(int result) {
-  if (!open_) {
+    if (!open_) {
+        QDialog::done(result);
+        return;
+    }
+    result_ = result;
+    open_ = false;
+    OnEnd(result);
     QDialog::done(result);
-    return;
-  }
-  result_ = result;
-  open_ = false;
-  OnEnd(result);
-  QDialog::done(result);
 }
 
 bool YDial::RunOnThread(platform::IPrompt& prompt, bool modal, std::string threadName,
                         std::size_t stackBytes) {
-  if (open_) return Create(modal);
-  if (!HasWorker()) {
-    worker_ = std::make_shared<platform::WorkerThread>(std::move(threadName), stackBytes);
-    if (!worker_->Start()) {
-      worker_.reset();
-      prompt.Show(kFailedToOpenDialog, platform::PromptIcon::Error);
-      return false;
+    if (open_) return Create(modal);
+    if (!HasWorker()) {
+        worker_ = std::make_shared<platform::WorkerThread>(std::move(threadName), stackBytes);
+        if (!worker_->Start()) {
+            worker_.reset();
+            prompt.Show(kFailedToOpenDialog, platform::PromptIcon::Error);
+            return false;
+        }
     }
-  }
-  return Create(modal);
+    return Create(modal);
 }
 
 bool YDial::PostToWorker(std::function<void()> task) {
-  return worker_ && worker_->IsRunning() && worker_->Loop().PostTask(std::move(task));
+    return worker_ && worker_->IsRunning() && worker_->Loop().PostTask(std::move(task));
 }
 
 bool YDial::PostToDialog(std::function<void()> task) {
-  return QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+    return QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }
 
 bool YDial::StopWorker(int timeoutMs) {
-  if (!worker_) return true;
-  std::shared_ptr<platform::WorkerThread> worker(std::move(worker_));
-  if (!worker->IsRunning()) return true;
-  // The worker reports when it reaches the end of its queue; until then the
-  // GUI keeps serving events (the worker may be waiting for one of them).
-  // The thread is joined only once it is idle: here when it finishes in
-  // time, else later from the event loop, so the GUI never blocks on it.
-  auto drained = std::make_shared<std::atomic<bool>>(false);
-  QEventLoop wait;
-  QPointer<QEventLoop> loop = &wait;  // null once StopWorker has returned
-  bool posted = worker->Loop().PostTask([drained, loop, keep = worker]() mutable {
-    drained->store(true);
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [loop, keep = std::move(keep)] {
-          if (loop) loop->quit();
-          else keep->Stop();
-        },
-        Qt::QueuedConnection);
-  });
-  if (!posted) {
+    if (!worker_) return true;
+    std::shared_ptr<platform::WorkerThread> worker(std::move(worker_));
+    if (!worker->IsRunning()) return true;
+    // The worker reports when it reaches the end of its queue; until then the
+    // GUI keeps serving events (the worker may be waiting for one of them).
+    // The thread is joined only once it is idle: here when it finishes in
+    // time, else later from the event loop, so the GUI never blocks on it.
+    auto drained = std::make_shared<std::atomic<bool>>(false);
+    QEventLoop wait;
+    QPointer<QEventLoop> loop = &wait;  // null once StopWorker has returned
+    bool posted = worker->Loop().PostTask([drained, loop, keep = worker]() mutable {
+        drained->store(true);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [loop, keep = std::move(keep)] {
+                if (loop)
+                    loop->quit();
+                else
+                    keep->Stop();
+            },
+            Qt::QueuedConnection);
+    });
+    if (!posted) {
+        worker->Stop();
+        return true;
+    }
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &wait, &QEventLoop::quit);
+    limit.start(timeoutMs);
+    while (!drained->load() && limit.isActive()) wait.exec();
+    if (!drained->load()) return false;
     worker->Stop();
     return true;
-  }
-  QTimer limit;
-  limit.setSingleShot(true);
-  QObject::connect(&limit, &QTimer::timeout, &wait, &QEventLoop::quit);
-  limit.start(timeoutMs);
-  while (!drained->load() && limit.isActive()) wait.exec();
-  if (!drained->load()) return false;
-  worker->Stop();
-  return true;
 }
 
 }  // namespace sonbex::ywin

@@ -28,46 +28,46 @@ namespace sonbex::ywin {
 inline constexpr const char* kFailedToOpenDialog = "Failed to open the dialog ! ";
 
 class YDial : public QDialog {
-  Q_OBJECT
- public:
-  explicit YDial(QWidget* parent = nullptr);
-  ~YDial() override;
+    Q_OBJECT
+public:
+    explicit YDial(QWidget* parent = nullptr);
+    ~YDial() override;
 
-  // Opens the dialog (see above). Modal: true after it ended (Result() tells
-  // how). Modeless: true when shown. Already open: raised, true.
-  bool Create(bool modal);
-  // Ends the dialog with `result` (modal: leaves the run; modeless: hides it).
-  void End(int result);
-  bool IsOpen() const { return open_; }
-  bool IsModalRun() const { return modal_; }
-  int Result() const { return result_; }  // -1 until the dialog ended
+    // Opens the dialog (see above). Modal: true after it ended (Result() tells
+    // how). Modeless: true when shown. Already open: raised, true.
+    bool Create(bool modal);
+    // Ends the dialog with `result` (modal: leaves the run; modeless: hides it).
+    void End(int result);
+    bool IsOpen() const { return open_; }
+    bool IsModalRun() const { return modal_; }
+    int Result() const { return result_; }  // -1 until the dialog ended
 
-  // Starts the worker thread (stackBytes 0: the system default), then opens
-  // the dialog. When the thread cannot start, `prompt` shows "Failed to open
-  // the dialog ! " and the result is false.
-  bool RunOnThread(platform::IPrompt& prompt, bool modal, std::string threadName,
-                   std::size_t stackBytes = 0);
-  bool HasWorker() const { return worker_ && worker_->IsRunning(); }
-  bool PostToWorker(std::function<void()> task);
-  bool PostToDialog(std::function<void()> task);
-  // Lets the worker finish what is queued, serving GUI events meanwhile, then
-  // ends the thread. False when it did not finish within `timeoutMs`: the
-  // thread is then ended from the event loop once it gets there (the GUI
-  // never blocks on it). Posting to the worker is over either way.
-  bool StopWorker(int timeoutMs = 5000);
+    // Starts the worker thread (stackBytes 0: the system default), then opens
+    // the dialog. When the thread cannot start, `prompt` shows "Failed to open
+    // the dialog ! " and the result is false.
+    bool RunOnThread(platform::IPrompt& prompt, bool modal, std::string threadName,
+                     std::size_t stackBytes = 0);
+    bool HasWorker() const { return worker_ && worker_->IsRunning(); }
+    bool PostToWorker(std::function<void()> task);
+    bool PostToDialog(std::function<void()> task);
+    // Lets the worker finish what is queued, serving GUI events meanwhile, then
+    // ends the thread. False when it did not finish within `timeoutMs`: the
+    // thread is then ended from the event loop once it gets there (the GUI
+    // never blocks on it). Posting to the worker is over either way.
+    bool StopWorker(int timeoutMs = 5000);
 
- protected:
-  // Called by Create before the dialog is first shown (fill the fields).
-  virtual void OnInit() {}
-  // Called when the dialog ends, before it is hidden.
-  virtual void OnEnd(int /*result*/) {}
-  void done(int result) override;
+protected:
+    // Called by Create before the dialog is first shown (fill the fields).
+    virtual void OnInit() {}
+    // Called when the dialog ends, before it is hidden.
+    virtual void OnEnd(int /*result*/) {}
+    void done(int result) override;
 
- private:
-  std::shared_ptr<platform::WorkerThread> worker_;
-  bool open_ = false;
-  bool modal_ = false;
-  int result_ = -1;
+private:
+    std::shared_ptr<platform::WorkerThread> worker_;
+    bool open_ = false;
+    bool modal_ = false;
+    int result_ = -1;
 };
 
 }  // namespace sonbex::ywin

@@ -14,12 +14,12 @@
 
 namespace sonbex::ywin {
 
-QString ItemName(int id);                 // "id1007"
+QString ItemName(int id);                  // "id1007"
 void SetItemId(QWidget* control, int id);  // sets the object name
 QWidget* FindItem(const QWidget* dialog, int id);
 template <class T>
 T* FindItemAs(const QWidget* dialog, int id) {
-  return qobject_cast<T*>(FindItem(dialog, id));
+    return qobject_cast<T*>(FindItem(dialog, id));
 }
 
 // "%.*lf": FormatField(12.5, 1) == "12.5" whatever the locale.

@@ -31,16 +31,16 @@ std::string FilterExtension(const platform::FileFilter& filter);
 std::string WithFilterExtension(const std::string& path, const platform::FileFilter& filter);
 
 class YFileSelect : public platform::IFileChooser {
- public:
-  explicit YFileSelect(YGuiBridge& bridge, QWidget* parent = nullptr);
-  void SetParent(QWidget* parent) { parent_ = parent; }
-  std::optional<platform::ChooserResult> Choose(const platform::ChooserRequest& request) override;
+public:
+    explicit YFileSelect(YGuiBridge& bridge, QWidget* parent = nullptr);
+    void SetParent(QWidget* parent) { parent_ = parent; }
+    std::optional<platform::ChooserResult> Choose(const platform::ChooserRequest& request) override;
 
- private:
-  std::optional<platform::ChooserResult> Show(const platform::ChooserRequest& request);
+private:
+    std::optional<platform::ChooserResult> Show(const platform::ChooserRequest& request);
 
-  YGuiBridge& bridge_;
-  QPointer<QWidget> parent_;
+    YGuiBridge& bridge_;
+    QPointer<QWidget> parent_;
 };
 
 }  // namespace sonbex::ywin

@@ -28,25 +28,25 @@
 namespace sonbex::ywin {
 
 class YGuiBridge : public QObject {
-  Q_OBJECT
- public:
-  explicit YGuiBridge(QObject* parent = nullptr);
-  ~YGuiBridge() override;
+    Q_OBJECT
+public:
+    explicit YGuiBridge(QObject* parent = nullptr);
+    ~YGuiBridge() override;
 
-  bool IsGuiThread() const;
-  bool Post(std::function<void()> task);
-  // On the GUI thread the task runs directly (true).
-  bool Call(std::function<void()> task);
-  void BeginShutdown();
-  bool IsShuttingDown() const;
+    bool IsGuiThread() const;
+    bool Post(std::function<void()> task);
+    // On the GUI thread the task runs directly (true).
+    bool Call(std::function<void()> task);
+    void BeginShutdown();
+    bool IsShuttingDown() const;
 
- private:
-  struct Hub {
-    std::mutex mutex;
-    std::condition_variable cv;
-    bool shutdown = false;
-  };
-  std::shared_ptr<Hub> hub_;
+private:
+    struct Hub {
+        std::mutex mutex;
+        std::condition_variable cv;
+        bool shutdown = false;
+    };
+    std::shared_ptr<Hub> hub_;
 };
 
 }  // namespace sonbex::ywin

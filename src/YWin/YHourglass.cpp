@@ -6,13 +6,13 @@
 namespace sonbex::ywin {
 
 YHourglass::YHourglass() {
-  if (!qApp || QThread::currentThread() != qApp->thread()) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  shown_ = true;
+    if (!qApp || QThread::currentThread() != qApp->thread()) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    shown_ = true;
 }
 
 YHourglass::~YHourglass() {
-  if (shown_) QApplication::restoreOverrideCursor();
+    if (shown_) QApplication::restoreOverrideCursor();
 }
 
 }  // namespace sonbex::ywin

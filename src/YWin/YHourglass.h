@@ -6,15 +6,15 @@
 namespace sonbex::ywin {
 
 class YHourglass {
- public:
-  YHourglass();
-  ~YHourglass();
-  YHourglass(const YHourglass&) = delete;
-  YHourglass& operator=(const YHourglass&) = delete;
-  bool IsShown() const { return shown_; }
+public:
+    YHourglass();
+    ~YHourglass();
+    YHourglass(const YHourglass&) = delete;
+    YHourglass& operator=(const YHourglass&) = delete;
+    bool IsShown() const { return shown_; }
 
- private:
-  bool shown_ = false;
+private:
+    bool shown_ = false;
 };
 
 }  // namespace sonbex::ywin

@@ -18,20 +18,20 @@ namespace sonbex::ywin {
 class YGuiBridge;
 
 class YMsgBox : public platform::IPrompt {
- public:
-  // `bridge` must outlive the service; `presenter` (when given) too.
-  explicit YMsgBox(YGuiBridge& bridge, platform::IPrompt* presenter = nullptr);
-  // The window the boxes are centred on (the frame); may be null.
-  void SetParent(QWidget* parent) { parent_ = parent; }
+public:
+    // `bridge` must outlive the service; `presenter` (when given) too.
+    explicit YMsgBox(YGuiBridge& bridge, platform::IPrompt* presenter = nullptr);
+    // The window the boxes are centred on (the frame); may be null.
+    void SetParent(QWidget* parent) { parent_ = parent; }
 
-  platform::PromptAnswer Ask(const platform::PromptRequest& request) override;
+    platform::PromptAnswer Ask(const platform::PromptRequest& request) override;
 
- private:
-  platform::PromptAnswer Present(const platform::PromptRequest& request);
+private:
+    platform::PromptAnswer Present(const platform::PromptRequest& request);
 
-  YGuiBridge& bridge_;
-  platform::IPrompt* presenter_;
-  QPointer<QWidget> parent_;
+    YGuiBridge& bridge_;
+    platform::IPrompt* presenter_;
+    QPointer<QWidget> parent_;
 };
 
 }  // namespace sonbex::ywin

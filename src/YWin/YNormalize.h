@@ -38,37 +38,37 @@ inline constexpr const char* kBadNormalizeFrequencyMessage = "The frequency must
 inline constexpr const char* kBadNormalizeOffsetMessage = "The offset must be a number of dB ! ";
 
 class YNormalize : public YDial {
-  Q_OBJECT
- public:
-  // The store and the prompt service must outlive the dialog.
-  YNormalize(platform::SettingsStore& settings, platform::IPrompt& prompt, QWidget* parent = nullptr);
+    Q_OBJECT
+public:
+    // The store and the prompt service must outlive the dialog.
+    YNormalize(platform::SettingsStore& settings, platform::IPrompt& prompt, QWidget* parent = nullptr);
 
-  // The choice: after OK the one made; else as it was before the dialog
-  // opened (the defaults, or what SetSettings gave).
-  const YNormalizeSettings& Settings() const { return settings_; }
-  void SetSettings(const YNormalizeSettings& settings) { settings_ = settings; }
+    // The choice: after OK the one made; else as it was before the dialog
+    // opened (the defaults, or what SetSettings gave).
+    const YNormalizeSettings& Settings() const { return settings_; }
+    void SetSettings(const YNormalizeSettings& settings) { settings_ = settings; }
 
-  // OK (public as in QDialog).
-  void accept() override;
+    // OK (public as in QDialog).
+    void accept() override;
 
- protected:
-  void OnInit() override;
+protected:
+    void OnInit() override;
 
- private:
-  void ChooseMethod(int method);
-  void ShowField();
-  // Reads the field into the edited choice: false (with the message) when
-  // it does not hold a valid number for the shown method.
-  bool TakeField(bool report);
+private:
+    void ChooseMethod(int method);
+    void ShowField();
+    // Reads the field into the edited choice: false (with the message) when
+    // it does not hold a valid number for the shown method.
+    bool TakeField(bool report);
 
-  platform::SettingsStore& store_;
-  platform::IPrompt& prompt_;
-  YNormalizeSettings settings_;
-  YNormalizeSettings edited_;
-  QString shownText_;  // the field's text as formatted from edited_
-  QComboBox* method_;
-  QLabel* label_;
-  QLineEdit* field_;
+    platform::SettingsStore& store_;
+    platform::IPrompt& prompt_;
+    YNormalizeSettings settings_;
+    YNormalizeSettings edited_;
+    QString shownText_;  // the field's text as formatted from edited_
+    QComboBox* method_;
+    QLabel* label_;
+    QLineEdit* field_;
 };
 
 }  // namespace sonbex::ywin

@@ -15,23 +15,23 @@ class IGraphWnd;
 class YMDIWnd;
 
 class YStdWnd : public QWidget {
-  Q_OBJECT
- public:
-  explicit YStdWnd(QWidget* parent = nullptr);
+    Q_OBJECT
+public:
+    explicit YStdWnd(QWidget* parent = nullptr);
 
-  // Puts the window into the frame's MDI area and shows it; the MDI child
-  // owns it from then on. Null when it is already placed.
-  QMdiSubWindow* Create(YMDIWnd& frame, const QString& title, const QIcon& icon = {});
-  QMdiSubWindow* SubWindow() const;
-  IGraphWnd* Graph();
+    // Puts the window into the frame's MDI area and shows it; the MDI child
+    // owns it from then on. Null when it is already placed.
+    QMdiSubWindow* Create(YMDIWnd& frame, const QString& title, const QIcon& icon = {});
+    QMdiSubWindow* SubWindow() const;
+    IGraphWnd* Graph();
 
-  // Asked before the window closes (its close box, "Close All", shutdown);
-  // false keeps it open (e.g. unsaved changes and the user cancelled).
-  virtual bool QueryClose() { return true; }
+    // Asked before the window closes (its close box, "Close All", shutdown);
+    // false keeps it open (e.g. unsaved changes and the user cancelled).
+    virtual bool QueryClose() { return true; }
 
- protected:
-  void closeEvent(QCloseEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 }  // namespace sonbex::ywin

@@ -39,53 +39,53 @@ class YToolBar;
 void UseCNumericLocale();
 
 class YWinApp : public QMainWindow, public YMDIWnd {
-  Q_OBJECT
- public:
-  // `presenter`, when given, answers every prompt instead of message boxes
-  // (tests pass a RecordingPrompt); it must outlive the frame.
-  explicit YWinApp(platform::IPrompt* presenter = nullptr, QWidget* parent = nullptr);
-  ~YWinApp() override;
+    Q_OBJECT
+public:
+    // `presenter`, when given, answers every prompt instead of message boxes
+    // (tests pass a RecordingPrompt); it must outlive the frame.
+    explicit YWinApp(platform::IPrompt* presenter = nullptr, QWidget* parent = nullptr);
+    ~YWinApp() override;
 
-  YGuiBridge& Bridge() { return bridge_; }
-  platform::IPrompt& Prompt();
-  platform::IFileChooser& FileChooser();
-  // Replaces the file chooser (tests: a ScriptedFileChooser); null restores the dialogs.
-  void SetFileChooser(platform::IFileChooser* chooser) { chooserOverride_ = chooser; }
-  YToolBar& ToolBar() { return *toolBar_; }
-  YStatusBar& StatusBar() { return *statusBar_; }
+    YGuiBridge& Bridge() { return bridge_; }
+    platform::IPrompt& Prompt();
+    platform::IFileChooser& FileChooser();
+    // Replaces the file chooser (tests: a ScriptedFileChooser); null restores the dialogs.
+    void SetFileChooser(platform::IFileChooser* chooser) { chooserOverride_ = chooser; }
+    YToolBar& ToolBar() { return *toolBar_; }
+    YStatusBar& StatusBar() { return *statusBar_; }
 
-  // The picture behind the documents; an empty or unreadable path shows none.
-  void SetBackground(const QString& path);
-  // Places the frame: a rectangle with a negative or empty extent keeps the
-  // default placement; a rectangle off every screen is moved onto one.
-  void InitWindows(int left, int top, int right, int bottom, bool maximised);
+    // The picture behind the documents; an empty or unreadable path shows none.
+    void SetBackground(const QString& path);
+    // Places the frame: a rectangle with a negative or empty extent keeps the
+    // default placement; a rectangle off every screen is moved onto one.
+    void InitWindows(int left, int top, int right, int bottom, bool maximised);
 
-  // The toolbar's place and state, as the binary value "Toolbar Layout"
-  // under the settings root. Restore keeps the default on a missing or
-  // unusable value.
-  bool SaveLayout(platform::SettingsStore& store) const;
-  bool RestoreLayout(platform::SettingsStore& store);
+    // The toolbar's place and state, as the binary value "Toolbar Layout"
+    // under the settings root. Restore keeps the default on a missing or
+    // unusable value.
+    bool SaveLayout(platform::SettingsStore& store) const;
+    bool RestoreLayout(platform::SettingsStore& store);
 
-  bool IsShuttingDown() const { return shuttingDown_; }
-  // Releases workers waiting on the GUI; posted messages still arrive.
-  void BeginShutdown();
+    bool IsShuttingDown() const { return shuttingDown_; }
+    // Releases workers waiting on the GUI; posted messages still arrive.
+    void BeginShutdown();
 
-  // A toolbar button (or, later, a menu item) was chosen.
-  virtual void OnCommand(int /*commandId*/) {}
+    // A toolbar button (or, later, a menu item) was chosen.
+    virtual void OnCommand(int /*commandId*/) {}
 
- protected:
-  // Asked when the frame is to close; false keeps it open.
-  virtual bool QueryClose() { return CloseAll(); }
-  void closeEvent(QCloseEvent* event) override;
+protected:
+    // Asked when the frame is to close; false keeps it open.
+    virtual bool QueryClose() { return CloseAll(); }
+    void closeEvent(QCloseEvent* event) override;
 
- private:
-  YGuiBridge bridge_;
-  std::unique_ptr<YMsgBox> prompt_;
-  std::unique_ptr<YFileSelect> chooser_;
-  platform::IFileChooser* chooserOverride_ = nullptr;
-  YToolBar* toolBar_;
-  YStatusBar* statusBar_;
-  bool shuttingDown_ = false;
+private:
+    YGuiBridge bridge_;
+    std::unique_ptr<YMsgBox> prompt_;
+    std::unique_ptr<YFileSelect> chooser_;
+    platform::IFileChooser* chooserOverride_ = nullptr;
+    YToolBar* toolBar_;
+    YStatusBar* statusBar_;
+    bool shuttingDown_ = false;
 };
 
 }  // namespace sonbex::ywin

@@ -7,18 +7,16 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 TEST(SoundVerbs, DevicesListTheSimulatedCardWithItsFormats) {
     const CliRun r = RunCli("devices --json");
@@ -40,7 +38,8 @@ TEST(SoundVerbs, RecordPlayAndLoopbackOnTheSimulatedCard) {
     const fs::path dir = mkdtemp(name);
     const std::string file = (dir / "r.wav").string();
 
-    CliRun r = RunCli("record -o " + file + " --seconds 0.25 --rate 44100 --bits 24 --channels 1 --device sim --json");
+    CliRun r = RunCli("record -o " + file +
+                      " --seconds 0.25 --rate 44100 --bits 24 --channels 1 --device sim --json");
     ASSERT_EQ(r.status, 0) << r.out;
     YWaveFileInfo info;
     ASSERT_TRUE(YReadWaveFileInfo(file, info));

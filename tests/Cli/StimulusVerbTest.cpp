@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -19,8 +21,6 @@
 #include <functional>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -29,8 +29,7 @@ namespace fs = std::filesystem;
 
 class StimulusVerb : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         dir_ = fs::temp_directory_path() / ("sonbex-stimulus-" + std::to_string(getpid()));
         fs::create_directories(dir_);
     }
@@ -38,8 +37,7 @@ protected:
     std::string Path(const char* name) const { return (dir_ / name).string(); }
 
     // The file's first channel, as reals.
-    static std::vector<double> Channel(const std::string& path, YWaveFileInfo& info)
-    {
+    static std::vector<double> Channel(const std::string& path, YWaveFileInfo& info) {
         YWaveReader r;
         EXPECT_TRUE(r.Open(path));
         info = r.Info();
@@ -51,8 +49,7 @@ protected:
             for (int c = 0; c < info.format.channels; ++c) {
                 double v;
                 p = YSampleToReal(p, info.format.bitsPerSample, v);
-                if (c == 0)
-                    out.push_back(v);
+                if (c == 0) out.push_back(v);
             }
         return out;
     }
@@ -64,8 +61,7 @@ protected:
     // A recording: silence, then the stimulus through the device (default
     // y = x + 0.5·x[n-5]) scaled by 0.8 (measured) and scaled only
     // (reference), as 32-bit floats.
-    void Record(const std::vector<double>& x, const std::string& path, const Device& device = Comb) const
-    {
+    void Record(const std::vector<double>& x, const std::string& path, const Device& device = Comb) const {
         YWaveWriter w;
         YWaveFormat f;
         f.tag = YWaveFormat::kTagFloat;
@@ -78,7 +74,8 @@ protected:
         const int silence = 1000;
         for (int t = 0; t < silence + int(x.size()); ++t) {
             const int i = t - silence;
-            const float frame[2] = {float(i >= 0 ? 0.8 * device(x, i) : 0.0), float(i >= 0 ? 0.8 * x[i] : 0.0)};
+            const float frame[2] = {float(i >= 0 ? 0.8 * device(x, i) : 0.0),
+                                    float(i >= 0 ? 0.8 * x[i] : 0.0)};
             ASSERT_TRUE(w.Append(reinterpret_cast<const std::uint8_t*>(frame), sizeof frame));
         }
         ASSERT_TRUE(w.Finish());
@@ -87,15 +84,13 @@ protected:
     fs::path dir_;
 };
 
-TEST_F(StimulusVerb, ListShowsModulesAndParameters)
-{
+TEST_F(StimulusVerb, ListShowsModulesAndParameters) {
     const CliRun r = RunCli("stimulus list --json");
     ASSERT_EQ(r.status, 0) << r.out;
     const auto j = nlohmann::json::parse(r.out);
     const int ids[] = {2001, 2002, 2006, 2003, 2004, 1001, 1002, 1003, 1005, 1004, 1006, 2005};
     ASSERT_EQ(j.size(), std::size(ids));
-    for (std::size_t i = 0; i < j.size(); ++i)
-        EXPECT_EQ(j[i]["id"], ids[i]) << i;
+    for (std::size_t i = 0; i < j.size(); ++i) EXPECT_EQ(j[i]["id"], ids[i]) << i;
     EXPECT_EQ(j[4]["name"], "Sin\u00b2 Pulse");  // the stored Windows-1252 name as UTF-8
     EXPECT_EQ(j[7]["name"], "Log Sine Sweep");
     EXPECT_EQ(j[7]["parameters"][2]["name"], "Duration per octave");
@@ -104,13 +99,16 @@ TEST_F(StimulusVerb, ListShowsModulesAndParameters)
     EXPECT_NE(text.out.find("2006\tShelved MLS\timpulse"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("2004\tSin\xC2\xB2 Pulse\timpulse"), std::string::npos) << text.out;
     // The name as a user types it finds the module.
-    EXPECT_EQ(RunCli("stimulus generate 'sin\xC2\xB2 pulse' --rate 48000 --bits 16 -o " + Path("sin2.wav")).status, 0);
+    EXPECT_EQ(
+        RunCli("stimulus generate 'sin\xC2\xB2 pulse' --rate 48000 --bits 16 -o " + Path("sin2.wav")).status,
+        0);
 }
 
-TEST_F(StimulusVerb, GenerateWritesThePcmOfTheModule)
-{
-    const CliRun r = RunCli("stimulus generate 'White MLS' --rate 44100 --bits 16 --channels 2 --periods 3 --set 'MLS length=10' -o " +
-                      Path("mls.wav"));
+TEST_F(StimulusVerb, GenerateWritesThePcmOfTheModule) {
+    const CliRun r = RunCli(
+        "stimulus generate 'White MLS' --rate 44100 --bits 16 --channels 2 --periods 3 --set 'MLS length=10' "
+        "-o " +
+        Path("mls.wav"));
     ASSERT_EQ(r.status, 0) << r.out;
     YWaveFileInfo info;
     const auto x = Channel(Path("mls.wav"), info);
@@ -124,8 +122,7 @@ TEST_F(StimulusVerb, GenerateWritesThePcmOfTheModule)
     }
 }
 
-TEST_F(StimulusVerb, AnalyseARecordingOfEachKind)
-{
+TEST_F(StimulusVerb, AnalyseARecordingOfEachKind) {
     // The sweep through the device: the comb |1 + 0.5·e^(-iω·5)|.
     ASSERT_EQ(RunCli("stimulus generate 1003 --rate 48000 --bits 24 -o " + Path("sweep.wav")).status, 0);
     YWaveFileInfo info;
@@ -135,8 +132,9 @@ TEST_F(StimulusVerb, AnalyseARecordingOfEachKind)
     Record(sweep, Path("rec.wav"));
     for (const char* dual : {"", " --dual"}) {
         SCOPED_TRACE(*dual ? "two channels" : "one channel");
-        const CliRun r = RunCli("stimulus analyse 'log sine sweep' --rate 48000 --set 'Points per octave=3' --recording " +
-                          Path("rec.wav") + dual + " -o " + Path("sweep.txt"));
+        const CliRun r =
+            RunCli("stimulus analyse 'log sine sweep' --rate 48000 --set 'Points per octave=3' --recording " +
+                   Path("rec.wav") + dual + " -o " + Path("sweep.txt"));
         ASSERT_EQ(r.status, 0) << r.out;
         std::ifstream in(Path("sweep.txt"));
         std::string header;
@@ -144,16 +142,13 @@ TEST_F(StimulusVerb, AnalyseARecordingOfEachKind)
         EXPECT_EQ(header, "frequency_hz\tmagnitude_db\tphase_deg");
         std::vector<std::array<double, 3>> rows;
         std::array<double, 3> row;
-        while (in >> row[0] >> row[1] >> row[2])
-            rows.push_back(row);
+        while (in >> row[0] >> row[1] >> row[2]) rows.push_back(row);
         ASSERT_GT(rows.size(), 25u);
         double at1k = 0;
         for (const auto& p : rows)
-            if (p[0] == 1280.0)
-                at1k = p[1];
+            if (p[0] == 1280.0) at1k = p[1];
         for (const auto& p : rows) {
-            if (p[0] < 40 || p[0] > 10000)
-                continue;
+            if (p[0] < 40 || p[0] > 10000) continue;
             const double w = 2 * M_PI * p[0] * 5 / 48000;
             const double expected = 20 * std::log10(std::hypot(1 + 0.5 * std::cos(w), 0.5 * std::sin(w)));
             const double w1 = 2 * M_PI * 1280.0 * 5 / 48000;
@@ -164,12 +159,13 @@ TEST_F(StimulusVerb, AnalyseARecordingOfEachKind)
 
     // White MLS: the impulse response, the direct sound at 0.8·4·10^(-14.4015/20).
     ASSERT_EQ(RunCli("stimulus generate 2001 --rate 48000 --bits 32 --periods 3 --set 'MLS length=12' -o " +
-                  Path("mls.wav"))
+                     Path("mls.wav"))
                   .status,
               0);
     Record(Channel(Path("mls.wav"), info), Path("mlsrec.wav"));
-    const CliRun r = RunCli("stimulus analyse 2001 --rate 48000 --set 'MLS length=12' --skip-first --recording " +
-                      Path("mlsrec.wav") + " --json");
+    const CliRun r =
+        RunCli("stimulus analyse 2001 --rate 48000 --set 'MLS length=12' --skip-first --recording " +
+               Path("mlsrec.wav") + " --json");
     ASSERT_EQ(r.status, 0) << r.out;
     const auto j = nlohmann::json::parse(r.out);
     EXPECT_EQ(j["result"], "impulse");
@@ -177,8 +173,7 @@ TEST_F(StimulusVerb, AnalyseARecordingOfEachKind)
     ASSERT_EQ(v.size(), 2047u);
     std::size_t peak = 0;
     for (std::size_t i = 0; i < v.size(); ++i)
-        if (std::abs(double(v[i])) > std::abs(double(v[peak])))
-            peak = i;
+        if (std::abs(double(v[i])) > std::abs(double(v[peak]))) peak = i;
     EXPECT_NEAR(double(v[peak]), 0.8 * 4 * std::pow(10.0, -14.4015 / 20), 1e-4);
     // (each tap also carries -4/L of the others)
     EXPECT_NEAR(double(v[peak + 5]), 0.5 * double(v[peak]), 3e-4);
@@ -188,16 +183,18 @@ TEST_F(StimulusVerb, AnalyseARecordingOfEachKind)
 // Every result of the gated sine as a column: through y = x + 0.1·x² at
 // full scale the second harmonic is 0.05 of the fundamental, H2 = 100 · 0.05
 // / sqrt(1 + 0.05²) = 4.994 %, and nothing else distorts.
-TEST_F(StimulusVerb, AnalyseWritesEveryResultOfTheModule)
-{
+TEST_F(StimulusVerb, AnalyseWritesEveryResultOfTheModule) {
     const std::string set = " --set 'Points per octave=1'";
-    ASSERT_EQ(RunCli("stimulus generate 1001 --rate 48000 --bits 32" + set + " -o " + Path("gated.wav")).status, 0);
+    ASSERT_EQ(
+        RunCli("stimulus generate 1001 --rate 48000 --bits 32" + set + " -o " + Path("gated.wav")).status, 0);
     YWaveFileInfo info;
     auto tones = Channel(Path("gated.wav"), info);
     const auto once = tones;
     tones.insert(tones.end(), once.begin(), once.end());
-    Record(tones, Path("gatedrec.wav"), [](const std::vector<double>& x, int i) { return x[i] + 0.1 * x[i] * x[i]; });
-    const std::string analyse = "stimulus analyse 'gated sine wave' --rate 48000" + set + " --recording " + Path("gatedrec.wav");
+    Record(tones, Path("gatedrec.wav"),
+           [](const std::vector<double>& x, int i) { return x[i] + 0.1 * x[i] * x[i]; });
+    const std::string analyse =
+        "stimulus analyse 'gated sine wave' --rate 48000" + set + " --recording " + Path("gatedrec.wav");
 
     const CliRun r = RunCli(analyse + " -o " + Path("gated.txt"));
     ASSERT_EQ(r.status, 0) << r.out;
@@ -207,13 +204,11 @@ TEST_F(StimulusVerb, AnalyseWritesEveryResultOfTheModule)
     ASSERT_EQ(header, "frequency_hz\tmagnitude_db\tphase_deg\tthd_pct\tthdn_pct\th2_pct\th3_pct");
     std::vector<std::array<double, 7>> rows;
     std::array<double, 7> row;
-    while (in >> row[0] >> row[1] >> row[2] >> row[3] >> row[4] >> row[5] >> row[6])
-        rows.push_back(row);
+    while (in >> row[0] >> row[1] >> row[2] >> row[3] >> row[4] >> row[5] >> row[6]) rows.push_back(row);
     ASSERT_GE(rows.size(), 7u);
     const double h2 = 100.0 * 0.05 / std::sqrt(1.0 + 0.05 * 0.05);
     for (const auto& p : rows) {
-        if (2 * p[0] >= 24000)
-            continue;
+        if (2 * p[0] >= 24000) continue;
         EXPECT_NEAR(p[5], h2, 0.01) << p[0] << " Hz";
         EXPECT_LT(p[6], 0.05) << p[0] << " Hz";
         EXPECT_NEAR(p[3], h2, 0.01) << p[0] << " Hz";
@@ -224,17 +219,20 @@ TEST_F(StimulusVerb, AnalyseWritesEveryResultOfTheModule)
     ASSERT_EQ(json.status, 0) << json.out;
     const auto j = nlohmann::json::parse(json.out);
     EXPECT_EQ(j["result"], "transfer");
-    const char* columns[] = {"frequency_hz", "magnitude_db", "phase_deg", "thd_pct", "thdn_pct", "h2_pct", "h3_pct"};
+    const char* columns[] = {"frequency_hz", "magnitude_db", "phase_deg", "thd_pct",
+                             "thdn_pct",     "h2_pct",       "h3_pct"};
     for (std::size_t c = 0; c < std::size(columns); ++c) {
         ASSERT_EQ(j[columns[c]].size(), rows.size()) << columns[c];
         for (std::size_t i = 0; i < rows.size(); ++i)
-            EXPECT_NEAR(double(j[columns[c]][i]), rows[i][c], 1e-6 * (1 + std::abs(rows[i][c]))) << columns[c] << " " << i;
+            EXPECT_NEAR(double(j[columns[c]][i]), rows[i][c], 1e-6 * (1 + std::abs(rows[i][c])))
+                << columns[c] << " " << i;
     }
 }
 
-TEST_F(StimulusVerb, WrongInputIsAOneLineError)
-{
-    ASSERT_EQ(RunCli("stimulus generate 2001 --rate 48000 --bits 16 --set 'MLS length=8' -o " + Path("m.wav")).status, 0);
+TEST_F(StimulusVerb, WrongInputIsAOneLineError) {
+    ASSERT_EQ(RunCli("stimulus generate 2001 --rate 48000 --bits 16 --set 'MLS length=8' -o " + Path("m.wav"))
+                  .status,
+              0);
     std::ofstream(Path("junk.wav")) << "not a wave file";
     struct Case {
         std::string args;
@@ -244,14 +242,16 @@ TEST_F(StimulusVerb, WrongInputIsAOneLineError)
         {"stimulus analyse 4711 --rate 48000 --recording " + Path("m.wav"), 1, "no stimulus module '4711'"},
         {"stimulus analyse 2001 --rate 44100 --recording " + Path("m.wav"), 1, "not at 44100 Hz"},
         {"stimulus analyse 2001 --rate 48000 --recording " + Path("m.wav"), 1, "is too short"},
-        {"stimulus analyse 2001 --rate 48000 --recording " + Path("junk.wav"), 1, "cannot read the wave file"},
+        {"stimulus analyse 2001 --rate 48000 --recording " + Path("junk.wav"), 1,
+         "cannot read the wave file"},
         {"stimulus analyse 2001 --rate 48000 --dual --set 'MLS length=8' --recording " + Path("m.wav"), 1,
          "no second (reference) channel"},
         {"stimulus generate 2001 --rate 48000 --bits 16 --set 'MLS length=x' -o " + Path("x.wav"), 1,
          "not a whole number"},
         {"stimulus generate 1003 --rate 48000 --bits 16 --set 'Stop frequency=10' -o " + Path("x.wav"), 1,
          "out of range"},
-        {"stimulus generate 1003 --rate 48000 --bits 16 --set Nothing=1 -o " + Path("x.wav"), 1, "no parameter"},
+        {"stimulus generate 1003 --rate 48000 --bits 16 --set Nothing=1 -o " + Path("x.wav"), 1,
+         "no parameter"},
         {"stimulus generate 1003 --rate 48000 --bits 12 -o " + Path("x.wav"), 2, "--bits"},
         {"stimulus generate 1003 --rate 48000 --bits 16", 2, "--output"},
         {"stimulus", 2, "subcommand"},

@@ -21,8 +21,7 @@ constexpr double kRate = 48000.0;
 
 // A gated sine at 48 kHz, 16 bits; one or two recorded channels.
 YGatedSine MakeGatedSine(int inChannels, RecordingPrompt* prompt = nullptr, double start = 100.0,
-                         double stop = 20000.0, int points = 6)
-{
+                         double stop = 20000.0, int points = 6) {
     YGatedSine g(prompt);
     g.SetPrompt(prompt);
     EXPECT_TRUE(g.SetFormat(kRate, inChannels, 2, 16, 1, 1.0, 1.0));
@@ -37,8 +36,7 @@ YGatedSine MakeGatedSine(int inChannels, RecordingPrompt* prompt = nullptr, doub
 }
 
 ResponseList Analyse(YGatedSine& g, const Device& device, bool stereo, int measuredDelay = 0,
-                     int referenceDelay = 0)
-{
+                     int referenceDelay = 0) {
     Recording r = Play(PlayedLoop(g, kRate), device, 2, 3000, measuredDelay, referenceDelay);
     ResponseList responses;
     EXPECT_TRUE(g.Analyze(r.View(stereo), responses, 1, 0));
@@ -47,8 +45,7 @@ ResponseList Analyse(YGatedSine& g, const Device& device, bool stereo, int measu
 
 }  // namespace
 
-TEST(GatedSine, StructureAt48kHzFrom100Hz)
-{
+TEST(GatedSine, StructureAt48kHzFrom100Hz) {
     YGatedSine g = MakeGatedSine(1, nullptr, 100.0, 20000.0, 1);
     EXPECT_DOUBLE_EQ(g.BaseDuration(), 0.04);
     const YDoubleVec& s = *g.GetSamples();
@@ -60,7 +57,8 @@ TEST(GatedSine, StructureAt48kHzFrom100Hz)
     EXPECT_DOUBLE_EQ(s.Data()[longSlot], 0.0);
     EXPECT_NEAR(s.Data()[longSlot + 1], std::sin(2.0 * std::numbers::pi * 200.0 / kRate), 1e-15);
     EXPECT_NEAR(s.Data()[2 * longSlot + 1], std::sin(2.0 * std::numbers::pi * 400.0 / kRate), 1e-15);
-    EXPECT_NEAR(s.Data()[2 * longSlot + shortSlot + 1], std::sin(2.0 * std::numbers::pi * 800.0 / kRate), 1e-15);
+    EXPECT_NEAR(s.Data()[2 * longSlot + shortSlot + 1], std::sin(2.0 * std::numbers::pi * 800.0 / kRate),
+                1e-15);
     // Silence in the pause after the 400 Hz burst (whole periods: 16 of 400 Hz).
     EXPECT_EQ(s.Data()[2 * longSlot + 1920 + 10], 0.0);
     EXPECT_EQ(s.Size() % 1, 0);
@@ -80,8 +78,7 @@ TEST(GatedSine, StructureAt48kHzFrom100Hz)
 // fundamental, H2 = 100 · 0.05 / sqrt(1 + 0.05²) = 4.9938 %. y = x + 0.1 x³:
 // fundamental 1.075, third harmonic 0.025, H3 = 100 · 0.025 / sqrt(1.075² +
 // 0.025²) = 2.3250 %.
-TEST(GatedSine, HarmonicDistortionOfPolynomials)
-{
+TEST(GatedSine, HarmonicDistortionOfPolynomials) {
     struct Case {
         const char* name;
         std::vector<double> polynomial;
@@ -112,8 +109,9 @@ TEST(GatedSine, HarmonicDistortionOfPolynomials)
             const double wantH3 = third ? std::max(c.h3, floor) : floor;
             EXPECT_NEAR(H2, wantH2, 0.01) << c.name << " at " << fi << " Hz";
             EXPECT_NEAR(H3, wantH3, 0.01) << c.name << " at " << fi << " Hz";
-            EXPECT_NEAR(thd, std::hypot(wantH2 > floor ? wantH2 : 0.0, wantH3 > floor ? wantH3 : 0.0) +
-                                 (wantH2 <= floor && wantH3 <= floor ? floor : 0.0),
+            EXPECT_NEAR(thd,
+                        std::hypot(wantH2 > floor ? wantH2 : 0.0, wantH3 > floor ? wantH3 : 0.0) +
+                            (wantH2 <= floor && wantH3 <= floor ? floor : 0.0),
                         0.01)
                 << c.name << " at " << fi << " Hz";
             // Each harmonic once: the harmonics are not counted again as
@@ -126,11 +124,11 @@ TEST(GatedSine, HarmonicDistortionOfPolynomials)
     }
 }
 
-TEST(GatedSine, LinearDeviceIsFlatAtTheFloor)
-{
+TEST(GatedSine, LinearDeviceIsFlatAtTheFloor) {
     for (const bool stereo : {false, true}) {
         YGatedSine g = MakeGatedSine(stereo ? 2 : 1);
-        const ResponseList responses = Analyse(g, [](double x) { return 0.5 * x; }, stereo);
+        const ResponseList responses = Analyse(
+            g, [](double x) { return 0.5 * x; }, stereo);
         ASSERT_EQ(responses.size(), 7u);
         const double floor = 100.0 / 32768.0;
         const YDoubleVec& magnitude = responses[1].data;
@@ -149,8 +147,7 @@ TEST(GatedSine, LinearDeviceIsFlatAtTheFloor)
 
 // The level of a device does not depend on the start frequency or the
 // transform size: at 48 kHz a unit transfer reads 960 / 32768 · 10^(26.95/20).
-TEST(GatedSine, LevelIsIndependentOfStartAndTransformSize)
-{
+TEST(GatedSine, LevelIsIndependentOfStartAndTransformSize) {
     const double unit = 960.0 / 32768.0 * std::pow(10.0, 26.95 / 20.0);
     struct Case {
         double start;
@@ -162,7 +159,8 @@ TEST(GatedSine, LevelIsIndependentOfStartAndTransformSize)
         ASSERT_TRUE(g.GetAnalysisParams(analysis));
         analysis[1].intValue = c.fftSize;
         ASSERT_TRUE(g.SetAnalysisParams(analysis));
-        const ResponseList responses = Analyse(g, [](double x) { return 0.5 * x; }, false);
+        const ResponseList responses = Analyse(
+            g, [](double x) { return 0.5 * x; }, false);
         ASSERT_EQ(responses.size(), 7u);
         for (int i = 0; i < responses[1].data.Size(); ++i)
             EXPECT_NEAR(responses[1].data.Data()[i], 0.5 * unit, 1e-3 * unit)
@@ -172,8 +170,7 @@ TEST(GatedSine, LevelIsIndependentOfStartAndTransformSize)
 
 // A pure delay between the channels keeps its phase slope -2π f d / fs,
 // whichever channel is the later one.
-TEST(GatedSine, DelayKeepsItsPhaseSlope)
-{
+TEST(GatedSine, DelayKeepsItsPhaseSlope) {
     struct Case {
         int measuredDelay, referenceDelay;
     };
@@ -184,7 +181,8 @@ TEST(GatedSine, DelayKeepsItsPhaseSlope)
         const int d = c.measuredDelay - c.referenceDelay;
         for (int i = 0; i < responses[0].data.Size(); ++i) {
             const double f = responses[0].data.Data()[i];
-            const double want = std::remainder(-2.0 * std::numbers::pi * f * d / kRate, 2.0 * std::numbers::pi);
+            const double want =
+                std::remainder(-2.0 * std::numbers::pi * f * d / kRate, 2.0 * std::numbers::pi);
             const double got = responses[2].data.Data()[i];
             EXPECT_NEAR(std::remainder(got - want, 2.0 * std::numbers::pi), 0.0, 1e-3)
                 << "delay " << d << " at " << f << " Hz";
@@ -193,31 +191,28 @@ TEST(GatedSine, DelayKeepsItsPhaseSlope)
     }
 }
 
-TEST(GatedSine, SilentRecordingGivesTheFloor)
-{
+TEST(GatedSine, SilentRecordingGivesTheFloor) {
     YGatedSine g = MakeGatedSine(1);
-    const ResponseList responses = Analyse(g, [](double) { return 0.0; }, false);
+    const ResponseList responses = Analyse(
+        g, [](double) { return 0.0; }, false);
     ASSERT_EQ(responses.size(), 7u);
     for (int e = 3; e <= 6; ++e)
-        for (double v : responses[e].data)
-            EXPECT_DOUBLE_EQ(v, 100.0 / 32768.0) << "entry " << e;
+        for (double v : responses[e].data) EXPECT_DOUBLE_EQ(v, 100.0 / 32768.0) << "entry " << e;
 }
 
-TEST(GatedSine, ModeOneGivesBothChannels)
-{
+TEST(GatedSine, ModeOneGivesBothChannels) {
     YGatedSine g = MakeGatedSine(2);
     g.SetMode(1);
-    const ResponseList responses = Analyse(g, [](double x) { return 0.25 * x; }, true);
+    const ResponseList responses = Analyse(
+        g, [](double x) { return 0.25 * x; }, true);
     ASSERT_EQ(responses.size(), 5u);
     const int tags[] = {100, 101, 102, 101, 102};
-    for (int e = 0; e < 5; ++e)
-        EXPECT_EQ(responses[e].tag, tags[e]);
+    for (int e = 0; e < 5; ++e) EXPECT_EQ(responses[e].tag, tags[e]);
     for (int i = 0; i < responses[0].data.Size(); ++i)
         EXPECT_NEAR(responses[1].data.Data()[i] / responses[3].data.Data()[i], 0.25, 1e-6);
 }
 
-TEST(GatedSine, ErrorsGoThroughThePromptService)
-{
+TEST(GatedSine, ErrorsGoThroughThePromptService) {
     RecordingPrompt prompt;
     YGatedSine g = MakeGatedSine(1, &prompt);
     // A recording shorter than one period.
@@ -232,8 +227,7 @@ TEST(GatedSine, ErrorsGoThroughThePromptService)
     EXPECT_EQ(prompts.back().icon, PromptIcon::Error);
 }
 
-TEST(GatedSine, TooManyTonesAreRefusedWithAMessage)
-{
+TEST(GatedSine, TooManyTonesAreRefusedWithAMessage) {
     RecordingPrompt prompt;
     YGatedSine g(&prompt);
     ASSERT_TRUE(g.SetFormat(kRate, 1, 2, 16, 1, 1.0, 1.0));

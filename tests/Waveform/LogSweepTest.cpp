@@ -16,8 +16,7 @@ namespace {
 
 using namespace waveform_test;
 
-YLogSweep Prepared(double f1, double f2, double durationPerOctave, bool two)
-{
+YLogSweep Prepared(double f1, double f2, double durationPerOctave, bool two) {
     YLogSweep m;
     EXPECT_TRUE(m.SetFormat(48000.0, two ? 2 : 1, 2, 24, 1, 1.0, 1.0));
     m.SetStereo(two);
@@ -42,20 +41,17 @@ struct Point {
 };
 
 // The result list at the axis point nearest f.
-Point At(const ResponseList& r, double f)
-{
+Point At(const ResponseList& r, double f) {
     const YDoubleVec& axis = r[0].data;
     int best = 0;
     for (int i = 0; i < axis.Size(); ++i)
-        if (std::abs(std::log(axis[i] / f)) < std::abs(std::log(axis[best] / f)))
-            best = i;
+        if (std::abs(std::log(axis[i] / f)) < std::abs(std::log(axis[best] / f))) best = i;
     return {r[1].data[best], r[2].data[best], axis[best]};
 }
 
 double Db(double x) { return 20.0 * std::log10(x); }
 
-TEST(LogSweep, GenerationMatchesTheAnalyticSweep)
-{
+TEST(LogSweep, GenerationMatchesTheAnalyticSweep) {
     YDoubleVec s;
     ASSERT_TRUE(YLogSweep::MakeSweep(s, 48000.0, 20.0, 20000.0, 0.1));
     ASSERT_EQ(s.Size(), 47837);
@@ -64,8 +60,7 @@ TEST(LogSweep, GenerationMatchesTheAnalyticSweep)
     std::string line;
     int rows = 0;
     while (std::getline(table, line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
+        if (line.empty() || line[0] == '#') continue;
         std::istringstream in(line);
         in.imbue(std::locale::classic());
         int i;
@@ -79,25 +74,21 @@ TEST(LogSweep, GenerationMatchesTheAnalyticSweep)
     // The phase runs through (f2 - f1)/K cycles, K = ln(1000)/T.
     const double cycles = 19980.0 / (std::log(1000.0) / (std::log2(1000.0) * 0.1));
     int crossings = 0;
-    for (int i = 1; i < s.Size(); ++i)
-        crossings += (s[i - 1] < 0) != (s[i] < 0);
+    for (int i = 1; i < s.Size(); ++i) crossings += (s[i - 1] < 0) != (s[i] < 0);
     EXPECT_NEAR(crossings, 2.0 * cycles, 2.0);
 }
 
-TEST(LogSweep, GenerateRefusesAnEmptyRange)
-{
+TEST(LogSweep, GenerateRefusesAnEmptyRange) {
     YDoubleVec s;
     EXPECT_FALSE(YLogSweep::MakeSweep(s, 48000.0, 1000.0, 1000.0, 0.1));
     EXPECT_FALSE(YLogSweep::MakeSweep(s, 48000.0, 2000.0, 1000.0, 0.1));
     EXPECT_FALSE(YLogSweep::MakeSweep(s, 48000.0, 20.0, 20000.0, 0.0));
     EXPECT_FALSE(YLogSweep::MakeSweep(s, 48000.0, 0.0, 20000.0, 0.1));
     EXPECT_FALSE(YLogSweep::MakeSweep(s, 48000.0, 20.0, 20000.0, std::nan("")));
-    for (double x : s)
-        ASSERT_FALSE(std::isnan(x));
+    for (double x : s) ASSERT_FALSE(std::isnan(x));
 }
 
-TEST(LogSweep, Parameters)
-{
+TEST(LogSweep, Parameters) {
     YLogSweep m;
     WaveformParams p;
     EXPECT_FALSE(m.GetParams(p));
@@ -146,8 +137,7 @@ TEST(LogSweep, Parameters)
     EXPECT_EQ(m.StartFrequency(), 100.0);  // the analysis moves the sweep range too
 }
 
-TEST(LogSweep, TransferOfAKnownFilterHasItsShape)
-{
+TEST(LogSweep, TransferOfAKnownFilterHasItsShape) {
     const Taps device = {{0, 1.0}, {12, 0.5}};
     for (bool two : {false, true}) {
         SCOPED_TRACE(two ? "two channels" : "one channel");
@@ -177,8 +167,7 @@ TEST(LogSweep, TransferOfAKnownFilterHasItsShape)
     }
 }
 
-TEST(LogSweep, LevelDoesNotDependOnDurationOrRange)
-{
+TEST(LogSweep, LevelDoesNotDependOnDurationOrRange) {
     struct Case {
         double f1, f2, duration;
     } cases[] = {{20, 20000, 0.1}, {20, 20000, 0.13}, {20, 20000, 0.14}, {50, 10000, 0.1}, {10, 22000, 0.5}};
@@ -191,8 +180,7 @@ TEST(LogSweep, LevelDoesNotDependOnDurationOrRange)
             ResponseList r;
             ASSERT_TRUE(m.Analyze(rec.View(two), r, 2, kAnalyzeSkipFirst));
             const double level = Db(At(r, 1000.0).first);
-            if (first == 0.0)
-                first = level;
+            if (first == 0.0) first = level;
             EXPECT_NEAR(level, first, 0.05) << (two ? "two channels" : "one channel");
         }
     }
@@ -205,8 +193,7 @@ TEST(LogSweep, LevelDoesNotDependOnDurationOrRange)
     EXPECT_NEAR(Db(At(r, 1000.0).first), first + 6.0, 0.05);
 }
 
-TEST(LogSweep, PhaseCorrectionIsAOneSampleAdvance)
-{
+TEST(LogSweep, PhaseCorrectionIsAOneSampleAdvance) {
     const Taps device = {{0, 1.0}};
     ResponseList plain, advanced;
     for (bool option : {false, true}) {
@@ -223,8 +210,7 @@ TEST(LogSweep, PhaseCorrectionIsAOneSampleAdvance)
     }
 }
 
-TEST(LogSweep, ModeOneGivesBothChannelsUnscaled)
-{
+TEST(LogSweep, ModeOneGivesBothChannelsUnscaled) {
     YLogSweep m = Prepared(20.0, 20000.0, 0.1, true);
     m.SetMode(1);
     m.SetLevelDb(-20.0, 0.0);
@@ -233,8 +219,7 @@ TEST(LogSweep, ModeOneGivesBothChannelsUnscaled)
     ASSERT_TRUE(m.Analyze(rec.View(true), r, 2, kAnalyzeSkipFirst));
     ASSERT_EQ(r.size(), 5u);
     const int tags[] = {100, 101, 102, 101, 102};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(r[i].tag, tags[i]);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(r[i].tag, tags[i]);
     for (int i = 0; i < r[0].data.Size(); i += 50)
         EXPECT_NEAR(r[1].data[i], 0.5 * r[3].data[i], 1e-6 * r[3].data[i]) << r[0].data[i] << " Hz";
     // The raw spectrum of the sweep: hundreds of units, not a calibrated level.
@@ -243,13 +228,11 @@ TEST(LogSweep, ModeOneGivesBothChannelsUnscaled)
 
 class FlatCompensation : public ICalibration {
 public:
-    bool CompensationSpectrum(int order, int flags, YComplexVec& out) override
-    {
+    bool CompensationSpectrum(int order, int flags, YComplexVec& out) override {
         lastOrder = order;
         lastFlags = flags;
         out.Resize(1 << order);
-        for (YComplex& z : out)
-            z = YComplex(2.0);
+        for (YComplex& z : out) z = YComplex(2.0);
         return true;
     }
     int lastOrder = -1, lastFlags = -1;
@@ -257,8 +240,7 @@ public:
 
 class FixedAxis : public ISweepTableLoader {
 public:
-    bool Load(const std::string& name, YFreqVec& axis) override
-    {
+    bool Load(const std::string& name, YFreqVec& axis) override {
         asked = name;
         axis.Resize(3);
         axis[0] = 100.0;
@@ -269,8 +251,7 @@ public:
     std::string asked;
 };
 
-TEST(LogSweep, CompensationAndSweepTable)
-{
+TEST(LogSweep, CompensationAndSweepTable) {
     YLogSweep m = Prepared(20.0, 20000.0, 0.1, false);
     Recording rec = Simulate(*m.GetSamples(), {{0, 1.0}}, 3, 3000, 0);
     ResponseList plain, compensated;

@@ -1,10 +1,10 @@
 // Maximum-length sequences, the fast Hadamard correlator and the MLS modules.
 
+#include "Platform/RecordingPrompt.h"
 #include "Waveform/YFastHadamard.h"
 #include "Waveform/YMlsModules.h"
 #include "Waveform/YMlsSequence.h"
 #include "WaveformTestSupport.h"
-#include "Platform/RecordingPrompt.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,7 @@ namespace {
 
 using namespace waveform_test;
 
-TEST(MlsSequence, EveryOrderAndVariantIsMaximalWithTwoValuedAutocorrelation)
-{
+TEST(MlsSequence, EveryOrderAndVariantIsMaximalWithTwoValuedAutocorrelation) {
     int checked = 0;
     for (int order = 2; order <= 24; ++order) {
         ASSERT_GE(MlsVariantCount(order), 1) << "order " << order;
@@ -27,8 +26,7 @@ TEST(MlsSequence, EveryOrderAndVariantIsMaximalWithTwoValuedAutocorrelation)
             const int L = (1 << order) - 1;
             ASSERT_EQ(s.Size(), L);
             int minus = 0;
-            for (double x : s)
-                minus += x < 0;
+            for (double x : s) minus += x < 0;
             EXPECT_EQ(minus, 1 << (order - 1));  // one more -1 than +1
             // Init fails unless all L windows of `order` samples differ: the
             // period is L and no shorter.
@@ -39,8 +37,7 @@ TEST(MlsSequence, EveryOrderAndVariantIsMaximalWithTwoValuedAutocorrelation)
             // L at lag 0 and -1 elsewhere, scaled by 4 / L.
             EXPECT_NEAR(r[0], 4.0, 1e-9);
             double worst = 0.0;
-            for (int k = 1; k < L; ++k)
-                worst = std::max(worst, std::abs(r.Data()[k] + 4.0 / L));
+            for (int k = 1; k < L; ++k) worst = std::max(worst, std::abs(r.Data()[k] + 4.0 / L));
             EXPECT_LT(worst, 1e-9);
             ++checked;
         }
@@ -50,18 +47,15 @@ TEST(MlsSequence, EveryOrderAndVariantIsMaximalWithTwoValuedAutocorrelation)
     EXPECT_EQ(MlsVariantCount(25), 0);
 }
 
-TEST(MlsSequence, OrderThree)
-{
+TEST(MlsSequence, OrderThree) {
     YDoubleVec s;
     ASSERT_TRUE(MakeMls(s, 3, 0));
     const double expected[] = {1, 1, -1, 1, -1, -1, -1};
     ASSERT_EQ(s.Size(), 7);
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(s[i], expected[i]) << "sample " << i;
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(s[i], expected[i]) << "sample " << i;
 }
 
-TEST(FastHadamard, EqualsDirectCircularCrossCorrelation)
-{
+TEST(FastHadamard, EqualsDirectCircularCrossCorrelation) {
     std::mt19937 random(7);
     std::uniform_real_distribution<double> uniform(-1.0, 1.0);
     for (int order = 8; order <= 12; ++order) {
@@ -69,8 +63,7 @@ TEST(FastHadamard, EqualsDirectCircularCrossCorrelation)
         ASSERT_TRUE(MakeMls(s, order, 0));
         const int L = s.Size();
         YDoubleVec x(L);
-        for (double& v : x)
-            v = uniform(random);
+        for (double& v : x) v = uniform(random);
         YDoubleVec fast = x;
         YFastHadamard h;
         ASSERT_TRUE(h.Init(s, order));
@@ -78,16 +71,14 @@ TEST(FastHadamard, EqualsDirectCircularCrossCorrelation)
         double worst = 0.0;
         for (int k = 0; k < L; ++k) {
             double direct = 0.0;
-            for (int j = 0; j < L; ++j)
-                direct += x.Data()[j] * s.Data()[(j - k + L) % L];
+            for (int j = 0; j < L; ++j) direct += x.Data()[j] * s.Data()[(j - k + L) % L];
             worst = std::max(worst, std::abs(fast.Data()[k] - 4.0 / L * direct));
         }
         EXPECT_LT(worst, 1e-12) << "order " << order;
     }
 }
 
-TEST(FastHadamard, RefusesWhatItCannotCorrelate)
-{
+TEST(FastHadamard, RefusesWhatItCannotCorrelate) {
     YFastHadamard h;
     YDoubleVec data(100);
     EXPECT_FALSE(h.Correlate(data));  // not prepared
@@ -104,8 +95,7 @@ TEST(FastHadamard, RefusesWhatItCannotCorrelate)
 
 // A module at 48 kHz, one output channel in and out (two in with `two`).
 template <class Module>
-Module Prepared(int order, bool two)
-{
+Module Prepared(int order, bool two) {
     Module m;
     EXPECT_TRUE(m.SetFormat(48000.0, two ? 2 : 1, 2, 16, 1, 1.0, 1.0));
     m.SetStereo(two);
@@ -117,8 +107,7 @@ Module Prepared(int order, bool two)
     return m;
 }
 
-TEST(WhiteMls, RecoversASparseImpulseResponseAtItsLags)
-{
+TEST(WhiteMls, RecoversASparseImpulseResponseAtItsLags) {
     YWhiteMLS m = Prepared<YWhiteMLS>(14, false);
     const Taps device = {{0, 1.0}, {17, -0.5}, {230, 0.25}, {1000, 0.125}};
     Recording rec = Simulate(*m.GetSamples(), device, 4);
@@ -132,26 +121,21 @@ TEST(WhiteMls, RecoversASparseImpulseResponseAtItsLags)
     // sound is the largest sample.
     int lead = 0;
     for (int i = 0; i < r.Size(); ++i)
-        if (std::abs(r[i]) > std::abs(r[lead]))
-            lead = i;
+        if (std::abs(r[i]) > std::abs(r[lead])) lead = i;
     EXPECT_GE(lead, 4);
     EXPECT_LT(lead, 16);
     const double unit = 4.0 * std::pow(10.0, -14.4015 / 20.0);
-    for (const auto& [d, g] : device)
-        EXPECT_NEAR(r[lead + d], unit * g, 1e-3) << "lag " << d;
+    for (const auto& [d, g] : device) EXPECT_NEAR(r[lead + d], unit * g, 1e-3) << "lag " << d;
     double elsewhere = 0.0;
     for (int i = 0; i < r.Size(); ++i) {
         bool tap = false;
-        for (const auto& [d, g] : device)
-            tap |= i == lead + d;
-        if (!tap)
-            elsewhere = std::max(elsewhere, std::abs(r[i]));
+        for (const auto& [d, g] : device) tap |= i == lead + d;
+        if (!tap) elsewhere = std::max(elsewhere, std::abs(r[i]));
     }
     EXPECT_LT(elsewhere, 1e-3);
 }
 
-TEST(MlsModules, ParametersAndIdentity)
-{
+TEST(MlsModules, ParametersAndIdentity) {
     struct Case {
         std::unique_ptr<YMlsBase> module;
         int id;
@@ -202,8 +186,7 @@ TEST(MlsModules, ParametersAndIdentity)
     }
 }
 
-TEST(MlsModules, AnalysisUsesThePlayedOrder)
-{
+TEST(MlsModules, AnalysisUsesThePlayedOrder) {
     YWhiteMLS m = Prepared<YWhiteMLS>(12, false);
     Recording rec = Simulate(*m.GetSamples(), {{0, 1.0}}, 3);
     WaveformParams p;
@@ -216,8 +199,7 @@ TEST(MlsModules, AnalysisUsesThePlayedOrder)
     EXPECT_EQ(m.CachedOrder(), 12);
 }
 
-TEST(MlsModules, ModeOneGivesBothChannelsUnscaled)
-{
+TEST(MlsModules, ModeOneGivesBothChannelsUnscaled) {
     YPinkMLS m = Prepared<YPinkMLS>(12, true);
     m.SetMode(1);
     m.SetLevelDb(-20.0, 0.0);
@@ -228,8 +210,7 @@ TEST(MlsModules, ModeOneGivesBothChannelsUnscaled)
     // The raw correlations: the measured one is half the reference one.
     int peak = 0;
     for (int i = 0; i < out[1].data.Size(); ++i)
-        if (std::abs(out[1].data[i]) > std::abs(out[1].data[peak]))
-            peak = i;
+        if (std::abs(out[1].data[i]) > std::abs(out[1].data[peak])) peak = i;
     for (int i = 0; i < out[0].data.Size(); ++i)
         ASSERT_NEAR(out[0].data[i], 0.5 * out[1].data[i], 1e-6) << "lag " << i;
     // Unscaled: the peak of the played period's own correlation, whatever
@@ -243,8 +224,7 @@ TEST(MlsModules, ModeOneGivesBothChannelsUnscaled)
     EXPECT_NEAR(std::abs(out[1].data[peak]), direct.Max(), 1e-3);
 }
 
-TEST(MlsModules, TooShortARecordingIsReported)
-{
+TEST(MlsModules, TooShortARecordingIsReported) {
     YWhiteMLS m = Prepared<YWhiteMLS>(12, false);
     sonbex::platform::RecordingPrompt prompt;
     m.SetPrompt(&prompt);
@@ -262,8 +242,7 @@ TEST(MlsModules, TooShortARecordingIsReported)
     EXPECT_FALSE(m.Analyze(rec.View(false), out, 1, 0));
 }
 
-TEST(WhiteMls, ResultIsTheSpectrumOfTheLastResponse)
-{
+TEST(WhiteMls, ResultIsTheSpectrumOfTheLastResponse) {
     YWhiteMLS m = Prepared<YWhiteMLS>(10, false);
     YComplexVec spectrum;
     EXPECT_FALSE(m.GetResult(&spectrum));
@@ -275,8 +254,7 @@ TEST(WhiteMls, ResultIsTheSpectrumOfTheLastResponse)
     ASSERT_EQ(spectrum.Size(), 1024);
     // An impulse of height 4 a few samples in (and -4/L elsewhere, which
     // only shows near 0 Hz): magnitude 4 away from 0 Hz.
-    for (int bin : {100, 300, 511})
-        EXPECT_NEAR(Abs(spectrum[bin]), 4.0, 0.01) << "bin " << bin;
+    for (int bin : {100, 300, 511}) EXPECT_NEAR(Abs(spectrum[bin]), 4.0, 0.01) << "bin " << bin;
 }
 
 }  // namespace

@@ -7,8 +7,7 @@
 
 #include <algorithm>
 
-TEST(ModuleRegistry, TwelveModulesInOrder)
-{
+TEST(ModuleRegistry, TwelveModulesInOrder) {
     YWaveformModules modules({});
     ASSERT_TRUE(modules.Init(48000.0, 2, 2, 16, 1, 1.0, 1.0));
     struct Row {
@@ -17,9 +16,9 @@ TEST(ModuleRegistry, TwelveModulesInOrder)
         int category;
     };
     const Row rows[] = {
-        {2001, "White MLS", 2000},     {2002, "Pink MLS", 2000},       {2006, "Shelved MLS", 2000},
-        {2003, "Spike", 2000},         {2004, "Sin\262 Pulse", 2000},  {1001, "Gated Sine Wave", 1000},
-        {1002, "Shaped Burst", 1000},  {1003, "Log Sine Sweep", 1000}, {1005, "Multi-Tone", 1000},
+        {2001, "White MLS", 2000},     {2002, "Pink MLS", 2000},        {2006, "Shelved MLS", 2000},
+        {2003, "Spike", 2000},         {2004, "Sin\262 Pulse", 2000},   {1001, "Gated Sine Wave", 1000},
+        {1002, "Shaped Burst", 1000},  {1003, "Log Sine Sweep", 1000},  {1005, "Multi-Tone", 1000},
         {1004, "IM Distortion", 1000}, {1006, "Amplitude Sweep", 1000}, {2005, "Ext. Wavefile", 2000},
     };
     std::vector<IWaveform*> all;
@@ -33,8 +32,7 @@ TEST(ModuleRegistry, TwelveModulesInOrder)
     }
 }
 
-TEST(ModuleRegistry, ParametersRoundTrip)
-{
+TEST(ModuleRegistry, ParametersRoundTrip) {
     YWaveformModules modules({});
     ASSERT_TRUE(modules.Init(48000.0, 2, 2, 16, 1, 1.0, 1.0));
     IWaveform* gated = modules.Find(1001);

@@ -2,9 +2,9 @@
 // give the device's own response whatever the pulse.
 
 #include "ToneTestSupport.h"
-#include "WaveformTestSupport.h"
 #include "Waveform/YSin2.h"
 #include "Waveform/YSpike.h"
+#include "WaveformTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -19,55 +19,48 @@ constexpr double kRate = 48000.0;
 // An FIR device: 1 at 0, 0.5 at 3 samples, -0.25 at 10 samples.
 const std::vector<std::pair<int, double>> kTaps = {{0, 1.0}, {3, 0.5}, {10, -0.25}};
 
-Recording PlayThroughTaps(const YDoubleVec& period, int periods)
-{
+Recording PlayThroughTaps(const YDoubleVec& period, int periods) {
     // The taps as a device with memory: built on Play's delays, one per tap.
     Recording sum;
     for (const auto& [delay, gain] : kTaps) {
         const double g = gain;
-        Recording r = Play(period, [g](double x) { return g * x; }, periods, 3000, delay, 0);
+        Recording r = Play(
+            period, [g](double x) { return g * x; }, periods, 3000, delay, 0);
         if (sum.measured.empty()) {
             sum = r;
             sum.measured.assign(r.measured.size() + 16, 0.0f);
             sum.reference.resize(sum.measured.size());
         }
-        for (std::size_t i = 0; i < r.measured.size(); ++i)
-            sum.measured[i] += r.measured[i];
+        for (std::size_t i = 0; i < r.measured.size(); ++i) sum.measured[i] += r.measured[i];
     }
     return sum;
 }
 
-void SetLengths(IWaveform& m, double pulse, double total, bool automatic = false)
-{
+void SetLengths(IWaveform& m, double pulse, double total, bool automatic = false) {
     WaveformParams records;
     ASSERT_TRUE(m.GetParams(records));
     records[0].value = pulse;
     records[1].value = total;
-    if (records.size() > 2)
-        records[2].intValue = automatic;
+    if (records.size() > 2) records[2].intValue = automatic;
     ASSERT_TRUE(m.SetParams(records));
 }
 
 // The response's taps relative to its largest sample.
-void ExpectTaps(const YDoubleVec& ir, double scale, const char* what)
-{
+void ExpectTaps(const YDoubleVec& ir, double scale, const char* what) {
     int peak = 0;
     for (int i = 0; i < ir.Size(); ++i)
-        if (std::abs(ir.Data()[i]) > std::abs(ir.Data()[peak]))
-            peak = i;
+        if (std::abs(ir.Data()[i]) > std::abs(ir.Data()[peak])) peak = i;
     for (int i = -5; i < 40; ++i) {
         double want = 0.0;
         for (const auto& [d, g] : kTaps)
-            if (i == d)
-                want = g * scale;
+            if (i == d) want = g * scale;
         EXPECT_NEAR(ir.Data()[peak + i], want, 0.01 * scale) << what << " sample " << i;
     }
 }
 
 }  // namespace
 
-TEST(Sin2, PulseShapes)
-{
+TEST(Sin2, PulseShapes) {
     struct Case {
         const char* name;
         double pulse, total;
@@ -91,8 +84,7 @@ TEST(Sin2, PulseShapes)
     }
 }
 
-TEST(Spike, PulseShapes)
-{
+TEST(Spike, PulseShapes) {
     struct Case {
         const char* name;
         double pulse, total;
@@ -125,8 +117,7 @@ TEST(Spike, PulseShapes)
 
 // One-channel work: the response is the device's, not the device convolved
 // with the pulse.
-TEST(PulseStimulus, OneChannelAnalysisDeconvolvesThePulse)
-{
+TEST(PulseStimulus, OneChannelAnalysisDeconvolvesThePulse) {
     struct Case {
         const char* name;
         bool sin2;
@@ -163,13 +154,13 @@ TEST(PulseStimulus, OneChannelAnalysisDeconvolvesThePulse)
         const YComplexVec spectrum = waveform_test::SpectrumOf(responses[0].data);
         for (double f : {100.0, 500.0, 1000.0, 2000.0, 4000.0}) {
             const double want = waveform_test::DeviceResponse(kTaps, f, kRate).first;
-            EXPECT_NEAR(waveform_test::MagnitudeAt(spectrum, f, kRate), want, 0.01 * want) << c.name << " at " << f;
+            EXPECT_NEAR(waveform_test::MagnitudeAt(spectrum, f, kRate), want, 0.01 * want)
+                << c.name << " at " << f;
         }
     }
 }
 
-TEST(PulseStimulus, PeriodIsTheStimulusPlayed)
-{
+TEST(PulseStimulus, PeriodIsTheStimulusPlayed) {
     // A pulse longer than its total length: the period is the pulse.
     YSpike s;
     ASSERT_TRUE(s.SetFormat(kRate, 1, 2, 16, 1, 1.0, 1.0));
@@ -182,22 +173,19 @@ TEST(PulseStimulus, PeriodIsTheStimulusPlayed)
     EXPECT_EQ(responses[0].data.Size(), 960);
 }
 
-TEST(PulseStimulus, DeconvolutionUndoesTheStimulus)
-{
+TEST(PulseStimulus, DeconvolutionUndoesTheStimulus) {
     // A stimulus without spectral zeros, convolved with a device of three
     // taps, comes back as the taps.
     const double stimulus[] = {1.0, 0.5, -0.25};
     YDoubleVec s(3), recorded(64), out;
     std::copy(std::begin(stimulus), std::end(stimulus), s.begin());
     for (const auto& [d, g] : kTaps)
-        for (int i = 0; i < 3; ++i)
-            recorded.Data()[d + i] += g * stimulus[i];
+        for (int i = 0; i < 3; ++i) recorded.Data()[d + i] += g * stimulus[i];
     ASSERT_TRUE(YPulseStimulus::Deconvolve(out, recorded, s));
     ASSERT_EQ(out.Size(), 64);
     for (int i = 0; i < 64; ++i) {
         double want = 0.0;
-        for (const auto& [d, g] : kTaps)
-            want += i == d ? g : 0.0;
+        for (const auto& [d, g] : kTaps) want += i == d ? g : 0.0;
         EXPECT_NEAR(out.Data()[i], want, 1e-5) << "sample " << i;
     }
     YDoubleVec silent(8);

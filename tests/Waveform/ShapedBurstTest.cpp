@@ -22,8 +22,7 @@ constexpr double kRate = 48000.0;
 
 // records: shape, cycles, pause, start, stop, points, reverse, linear.
 YShapedBurst MakeBurst(int inChannels, int shape, int cycles, double start = 100.0, double stop = 10000.0,
-                       int points = 3)
-{
+                       int points = 3) {
     YShapedBurst b;
     EXPECT_TRUE(b.SetFormat(kRate, inChannels, 2, 16, 1, 1.0, 1.0));
     WaveformParams records;
@@ -44,8 +43,7 @@ YShapedBurst MakeBurst(int inChannels, int shape, int cycles, double start = 100
 
 }  // namespace
 
-TEST(ShapedBurst, ShapesAreThePeriodicWindows)
-{
+TEST(ShapedBurst, ShapesAreThePeriodicWindows) {
     const char* names[] = {"rectangular", "Bartlett", "Hanning", "Hamming", "Blackman", "Blackman-Harris"};
     for (int shape = 0; shape <= 5; ++shape) {
         YDoubleVec burst;
@@ -53,17 +51,16 @@ TEST(ShapedBurst, ShapesAreThePeriodicWindows)
         ASSERT_EQ(burst.Size(), 240) << names[shape];
         for (int m = 0; m < burst.Size(); ++m) {
             const double tone = std::sin(2.0 * std::numbers::pi * 1000.0 * m / kRate);
-            EXPECT_NEAR(burst.Data()[m], WindowValue(shape, m, 240.0) * tone, 1e-12) << names[shape] << " m " << m;
+            EXPECT_NEAR(burst.Data()[m], WindowValue(shape, m, 240.0) * tone, 1e-12)
+                << names[shape] << " m " << m;
         }
     }
     YDoubleVec silent;
     ASSERT_TRUE(YShapedBurst::MakeBurst(silent, 6, 5, 1000.0, kRate));
-    for (double v : silent)
-        EXPECT_EQ(v, 0.0);
+    for (double v : silent) EXPECT_EQ(v, 0.0);
 }
 
-TEST(ShapedBurst, DistortionOfPolynomials)
-{
+TEST(ShapedBurst, DistortionOfPolynomials) {
     struct Case {
         const char* name;
         std::vector<double> polynomial;
@@ -83,13 +80,11 @@ TEST(ShapedBurst, DistortionOfPolynomials)
             ResponseList responses;
             ASSERT_TRUE(b.Analyze(r.View(stereo), responses, 1, 0)) << c.name;
             ASSERT_EQ(responses.size(), 5u);
-            for (int e = 0; e < 5; ++e)
-                EXPECT_EQ(responses[e].tag, 100 + e);
+            for (int e = 0; e < 5; ++e) EXPECT_EQ(responses[e].tag, 100 + e);
             for (int i = 0; i < responses[0].data.Size(); ++i) {
                 const double f = responses[0].data.Data()[i];
                 const int order = int(c.polynomial.size()) - 1;
-                if (order * f >= kRate / 2.0)
-                    continue;
+                if (order * f >= kRate / 2.0) continue;
                 EXPECT_NEAR(responses[3].data.Data()[i], c.thd, 0.01) << c.name << " at " << f;
                 // The noise of a short window's own leakage stays below -66 dB.
                 EXPECT_NEAR(responses[4].data.Data()[i], c.thd, c.polynomial.size() > 2 ? 0.01 : 0.05)
@@ -98,8 +93,7 @@ TEST(ShapedBurst, DistortionOfPolynomials)
         }
 }
 
-TEST(ShapedBurst, DelayKeepsItsPhaseSlope)
-{
+TEST(ShapedBurst, DelayKeepsItsPhaseSlope) {
     for (const int d : {9, -6}) {
         YShapedBurst b = MakeBurst(2, 2, 5);
         Recording r = Play(PlayedLoop(b, kRate), Linear, 2, 3000, std::max(d, 0), std::max(-d, 0));
@@ -117,8 +111,7 @@ TEST(ShapedBurst, DelayKeepsItsPhaseSlope)
 
 // A sweep table below the start frequency: every slot must still hold the
 // longest burst, so the analysis reads each tone where it was played.
-TEST(ShapedBurst, SlotsFollowTheLowestToneOfATable)
-{
+TEST(ShapedBurst, SlotsFollowTheLowestToneOfATable) {
     const auto table = std::filesystem::temp_directory_path() / "sonbex_burst_table.txt";
     {
         std::ofstream out(table, std::ios::binary);
@@ -138,8 +131,7 @@ TEST(ShapedBurst, SlotsFollowTheLowestToneOfATable)
     std::filesystem::remove(table);
 }
 
-TEST(ShapedBurst, ReverseGivesAnAscendingAxis)
-{
+TEST(ShapedBurst, ReverseGivesAnAscendingAxis) {
     YShapedBurst b;
     ASSERT_TRUE(b.SetFormat(kRate, 1, 2, 16, 1, 1.0, 1.0));
     WaveformParams records;
@@ -155,12 +147,10 @@ TEST(ShapedBurst, ReverseGivesAnAscendingAxis)
     ASSERT_TRUE(b.Analyze(r.View(false), responses, 1, 0));
     const YDoubleVec& f = responses[0].data;
     ASSERT_EQ(f.Size(), 5);
-    for (int i = 1; i < f.Size(); ++i)
-        EXPECT_GT(f.Data()[i], f.Data()[i - 1]);
+    for (int i = 1; i < f.Size(); ++i) EXPECT_GT(f.Data()[i], f.Data()[i - 1]);
 }
 
-TEST(ShapedBurst, TooManyTonesAreRefusedWithAMessage)
-{
+TEST(ShapedBurst, TooManyTonesAreRefusedWithAMessage) {
     sonbex::platform::RecordingPrompt prompt;
     YShapedBurst b(&prompt);
     ASSERT_TRUE(b.SetFormat(kRate, 1, 2, 16, 1, 1.0, 1.0));

@@ -21,8 +21,7 @@ namespace {
 
 constexpr double kRate = 48000.0;
 
-double Crest(const YDoubleVec& v)
-{
+double Crest(const YDoubleVec& v) {
     double peak = 0.0, energy = 0.0;
     for (double x : v) {
         peak = std::max(peak, std::abs(x));
@@ -31,8 +30,7 @@ double Crest(const YDoubleVec& v)
     return peak / std::sqrt(energy / v.Size());
 }
 
-void SetRandomPhase(YMultiTone& m, bool on)
-{
+void SetRandomPhase(YMultiTone& m, bool on) {
     WaveformParams records;
     ASSERT_TRUE(m.GetParams(records));
     records[3].intValue = on;
@@ -41,8 +39,7 @@ void SetRandomPhase(YMultiTone& m, bool on)
 
 }  // namespace
 
-TEST(MultiTone, CrestFactor)
-{
+TEST(MultiTone, CrestFactor) {
     YMultiTone m;
     ASSERT_TRUE(m.SetFormat(48000.0, 1, 2, 16, 1, 1.0, 1.0));
     SetRandomPhase(m, false);
@@ -66,8 +63,7 @@ TEST(MultiTone, CrestFactor)
     EXPECT_TRUE(std::equal(first.begin(), first.end(), other.GetSamples()->begin()));
 }
 
-TEST(MultiTone, RebuiltWhenTheRateOrASettingChanges)
-{
+TEST(MultiTone, RebuiltWhenTheRateOrASettingChanges) {
     YMultiTone m;
     ASSERT_TRUE(m.SetFormat(48000.0, 1, 2, 16, 1, 1.0, 1.0));
     ASSERT_TRUE(m.Generate());
@@ -88,14 +84,14 @@ TEST(MultiTone, RebuiltWhenTheRateOrASettingChanges)
                  std::equal(before.begin(), before.end(), m.GetSamples()->begin()));
 }
 
-TEST(MultiTone, FlatDeviceGivesAFlatResponse)
-{
+TEST(MultiTone, FlatDeviceGivesAFlatResponse) {
     // Two channels: the reference divides out the tones' own spectrum.
     YMultiTone m;
     ASSERT_TRUE(m.SetFormat(48000.0, 2, 2, 16, 1, 1.0, 1.0));
     ASSERT_TRUE(m.SetSyncPulse(false));
     ASSERT_TRUE(m.Generate());
-    Recording r = Play(PlayedLoop(m, kRate), [](double x) { return 0.5 * x; }, 3, 3000, 0, 0);
+    Recording r = Play(
+        PlayedLoop(m, kRate), [](double x) { return 0.5 * x; }, 3, 3000, 0, 0);
     ResponseList responses;
     ASSERT_TRUE(m.Analyze(r.View(true), responses, 2, 0));
     ASSERT_EQ(responses.size(), 3u);
@@ -117,8 +113,7 @@ TEST(MultiTone, FlatDeviceGivesAFlatResponse)
     EXPECT_EQ(responses[1].data.Size(), responses[0].data.Size());
 }
 
-TEST(IMD, TwoTonesAtTheirLevels)
-{
+TEST(IMD, TwoTonesAtTheirLevels) {
     YIMD m;
     ASSERT_TRUE(m.SetFormat(48000.0, 1, 2, 16, 1, 1.0, 1.0));
     WaveformParams records;
@@ -155,8 +150,7 @@ TEST(IMD, TwoTonesAtTheirLevels)
     EXPECT_EQ(responses[0].tag, 100);
 }
 
-TEST(IMD, SquareWaveHarmonicsStopAtNyquist)
-{
+TEST(IMD, SquareWaveHarmonicsStopAtNyquist) {
     YIMD m;
     ASSERT_TRUE(m.SetFormat(48000.0, 1, 2, 16, 1, 1.0, 1.0));
     WaveformParams records;
@@ -171,8 +165,7 @@ TEST(IMD, SquareWaveHarmonicsStopAtNyquist)
     // the 3rd and the 23rd.
     const auto amplitude = [&](double f) {
         double a = 0.0;
-        for (int i = 0; i < 4800; ++i)
-            a += s.Data()[i] * std::sin(2.0 * std::numbers::pi * f * i / 48000.0);
+        for (int i = 0; i < 4800; ++i) a += s.Data()[i] * std::sin(2.0 * std::numbers::pi * f * i / 48000.0);
         return a;
     };
     EXPECT_NEAR(amplitude(3000.0) / amplitude(1000.0), 1.0 / 3.0, 1e-6);
@@ -180,8 +173,7 @@ TEST(IMD, SquareWaveHarmonicsStopAtNyquist)
     EXPECT_NEAR(amplitude(2000.0) / amplitude(1000.0), 0.0, 1e-9);
 }
 
-TEST(AmplitudeSweep, StepLevelsAndBounds)
-{
+TEST(AmplitudeSweep, StepLevelsAndBounds) {
     RecordingPrompt prompt;
     YAmplitudeSweep m(&prompt);
     ASSERT_TRUE(m.SetFormat(48000.0, 1, 2, 16, 1, 1.0, 1.0));

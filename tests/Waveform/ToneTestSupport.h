@@ -25,11 +25,9 @@ struct Recording {
     std::vector<float> measured, reference;
     std::vector<std::span<const float>> channels;
 
-    RecordedChannels View(bool two)
-    {
+    RecordedChannels View(bool two) {
         channels = {measured};
-        if (two)
-            channels.push_back(reference);
+        if (two) channels.push_back(reference);
         return channels;
     }
 };
@@ -39,15 +37,13 @@ using Device = std::function<double(double)>;
 inline double Linear(double x) { return x; }
 
 // A memoryless polynomial y = c0 + c1 x + c2 x² + ... of the simulated card.
-inline Device Polynomial(std::vector<double> coefficients)
-{
+inline Device Polynomial(std::vector<double> coefficients) {
     auto device = std::make_shared<YSimPolynomial>(std::move(coefficients));
     return [device](double x) { return device->Process(x); };
 }
 
 inline Recording Play(const YDoubleVec& period, const Device& device, int periods, int silence = 3000,
-                      int measuredDelay = 0, int referenceDelay = 0)
-{
+                      int measuredDelay = 0, int referenceDelay = 0) {
     const long P = period.Size();
     const long total = silence + std::max(measuredDelay, referenceDelay) + periods * P;
     const auto played = [&](long t) { return t < silence ? 0.0 : period.Data()[(t - silence) % P]; };
@@ -63,23 +59,19 @@ inline Recording Play(const YDoubleVec& period, const Device& device, int period
 
 // The loop the card plays: the sync block (a full-scale click, then
 // silence, 0.1 s) when the module uses one, then the generated period.
-inline YDoubleVec PlayedLoop(const IWaveform& m, double sampleRate)
-{
+inline YDoubleVec PlayedLoop(const IWaveform& m, double sampleRate) {
     const int sync = m.GetSyncPulse() ? int(std::lround(0.1 * sampleRate)) : 0;
     const YDoubleVec& period = *m.GetSamples();
     YDoubleVec loop(sync + period.Size());
-    if (sync > 0)
-        loop.Data()[0] = 1.0;
+    if (sync > 0) loop.Data()[0] = 1.0;
     std::copy(period.begin(), period.end(), loop.begin() + sync);
     return loop;
 }
 
 // The entry with `tag`, or null.
-inline const YDoubleVec* Entry(const ResponseList& responses, int tag)
-{
+inline const YDoubleVec* Entry(const ResponseList& responses, int tag) {
     for (const auto& e : responses)
-        if (e.tag == tag)
-            return &e.data;
+        if (e.tag == tag) return &e.data;
     return nullptr;
 }
 
@@ -88,8 +80,7 @@ inline const YDoubleVec* Entry(const ResponseList& responses, int tag)
 // own error box that names it (`noun`) and the limit of 2048 tones.
 inline void ExpectTooManyTonesRefused(IWaveform& m, const sonbex::platform::RecordingPrompt& prompt,
                                       int startRecord, int pointsRecord, const std::string& caption,
-                                      const std::string& noun)
-{
+                                      const std::string& noun) {
     WaveformParams records;
     ASSERT_TRUE(m.GetParams(records));
     records[startRecord].value = 1.0;

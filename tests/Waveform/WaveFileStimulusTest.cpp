@@ -18,10 +18,8 @@ namespace {
 const fs::path kData = fs::path(SONBEX_TEST_DATA) / "Waveform";
 
 // A stimulus at 48 kHz reading `file`.
-bool Load(YWaveFileStimulus& w, const fs::path& file, bool convert = false)
-{
-    if (!w.SetFormat(48000.0, 1, 2, 24, 1, 1.0, 1.0))
-        return false;
+bool Load(YWaveFileStimulus& w, const fs::path& file, bool convert = false) {
+    if (!w.SetFormat(48000.0, 1, 2, 24, 1, 1.0, 1.0)) return false;
     WaveformParams records;
     w.GetParams(records);
     records[0].text = file.string();
@@ -29,8 +27,7 @@ bool Load(YWaveFileStimulus& w, const fs::path& file, bool convert = false)
     return w.SetParams(records) && w.Generate();
 }
 
-void WriteWave(const fs::path& path, const std::vector<std::int16_t>& codes)
-{
+void WriteWave(const fs::path& path, const std::vector<std::int16_t>& codes) {
     YWaveWriter writer;
     ASSERT_TRUE(writer.Create(path, YWaveFormat::Pcm(16, 1, 48000, false)));
     ASSERT_TRUE(writer.Append(reinterpret_cast<const std::uint8_t*>(codes.data()), codes.size() * 2));
@@ -39,8 +36,7 @@ void WriteWave(const fs::path& path, const std::vector<std::int16_t>& codes)
 
 }  // namespace
 
-TEST(WaveFileStimulus, DecodesEveryFormatsFirstChannel)
-{
+TEST(WaveFileStimulus, DecodesEveryFormatsFirstChannel) {
     struct Case {
         const char* file;
         std::vector<double> values;
@@ -65,8 +61,7 @@ TEST(WaveFileStimulus, DecodesEveryFormatsFirstChannel)
     }
 }
 
-TEST(WaveFileStimulus, RefusesFilesItCannotPlay)
-{
+TEST(WaveFileStimulus, RefusesFilesItCannotPlay) {
     YDoubleVec v;
     double rate = 0.0;
     EXPECT_FALSE(YWaveFileStimulus::ReadFirstChannel(kData / "bad_align.wav", v, rate))
@@ -80,8 +75,7 @@ TEST(WaveFileStimulus, RefusesFilesItCannotPlay)
     EXPECT_EQ(w.GetPcmBytes(), 0);
 }
 
-TEST(WaveFileStimulus, ConvertsTheSampleRate)
-{
+TEST(WaveFileStimulus, ConvertsTheSampleRate) {
     YWaveFileStimulus w;
     ASSERT_TRUE(Load(w, kData / "float32.wav", false));
     EXPECT_EQ(w.GetSamples()->Size(), 5) << "played as it is";
@@ -91,8 +85,7 @@ TEST(WaveFileStimulus, ConvertsTheSampleRate)
     EXPECT_EQ(w.GetFrameCount(), 5);
 }
 
-TEST(WaveFileStimulus, ReloadsWhenTheFileChanges)
-{
+TEST(WaveFileStimulus, ReloadsWhenTheFileChanges) {
     const fs::path dir = fs::temp_directory_path() / "sonbex_wavefile_reload";
     fs::create_directories(dir);
     const fs::path lower = dir / "a.wav", upper = dir / "A.wav";
@@ -122,8 +115,7 @@ TEST(WaveFileStimulus, ReloadsWhenTheFileChanges)
     fs::remove_all(dir);
 }
 
-TEST(WaveFileStimulus, OneChannelAnalysisIsTheDevicesResponse)
-{
+TEST(WaveFileStimulus, OneChannelAnalysisIsTheDevicesResponse) {
     // A file of noise-like content followed by silence, played through a
     // device of two taps: the analysis gives the taps, not the file.
     const fs::path file = fs::temp_directory_path() / "sonbex_wavefile_probe.wav";
@@ -137,8 +129,10 @@ TEST(WaveFileStimulus, OneChannelAnalysisIsTheDevicesResponse)
     YWaveFileStimulus w;
     ASSERT_TRUE(Load(w, file));
     const YDoubleVec& period = *w.GetSamples();
-    Recording a = Play(period, [](double x) { return 0.8 * x; }, 3, 3000, 0, 0);
-    Recording b = Play(period, [](double x) { return -0.3 * x; }, 3, 3000, 5, 0);
+    Recording a = Play(
+        period, [](double x) { return 0.8 * x; }, 3, 3000, 0, 0);
+    Recording b = Play(
+        period, [](double x) { return -0.3 * x; }, 3, 3000, 5, 0);
     for (std::size_t i = 0; i < a.measured.size(); ++i)
         a.measured[i] += i < b.measured.size() ? b.measured[i] : 0.0f;
     ResponseList responses;
@@ -148,8 +142,7 @@ TEST(WaveFileStimulus, OneChannelAnalysisIsTheDevicesResponse)
     ASSERT_EQ(ir.Size(), 4096);
     int peak = 0;
     for (int i = 0; i < ir.Size(); ++i)
-        if (std::abs(ir.Data()[i]) > std::abs(ir.Data()[peak]))
-            peak = i;
+        if (std::abs(ir.Data()[i]) > std::abs(ir.Data()[peak])) peak = i;
     const double scale = 0.830807;
     EXPECT_NEAR(ir.Data()[peak], 0.8 * scale, 0.01);
     EXPECT_NEAR(ir.Data()[peak + 5], -0.3 * scale, 0.01);

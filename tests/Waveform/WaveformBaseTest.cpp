@@ -22,8 +22,7 @@ class Fixed : public YWaveformBase {
 public:
     explicit Fixed(int id = 2999, int syncPulseMode = 2) : YWaveformBase(id, "Fixed", syncPulseMode, false) {}
     bool Generate() override { return Render(); }
-    void Set(std::vector<double> v)
-    {
+    void Set(std::vector<double> v) {
         samples_.Resize(int(v.size()));
         std::copy(v.begin(), v.end(), samples_.begin());
     }
@@ -32,8 +31,7 @@ public:
     using YWaveformBase::FindStart;
 };
 
-TEST(WaveformBase, PcmEncoding)
-{
+TEST(WaveformBase, PcmEncoding) {
     struct Case {
         double value;
         int bits;
@@ -73,8 +71,7 @@ TEST(WaveformBase, PcmEncoding)
     EXPECT_EQ(nan[0] | nan[1], 0);
 }
 
-TEST(WaveformBase, ChannelsCarryTheirAmplitudes)
-{
+TEST(WaveformBase, ChannelsCarryTheirAmplitudes) {
     Fixed m;
     ASSERT_TRUE(m.SetFormat(48000.0, 2, 3, 16, 1, 0.5, 0.25));
     m.Set({1.0, -1.0});
@@ -86,8 +83,7 @@ TEST(WaveformBase, ChannelsCarryTheirAmplitudes)
     EXPECT_EQ(m.GetFrameCount(), 2);
 }
 
-TEST(WaveformBase, SyncBlock)
-{
+TEST(WaveformBase, SyncBlock) {
     Fixed m;
     ASSERT_TRUE(m.SetFormat(48000.0, 2, 2, 8, 1, 1.0, 0.5));
     EXPECT_TRUE(m.SetSyncPulse(true));
@@ -98,8 +94,7 @@ TEST(WaveformBase, SyncBlock)
     const auto pcm = m.Pcm();
     EXPECT_EQ(pcm[0], 255);  // full left amplitude
     EXPECT_EQ(pcm[1], 192);  // round(0.5·127 + 128)
-    for (std::size_t i = 2; i < pcm.size(); ++i)
-        ASSERT_EQ(pcm[i], 0x80) << "byte " << i;
+    for (std::size_t i = 2; i < pcm.size(); ++i) ASSERT_EQ(pcm[i], 0x80) << "byte " << i;
     // Modules whose sync setting is fixed refuse a change.
     Fixed fixedOff(2999, 0), fixedOn(2999, 1);
     EXPECT_FALSE(fixedOff.SetSyncPulse(true));
@@ -107,16 +102,14 @@ TEST(WaveformBase, SyncBlock)
     EXPECT_FALSE(fixedOff.GetSyncPulse());
 }
 
-std::vector<int> Codes16(const std::vector<std::uint8_t>& pcm)
-{
+std::vector<int> Codes16(const std::vector<std::uint8_t>& pcm) {
     std::vector<int> out;
     for (std::size_t i = 0; i + 1 < pcm.size(); i += 2)
         out.push_back(std::int16_t(pcm[i] | (pcm[i + 1] << 8)));
     return out;
 }
 
-TEST(WaveformBase, DitherStaysOnTheCodeGridAndNeverWraps)
-{
+TEST(WaveformBase, DitherStaysOnTheCodeGridAndNeverWraps) {
     YDoubleVec mls;
     ASSERT_TRUE(MakeMls(mls, 10, 0));
     for (int type : {1, 2}) {
@@ -144,19 +137,16 @@ TEST(WaveformBase, DitherStaysOnTheCodeGridAndNeverWraps)
         ASSERT_TRUE(c.Generate());
         const auto values = Codes16(c.Pcm());
         double mean = 0.0;
-        for (int v : values)
-            mean += v;
+        for (int v : values) mean += v;
         mean /= double(values.size());
         EXPECT_NEAR(mean, 0.3 * 32767.0, 0.05);
         if (type == 1) {
-            for (int v : values)
-                ASSERT_LE(std::abs(v - 0.3 * 32767.0), 2.0);
+            for (int v : values) ASSERT_LE(std::abs(v - 0.3 * 32767.0), 2.0);
         }
     }
 }
 
-TEST(WaveformBase, FormatIdentityAndLevels)
-{
+TEST(WaveformBase, FormatIdentityAndLevels) {
     Fixed m(-1);
     EXPECT_EQ(m.GetCategory(), -1);
     EXPECT_EQ(Fixed(999).GetCategory(), 0);
@@ -167,7 +157,7 @@ TEST(WaveformBase, FormatIdentityAndLevels)
 
     EXPECT_FALSE(m.SetFormat(48000.0, 2, 2, 20, 1, 1.0, 1.0));
     EXPECT_FALSE(m.IsValid());
-    EXPECT_EQ(m.Bits(), 0);  // nothing stored
+    EXPECT_EQ(m.Bits(), 0);                                     // nothing stored
     EXPECT_FALSE(m.SetFormat(48000.0, 2, 2, 16, 0, 1.0, 1.0));  // formatWord 0
     EXPECT_FALSE(m.SetFormat(48000.0, 2, 2, 16, 1, 0.0, 1.0));
     EXPECT_FALSE(m.SetFormat(std::nan(""), 2, 2, 16, 1, 1.0, 1.0));
@@ -179,9 +169,9 @@ TEST(WaveformBase, FormatIdentityAndLevels)
         int in, out, bits;
         double ampLeft;
     } changes[] = {
-        {"nothing", 48000.0, 2, 2, 16, 1.0},  {"bits", 48000.0, 2, 2, 24, 1.0},
+        {"nothing", 48000.0, 2, 2, 16, 1.0},      {"bits", 48000.0, 2, 2, 24, 1.0},
         {"out channels", 48000.0, 2, 1, 24, 1.0}, {"in channels", 48000.0, 1, 1, 24, 1.0},
-        {"rate", 44100.0, 1, 1, 24, 1.0},     {"amplitude", 44100.0, 1, 1, 24, 0.5},
+        {"rate", 44100.0, 1, 1, 24, 1.0},         {"amplitude", 44100.0, 1, 1, 24, 0.5},
     };
     for (const Change& c : changes) {
         ASSERT_TRUE(m.SetFormat(c.rate, c.in, c.out, c.bits, 1, c.ampLeft, 1.0)) << c.what;
@@ -197,7 +187,8 @@ TEST(WaveformBase, FormatIdentityAndLevels)
 
     struct Level {
         double db, linear;
-    } levels[] = {{0.0, 1.0}, {-6.020599913279624, 0.5}, {20.0, 10.0}, {1000.0, std::exp(30.0)}, {-2000.0, 1e-38}};
+    } levels[] = {
+        {0.0, 1.0}, {-6.020599913279624, 0.5}, {20.0, 10.0}, {1000.0, std::exp(30.0)}, {-2000.0, 1e-38}};
     for (const Level& l : levels) {
         m.SetLevelDb(l.db, 0.0);
         EXPECT_NEAR(m.LevelLeft() / l.linear, 1.0, 1e-12) << l.db << " dB";
@@ -206,22 +197,23 @@ TEST(WaveformBase, FormatIdentityAndLevels)
     EXPECT_FALSE(m.SetFileName(""));
 }
 
-WaveformParams RealRecords(double a, double b)
-{
+WaveformParams RealRecords(double a, double b) {
     WaveformParams r(2);
-    YWaveformBase::PutReal(r, 0, "Start frequency", "Hz", a, WaveformParam::kNyquistPlaceholder, 1.0, -1.0, 2, true);
-    YWaveformBase::PutReal(r, 1, "Stop frequency", "Hz", b, WaveformParam::kNyquistPlaceholder, 1.0, -1.0, 3, true);
+    YWaveformBase::PutReal(r, 0, "Start frequency", "Hz", a, WaveformParam::kNyquistPlaceholder, 1.0, -1.0, 2,
+                           true);
+    YWaveformBase::PutReal(r, 1, "Stop frequency", "Hz", b, WaveformParam::kNyquistPlaceholder, 1.0, -1.0, 3,
+                           true);
     return r;
 }
 
-TEST(WaveformBase, ValidateReal)
-{
+TEST(WaveformBase, ValidateReal) {
     Fixed m;
     ASSERT_TRUE(m.SetFormat(48000.0, 1, 1, 16, 1, 1.0, 1.0));
     struct Case {
         double in, out;
         bool kept;
-    } cases[] = {{1000.0, 1000.0, true}, {30000.0, 23950.0, false}, {0.5, 1.0, false}, {std::nan(""), 1.0, false}};
+    } cases[] = {
+        {1000.0, 1000.0, true}, {30000.0, 23950.0, false}, {0.5, 1.0, false}, {std::nan(""), 1.0, false}};
     for (const Case& c : cases) {
         WaveformParams r = RealRecords(c.in, 0.0);
         EXPECT_EQ(m.ValidateReal(r, 0), c.kept) << c.in;
@@ -229,20 +221,20 @@ TEST(WaveformBase, ValidateReal)
     }
     WaveformParams r = RealRecords(1.0, 1.0);
     EXPECT_FALSE(m.ValidateReal(r, 5));
-    YWaveformBase::PutReal(r, 1, "Duration", "s", 0.0, 10.0, WaveformParam::kOneSamplePlaceholder, -1.0, 7, false);
+    YWaveformBase::PutReal(r, 1, "Duration", "s", 0.0, 10.0, WaveformParam::kOneSamplePlaceholder, -1.0, 7,
+                           false);
     EXPECT_FALSE(m.ValidateReal(r, 1));
     EXPECT_DOUBLE_EQ(r[1].value, 1.0 / 48000.0);
 }
 
-TEST(WaveformBase, ValidateRangeNeverLeavesStopAboveTheMaximum)
-{
+TEST(WaveformBase, ValidateRangeNeverLeavesStopAboveTheMaximum) {
     struct Case {
         double rate, start, stop;
         bool kept;
         double newStart, newStop;
     } cases[] = {
         {44100.0, 20.0, 20000.0, true, 20.0, 20000.0},
-        {44100.0, 20000.0, 100.0, false, 20000.0, 21000.0},       // max 22004
+        {44100.0, 20000.0, 100.0, false, 20000.0, 21000.0},         // max 22004
         {48000.0, 23000.0, 100.0, false, 23950.0 / 1.05, 23950.0},  // 1.05 × start would pass max
         {48000.0, 23950.0, 23950.0, false, 23950.0 / 1.05, 23950.0},
         {48000.0, 20.0, 30000.0, false, 20.0, 23950.0},
@@ -261,8 +253,7 @@ TEST(WaveformBase, ValidateRangeNeverLeavesStopAboveTheMaximum)
     }
 }
 
-TEST(WaveformBase, TailTools)
-{
+TEST(WaveformBase, TailTools) {
     YDoubleVec v(128);
     v.Fill(1.0);
     v[126] = v[127] = 3.0;
@@ -272,8 +263,7 @@ TEST(WaveformBase, TailTools)
     YDoubleVec small(10);
     small.Fill(0.5);
     YWaveformBase::RemoveTailMean(small);  // no tail to measure
-    for (double x : small)
-        EXPECT_EQ(x, 0.5);
+    for (double x : small) EXPECT_EQ(x, 0.5);
     YDoubleVec empty;
     YWaveformBase::RemoveTailMean(empty);
     EXPECT_TRUE(empty.Empty());
@@ -289,8 +279,7 @@ TEST(WaveformBase, TailTools)
     EXPECT_EQ(u.Size(), 6);
 }
 
-TEST(WaveformBase, TwoChannelPeriodsKeepTheirDelayFromSettledSamples)
-{
+TEST(WaveformBase, TwoChannelPeriodsKeepTheirDelayFromSettledSamples) {
     YWhiteMLS m;
     ASSERT_TRUE(m.SetFormat(48000.0, 2, 2, 16, 1, 1.0, 1.0));
     WaveformParams p;
@@ -309,16 +298,14 @@ TEST(WaveformBase, TwoChannelPeriodsKeepTheirDelayFromSettledSamples)
         const auto peakOf = [](const YDoubleVec& v) {
             int best = 0;
             for (int i = 0; i < v.Size(); ++i)
-                if (std::abs(v[i]) > std::abs(v[best]))
-                    best = i;
+                if (std::abs(v[i]) > std::abs(v[best])) best = i;
             return best;
         };
         const int p1 = peakOf(out[0].data), p2 = peakOf(out[1].data);
         EXPECT_EQ(p1 - p2, latency);
         // Every other lag is the exact -4/L of a settled period.
         for (int i = 0; i < out[0].data.Size(); ++i) {
-            if (i == p1)
-                continue;
+            if (i == p1) continue;
             ASSERT_NEAR(out[0].data[i], -4.0 / L, 1e-6) << "lag " << i;
         }
         EXPECT_NEAR(out[0].data[p1], 4.0, 1e-6);

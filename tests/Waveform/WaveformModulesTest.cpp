@@ -7,12 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 namespace {
 
@@ -20,8 +20,7 @@ namespace fs = std::filesystem;
 
 class Registry : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         dir_ = fs::temp_directory_path() / ("sonbex-waveform-" + std::to_string(getpid()) + "-" +
                                             testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
@@ -29,24 +28,20 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    std::unique_ptr<YWaveformModules> Open(double rate = 48000.0)
-    {
+    std::unique_ptr<YWaveformModules> Open(double rate = 48000.0) {
         auto r = std::make_unique<YWaveformModules>(YWaveformModules::Options{path_});
         EXPECT_TRUE(r->Init(rate, 2, 2, 16, 1, 1.0, 1.0));
         return r;
     }
-    std::string Bytes() const
-    {
+    std::string Bytes() const {
         std::ifstream in(path_, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
-    void Write(const std::string& bytes) const
-    {
+    void Write(const std::string& bytes) const {
         fs::create_directories(path_.parent_path());
         std::ofstream(path_, std::ios::binary) << bytes;
     }
-    static int Order(const YWaveformModules& r, int id)
-    {
+    static int Order(const YWaveformModules& r, int id) {
         WaveformParams p;
         r.Find(id)->GetParams(p);
         return p[0].intValue;
@@ -55,15 +50,13 @@ protected:
     fs::path dir_, path_;
 };
 
-std::string Int(std::int32_t v)
-{
+std::string Int(std::int32_t v) {
     std::string s(4, '\0');
     std::memcpy(s.data(), &v, 4);  // the test machine is little-endian like the file
     return s;
 }
 
-std::string Entry(int id, const WaveformParams& params, const WaveformParams& analysis)
-{
+std::string Entry(int id, const WaveformParams& params, const WaveformParams& analysis) {
     std::string s = Int(id) + Int(std::int32_t(params.size()));
     for (const auto& p : params) {
         const auto b = p.ToBytes();
@@ -77,15 +70,13 @@ std::string Entry(int id, const WaveformParams& params, const WaveformParams& an
     return s;
 }
 
-WaveformParams MlsParams(int order)
-{
+WaveformParams MlsParams(int order) {
     WaveformParams p(1);
     YWaveformBase::PutInt(p, 0, "MLS length", "", order, 22, 8, 1, 22, false);
     return p;
 }
 
-TEST(WaveformParamRecord, StoredLayout)
-{
+TEST(WaveformParamRecord, StoredLayout) {
     WaveformParam p;
     p.name = "Start frequency";
     p.unit = "Hz";
@@ -133,8 +124,7 @@ TEST(WaveformParamRecord, StoredLayout)
     EXPECT_FALSE(WaveformParam::FromBytes(std::span(ib).first(391), back));
 }
 
-TEST_F(Registry, ModulesInOrderWithTheirIds)
-{
+TEST_F(Registry, ModulesInOrderWithTheirIds) {
     auto r = Open();
     EXPECT_FALSE(r->Init(48000.0, 2, 2, 16, 1, 1.0, 1.0));  // only once
     std::vector<IWaveform*> all;
@@ -143,9 +133,10 @@ TEST_F(Registry, ModulesInOrderWithTheirIds)
         int id;
         const char* name;
     } const modules[] = {
-        {2001, "White MLS"},       {2002, "Pink MLS"},     {2006, "Shelved MLS"},    {2003, "Spike"},
-        {2004, "Sin\262 Pulse"},   {1001, "Gated Sine Wave"}, {1002, "Shaped Burst"}, {1003, "Log Sine Sweep"},
-        {1005, "Multi-Tone"},      {1004, "IM Distortion"}, {1006, "Amplitude Sweep"}, {2005, "Ext. Wavefile"},
+        {2001, "White MLS"},     {2002, "Pink MLS"},        {2006, "Shelved MLS"},
+        {2003, "Spike"},         {2004, "Sin\262 Pulse"},   {1001, "Gated Sine Wave"},
+        {1002, "Shaped Burst"},  {1003, "Log Sine Sweep"},  {1005, "Multi-Tone"},
+        {1004, "IM Distortion"}, {1006, "Amplitude Sweep"}, {2005, "Ext. Wavefile"},
     };
     ASSERT_EQ(all.size(), std::size(modules));
     for (std::size_t i = 0; i < all.size(); ++i) {
@@ -166,8 +157,7 @@ TEST_F(Registry, ModulesInOrderWithTheirIds)
     EXPECT_TRUE(some.empty());
 }
 
-TEST_F(Registry, ConfigureSetsLevelsAndSwitches)
-{
+TEST_F(Registry, ConfigureSetsLevelsAndSwitches) {
     auto r = Open();
     r->Configure(true, true, "", 6.0, 3.0, 0.0, nullptr);
     auto* sweep = static_cast<YLogSweep*>(r->Find(1003));
@@ -179,8 +169,7 @@ TEST_F(Registry, ConfigureSetsLevelsAndSwitches)
     EXPECT_FALSE(sweep->Stereo());
 }
 
-TEST_F(Registry, ParametersSurviveARestart)
-{
+TEST_F(Registry, ParametersSurviveARestart) {
     {
         auto r = Open();
         WaveformParams p = MlsParams(18);
@@ -224,8 +213,7 @@ TEST_F(Registry, ParametersSurviveARestart)
     EXPECT_EQ(again, bytes);
 }
 
-TEST_F(Registry, UntrustedFiles)
-{
+TEST_F(Registry, UntrustedFiles) {
     const std::string magic = "YWFM0003";
     struct Case {
         const char* what;
@@ -235,7 +223,8 @@ TEST_F(Registry, UntrustedFiles)
         {"foreign magic", "YWFM0002" + Entry(2001, MlsParams(9), {}), 15, 15},
         {"empty", "", 15, 15},
         {"unknown id between known ones",
-         magic + Entry(2001, MlsParams(9), {}) + Entry(4711, MlsParams(3), MlsParams(4)) + Entry(2002, MlsParams(10), {}),
+         magic + Entry(2001, MlsParams(9), {}) + Entry(4711, MlsParams(3), MlsParams(4)) +
+             Entry(2002, MlsParams(10), {}),
          9, 10},
         {"count beyond the file", magic + Entry(2001, MlsParams(9), {}) + Int(2002) + Int(1000000), 9, 15},
         {"negative count", magic + Int(2001) + Int(-1), 15, 15},
@@ -267,8 +256,7 @@ TEST_F(Registry, UntrustedFiles)
     EXPECT_TRUE(sweep->Generate());
 }
 
-TEST_F(Registry, AFailedSaveKeepsTheOldFile)
-{
+TEST_F(Registry, AFailedSaveKeepsTheOldFile) {
     {
         auto r = Open();
         WaveformParams p = MlsParams(12);
@@ -299,8 +287,7 @@ TEST_F(Registry, AFailedSaveKeepsTheOldFile)
         EXPECT_EQ(e.path().filename(), "WAVEFORM.CFG");
 }
 
-TEST(RegistryPaths, DefaultConfigIsPerUser)
-{
+TEST(RegistryPaths, DefaultConfigIsPerUser) {
     const fs::path p = YWaveformModules::DefaultConfigPath();
     EXPECT_EQ(p.filename(), "WAVEFORM.CFG");
     EXPECT_EQ(p.parent_path().filename(), "sonbex3");

@@ -21,11 +21,9 @@ struct Recording {
     std::vector<float> measured, reference;
     std::vector<std::span<const float>> channels;
 
-    RecordedChannels View(bool two)
-    {
+    RecordedChannels View(bool two) {
         channels = {measured};
-        if (two)
-            channels.push_back(reference);
+        if (two) channels.push_back(reference);
         return channels;
     }
 };
@@ -33,8 +31,7 @@ struct Recording {
 // `periods` loops of `period` after `silence` samples, the measured channel
 // through `device` and delayed by `latency` more samples.
 inline Recording Simulate(const YDoubleVec& period, const Taps& device, int periods, int silence = 2000,
-                          int latency = 0, double gain = 1.0)
-{
+                          int latency = 0, double gain = 1.0) {
     const int P = period.Size();
     const int total = silence + latency + periods * P;
     const auto played = [&](long t) { return t < silence ? 0.0 : gain * period.Data()[(t - silence) % P]; };
@@ -45,16 +42,14 @@ inline Recording Simulate(const YDoubleVec& period, const Taps& device, int peri
         r.reference[t] = float(played(t));
         double y = 0.0;
         for (const auto& [d, g] : device)
-            if (t - latency - d >= 0)
-                y += g * played(t - latency - d);
+            if (t - latency - d >= 0) y += g * played(t - latency - d);
         r.measured[t] = float(y);
     }
     return r;
 }
 
 // |Σ g·e^(-iωd)| at f.
-inline std::pair<double, double> DeviceResponse(const Taps& device, double f, double rate)
-{
+inline std::pair<double, double> DeviceResponse(const Taps& device, double f, double rate) {
     double re = 0.0, im = 0.0;
     for (const auto& [d, g] : device) {
         const double w = 2.0 * std::numbers::pi * f * d / rate;
@@ -65,11 +60,9 @@ inline std::pair<double, double> DeviceResponse(const Taps& device, double f, do
 }
 
 // The spectrum of an impulse response zero padded to 2^k >= 2·size.
-inline YComplexVec SpectrumOf(const YDoubleVec& ir)
-{
+inline YComplexVec SpectrumOf(const YDoubleVec& ir) {
     int N = 4;
-    while (N < 2 * ir.Size())
-        N *= 2;
+    while (N < 2 * ir.Size()) N *= 2;
     YDoubleVec padded(N);
     std::copy(ir.begin(), ir.end(), padded.begin());
     YComplexVec out;
@@ -77,8 +70,7 @@ inline YComplexVec SpectrumOf(const YDoubleVec& ir)
     return out;
 }
 
-inline double MagnitudeAt(const YComplexVec& spectrum, double f, double rate)
-{
+inline double MagnitudeAt(const YComplexVec& spectrum, double f, double rate) {
     const int bin = int(std::lround(f / rate * spectrum.Size()));
     return Abs(spectrum.Data()[bin]);
 }

@@ -21,8 +21,7 @@ constexpr double kPi = std::numbers::pi;
 // Difference of two angles in degrees, taken into [-180, 180].
 double DegreesApart(double a, double b) { return std::fabs(WrapDegrees(a - b)); }
 
-YFreqVec LogAxis(double f1, double f2, int ppo)
-{
+YFreqVec LogAxis(double f1, double f2, int ppo) {
     YFreqVec f;
     EXPECT_TRUE(f.Create(f1, f2, ppo, false, false));
     return f;
@@ -30,8 +29,7 @@ YFreqVec LogAxis(double f1, double f2, int ppo)
 
 }  // namespace
 
-TEST(UnwrapPhase, MatchesNumpyUnwrap)
-{
+TEST(UnwrapPhase, MatchesNumpyUnwrap) {
     std::map<std::string, std::pair<std::vector<double>, std::vector<double>>> cases;
     for (const TableRow& row : ReadTable("unwrap_cases.txt")) {
         cases[row.label].first.push_back(row.numbers[2]);
@@ -53,8 +51,7 @@ TEST(UnwrapPhase, MatchesNumpyUnwrap)
     }
 }
 
-TEST(UnwrapPhase, KeepsStepsOfHalfATurnAndEmptyCurves)
-{
+TEST(UnwrapPhase, KeepsStepsOfHalfATurnAndEmptyCurves) {
     const YAnaFreqDomain ana;
     YDoubleVec out;
     ASSERT_TRUE(ana.UnwrapPhase(out, Vec({0.0, kPi, 0.0, -kPi, 1.0}), 0));
@@ -64,14 +61,12 @@ TEST(UnwrapPhase, KeepsStepsOfHalfATurnAndEmptyCurves)
     EXPECT_EQ(out.Size(), 0);
 }
 
-TEST(GroupDelay, OfLinearPhaseIsTheDelay)
-{
+TEST(GroupDelay, OfLinearPhaseIsTheDelay) {
     const YAnaFreqDomain ana;
     for (double tau : {0.001, 2.5e-5, -0.0003}) {
         const YFreqVec f = LogAxis(20.0, 20000.0, 24);
         YDoubleVec p(f.Size());
-        for (int i = 0; i < f.Size(); ++i)
-            p[i] = -2.0 * kPi * f[i] * tau;
+        for (int i = 0; i < f.Size(); ++i) p[i] = -2.0 * kPi * f[i] * tau;
         YDoubleVec gd;
         ASSERT_TRUE(ana.GroupDelay(gd, f, p));
         ASSERT_EQ(gd.Size(), f.Size());
@@ -80,8 +75,7 @@ TEST(GroupDelay, OfLinearPhaseIsTheDelay)
     }
 }
 
-TEST(GroupDelay, OfFirstOrderLowPassMatchesTable)
-{
+TEST(GroupDelay, OfFirstOrderLowPassMatchesTable) {
     std::vector<double> f, p, expected;
     for (const TableRow& row : ReadTable("lowpass1k_groupdelay.txt")) {
         f.push_back(row.numbers[0]);
@@ -100,8 +94,7 @@ TEST(GroupDelay, OfFirstOrderLowPassMatchesTable)
     EXPECT_NEAR(gd[int(at1k)], 79.577e-6, 0.01e-6);
 }
 
-TEST(GroupDelay, ShortAndRepeatedAxesStayFinite)
-{
+TEST(GroupDelay, ShortAndRepeatedAxesStayFinite) {
     struct Case {
         const char* name;
         std::vector<double> f, p, expected;
@@ -113,10 +106,12 @@ TEST(GroupDelay, ShortAndRepeatedAxesStayFinite)
         {"two points", {100.0, 200.0}, {100 * slope, 200 * slope}, {0.001, 0.001}},
         {"two equal points", {100.0, 100.0}, {0.0, 1.0}, {0.0, 0.0}},
         {"all equal", {50.0, 50.0, 50.0, 50.0}, {0.0, 1.0, 2.0, 3.0}, {0.0, 0.0, 0.0, 0.0}},
-        {"repeated middle", {100.0, 200.0, 200.0, 200.0, 400.0, 500.0},
+        {"repeated middle",
+         {100.0, 200.0, 200.0, 200.0, 400.0, 500.0},
          {100 * slope, 200 * slope, 200 * slope, 200 * slope, 400 * slope, 500 * slope},
          {0.001, 0.001, 0.001, 0.001, 0.001, 0.001}},
-        {"repeated ends", {100.0, 100.0, 100.0, 300.0, 300.0, 300.0},
+        {"repeated ends",
+         {100.0, 100.0, 100.0, 300.0, 300.0, 300.0},
          {100 * slope, 100 * slope, 100 * slope, 300 * slope, 300 * slope, 300 * slope},
          {0.001, 0.001, 0.001, 0.001, 0.001, 0.001}},
     };
@@ -131,8 +126,7 @@ TEST(GroupDelay, ShortAndRepeatedAxesStayFinite)
     EXPECT_FALSE(YAnaFreqDomain().GroupDelay(gd, Vec({1.0, 2.0}), Vec({1.0})));
 }
 
-TEST(SpectrumGroupDelay, OfDelayedImpulseIsTheDelay)
-{
+TEST(SpectrumGroupDelay, OfDelayedImpulseIsTheDelay) {
     const int n = 1024;
     const double fs = 48000.0;
     for (int delay : {0, 3, 17}) {
@@ -151,8 +145,7 @@ TEST(SpectrumGroupDelay, OfDelayedImpulseIsTheDelay)
     EXPECT_FALSE(YAnaFreqDomain().SpectrumGroupDelay(gd, YComplexVec(16), 0.0));
 }
 
-TEST(MakeSpectrum, IsHermitianAndRebuildsADelayedImpulse)
-{
+TEST(MakeSpectrum, IsHermitianAndRebuildsADelayedImpulse) {
     // The response of an impulse at N/4, given at every bin frequency, must
     // come back as that impulse at full height.
     const int k = 10, n = 1 << k;
@@ -178,19 +171,16 @@ TEST(MakeSpectrum, IsHermitianAndRebuildsADelayedImpulse)
     }
 }
 
-TEST(MakeSpectrum, FlatCurveGivesUnitBinsAndTinyDc)
-{
+TEST(MakeSpectrum, FlatCurveGivesUnitBinsAndTinyDc) {
     const YFreqVec f = LogAxis(20.0, 20000.0, 48);
     YDoubleVec db(f.Size()), phase(f.Size());
     YComplexVec x;
     ASSERT_TRUE(YComplexDomain().MakeSpectrum(x, 10, f, db, phase, true, 48000.0));
     EXPECT_EQ(x[0].re, 1e-37);
-    for (int i = 1; i < x.Size(); ++i)
-        ASSERT_NEAR(Abs(x[i]), 1.0, 1e-12) << i;
+    for (int i = 1; i < x.Size(); ++i) ASSERT_NEAR(Abs(x[i]), 1.0, 1e-12) << i;
 }
 
-TEST(MakeSpectrum, InterpolatesTheUnwrappedPhase)
-{
+TEST(MakeSpectrum, InterpolatesTheUnwrappedPhase) {
     // Two points a turn and a half apart: the wrapped values would
     // interpolate the short way round.
     YComplexVec x;
@@ -204,8 +194,7 @@ TEST(MakeSpectrum, InterpolatesTheUnwrappedPhase)
     EXPECT_NEAR(Arg(x[200]), WrapPhase(at200), 1e-12);
 }
 
-TEST(MakeSpectrum, RejectsBadCurves)
-{
+TEST(MakeSpectrum, RejectsBadCurves) {
     struct Case {
         const char* name;
         std::vector<double> f, m, p;
@@ -222,13 +211,13 @@ TEST(MakeSpectrum, RejectsBadCurves)
     };
     for (const Case& c : cases) {
         YComplexVec x(3);
-        EXPECT_FALSE(YComplexDomain().MakeSpectrum(x, c.k, Vec(c.f), Vec(c.m), Vec(c.p), true, 48000.0)) << c.name;
+        EXPECT_FALSE(YComplexDomain().MakeSpectrum(x, c.k, Vec(c.f), Vec(c.m), Vec(c.p), true, 48000.0))
+            << c.name;
         EXPECT_EQ(x.Size(), 3) << c.name;
     }
 }
 
-TEST(MinimumPhase, OfFlatCurveIsZero)
-{
+TEST(MinimumPhase, OfFlatCurveIsZero) {
     for (int e : {0, 1}) {
         const YFreqVec f = LogAxis(20.0, 20000.0, 48);
         YDoubleVec db(f.Size()), phase;
@@ -239,8 +228,7 @@ TEST(MinimumPhase, OfFlatCurveIsZero)
     }
 }
 
-TEST(MinimumPhase, OfButterworthHighPassMatchesScipy)
-{
+TEST(MinimumPhase, OfButterworthHighPassMatchesScipy) {
     std::vector<double> f, db, deg;
     for (const TableRow& row : ReadTable("butterworth_hp50.txt")) {
         f.push_back(row.numbers[0]);
@@ -249,8 +237,7 @@ TEST(MinimumPhase, OfButterworthHighPassMatchesScipy)
     }
     ASSERT_EQ(f.size(), 480u);
     YDoubleVec linear(int(f.size()));
-    for (size_t i = 0; i < f.size(); ++i)
-        linear[int(i)] = std::pow(10.0, db[i] / 20.0);
+    for (size_t i = 0; i < f.size(); ++i) linear[int(i)] = std::pow(10.0, db[i] / 20.0);
     struct Case {
         const char* name;
         const YDoubleVec mags;
@@ -268,8 +255,7 @@ TEST(MinimumPhase, OfButterworthHighPassMatchesScipy)
     }
 }
 
-TEST(MinimumPhase, DegenerateAndBadCurves)
-{
+TEST(MinimumPhase, DegenerateAndBadCurves) {
     YDoubleVec phase;
     ASSERT_TRUE(YAnaFreqDomain().MinimumPhase(phase, Vec({1000.0}), Vec({3.0}), true, 0));
     ASSERT_EQ(phase.Size(), 1);
@@ -281,8 +267,7 @@ TEST(MinimumPhase, DegenerateAndBadCurves)
     EXPECT_FALSE(YAnaFreqDomain().MinimumPhase(phase, Vec({100.0, 200.0}), Vec({0.0, 0.0}), true, 9));
 }
 
-TEST(MinimumPhaseSpectrum, OfMinimumPhaseFilterGivesItsPhase)
-{
+TEST(MinimumPhaseSpectrum, OfMinimumPhaseFilterGivesItsPhase) {
     // A one-pole filter y[n] = x[n] + 0.5·y[n-1] is minimum phase: the
     // construction from its magnitude alone returns its spectrum.
     const int n = 4096;
@@ -297,18 +282,15 @@ TEST(MinimumPhaseSpectrum, OfMinimumPhaseFilterGivesItsPhase)
     // Bins 0 and N/2 take their neighbours' levels, a few millionths off
     // here; nothing else is.
     double worst = 0.0;
-    for (int i = 0; i < n; ++i)
-        worst = std::max(worst, Abs(magnitude[i] - h[i]));
+    for (int i = 0; i < n; ++i) worst = std::max(worst, Abs(magnitude[i] - h[i]));
     EXPECT_LT(worst, 1e-5);
     YComplexVec bad(6);
     EXPECT_FALSE(YComplexDomain().MinimumPhaseSpectrum(bad));
 }
 
-TEST(SpectrumAt, PicksAndInterpolatesBins)
-{
+TEST(SpectrumAt, PicksAndInterpolatesBins) {
     YComplexVec x(16);
-    for (int i = 0; i < 16; ++i)
-        x[i] = YComplex(i, -i);
+    for (int i = 0; i < 16; ++i) x[i] = YComplex(i, -i);
     const YComplexDomain cd;
     const double fs = 16.0;  // bin i at i Hz
     EXPECT_EQ(cd.SpectrumAt(x, 3.2, fs, false, false), YComplex(3, -3));

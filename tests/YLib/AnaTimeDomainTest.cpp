@@ -16,20 +16,17 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-YDoubleVec WhiteNoise(int n, unsigned seed)
-{
+YDoubleVec WhiteNoise(int n, unsigned seed) {
     std::mt19937 rng(seed);
     std::normal_distribution<double> normal(0.0, 1.0);
     YDoubleVec v(n);
-    for (double& x : v)
-        x = normal(rng);
+    for (double& x : v) x = normal(rng);
     return v;
 }
 
 // Mean of |X| over the bins from 900 to 1100 Hz of the transform of x padded
 // to n points: the level DualChannelResponse scales by.
-double BandLevel(const YDoubleVec& x, int n, double fs)
-{
+double BandLevel(const YDoubleVec& x, int n, double fs) {
     YDoubleVec padded(n);
     std::copy(x.begin(), x.end(), padded.begin());
     YComplexVec spectrum;
@@ -37,33 +34,28 @@ double BandLevel(const YDoubleVec& x, int n, double fs)
     const double df = fs / n;
     const int centre = int(std::lround(1000.0 / df)), width = std::max(1, int(std::lround(100.0 / df)));
     double sum = 0.0;
-    for (int j = centre - width; j <= centre + width; ++j)
-        sum += Abs(spectrum[j]);
+    for (int j = centre - width; j <= centre + width; ++j) sum += Abs(spectrum[j]);
     return sum / (2 * width + 1);
 }
 
 // x convolved with h, cut to the length of x.
-YDoubleVec Convolve(const YDoubleVec& x, const std::vector<double>& h)
-{
+YDoubleVec Convolve(const YDoubleVec& x, const std::vector<double>& h) {
     YDoubleVec y(x.Size());
     for (int i = 0; i < x.Size(); ++i)
-        for (size_t m = 0; m < h.size() && m <= size_t(i); ++m)
-            y[i] += h[m] * x[i - int(m)];
+        for (size_t m = 0; m < h.size() && m <= size_t(i); ++m) y[i] += h[m] * x[i - int(m)];
     return y;
 }
 
 }  // namespace
 
-TEST(DualChannelResponse, NoiseThroughFirReturnsTheFirAtTheBandLevel)
-{
+TEST(DualChannelResponse, NoiseThroughFirReturnsTheFirAtTheBandLevel) {
     // The reference ends in silence as long as the filter, so the recording
     // holds every sample the filter puts out.
     const std::vector<double> fir = {0.0, 0.0, 0.5, 1.0, -0.3, 0.1, 0.0, 0.02};
     const int n = 5000;  // transformed at 8192 points
     const double fs = 48000.0;
     YDoubleVec reference = WhiteNoise(n, 7);
-    for (int i = n - 16; i < n; ++i)
-        reference[i] = 0.0;
+    for (int i = n - 16; i < n; ++i) reference[i] = 0.0;
     struct Case {
         const char* name;
         double gain;
@@ -78,11 +70,10 @@ TEST(DualChannelResponse, NoiseThroughFirReturnsTheFirAtTheBandLevel)
     const double level = BandLevel(reference, 8192, fs);
     for (const Case& c : cases) {
         std::vector<double> h = fir;
-        for (double& x : h)
-            x *= c.gain;
+        for (double& x : h) x *= c.gain;
         YDoubleVec out;
-        ASSERT_TRUE(YAnaTimeDomain().DualChannelResponse(out, Convolve(reference, h), reference, fs, c.advanceOne,
-                                                         nullptr))
+        ASSERT_TRUE(YAnaTimeDomain().DualChannelResponse(out, Convolve(reference, h), reference, fs,
+                                                         c.advanceOne, nullptr))
             << c.name;
         ASSERT_EQ(out.Size(), n) << c.name;
         for (int i = 0; i < n; ++i) {
@@ -93,29 +84,26 @@ TEST(DualChannelResponse, NoiseThroughFirReturnsTheFirAtTheBandLevel)
     }
 }
 
-TEST(DualChannelResponse, LevelIsRealWhateverTheLatency)
-{
+TEST(DualChannelResponse, LevelIsRealWhateverTheLatency) {
     // A delayed copy of the reference: the complex mean around 1 kHz turns
     // with the delay, the magnitude does not.
     const int n = 2000;  // transformed at 2048 points
     const double fs = 48000.0;
     YDoubleVec reference = WhiteNoise(n, 11);
-    for (int i = n - 200; i < n; ++i)
-        reference[i] = 0.0;
+    for (int i = n - 200; i < n; ++i) reference[i] = 0.0;
     const double level = BandLevel(reference, 2048, fs);
     for (int delay : {0, 1, 12, 150}) {
         YDoubleVec measured(n);
-        for (int i = delay; i < n; ++i)
-            measured[i] = reference[i - delay];
+        for (int i = delay; i < n; ++i) measured[i] = reference[i - delay];
         YDoubleVec out;
         ASSERT_TRUE(YAnaTimeDomain().DualChannelResponse(out, measured, reference, fs, false, nullptr));
         for (int i = 0; i < n; ++i)
-            ASSERT_NEAR(out[i], i == delay ? level : 0.0, 1e-6 * level) << "delay " << delay << " sample " << i;
+            ASSERT_NEAR(out[i], i == delay ? level : 0.0, 1e-6 * level)
+                << "delay " << delay << " sample " << i;
     }
 }
 
-TEST(DualChannelResponse, TransformSizeAndCompensation)
-{
+TEST(DualChannelResponse, TransformSizeAndCompensation) {
     // The transform size shows in the compensation size it accepts.
     struct Case {
         int samples, bins;
@@ -146,12 +134,12 @@ TEST(DualChannelResponse, TransformSizeAndCompensation)
     YComplexVec delaySpectrum;
     ASSERT_TRUE(YFft().TransformReal(delay, delaySpectrum));
     YDoubleVec quiet = x;  // ends in silence, so the delayed copy is complete
-    for (int i = 990; i < 1000; ++i)
-        quiet[i] = 0.0;
+    for (int i = 990; i < 1000; ++i) quiet[i] = 0.0;
     const YDoubleVec late = Convolve(quiet, {0.0, 0.0, 1.0});
     YDoubleVec reference, viaCompensation, viaAdvance;
     ASSERT_TRUE(YAnaTimeDomain().DualChannelResponse(reference, quiet, quiet, 48000.0, false, nullptr));
-    ASSERT_TRUE(YAnaTimeDomain().DualChannelResponse(viaCompensation, late, quiet, 48000.0, false, &delaySpectrum));
+    ASSERT_TRUE(
+        YAnaTimeDomain().DualChannelResponse(viaCompensation, late, quiet, 48000.0, false, &delaySpectrum));
     ASSERT_TRUE(YAnaTimeDomain().DualChannelResponse(viaAdvance, late, quiet, 48000.0, true, nullptr));
     const double level = reference[0];
     for (int i = 0; i < 1000; ++i) {
@@ -160,8 +148,7 @@ TEST(DualChannelResponse, TransformSizeAndCompensation)
     }
 }
 
-TEST(DualChannelResponse, FailsOnSilenceAndNonFiniteData)
-{
+TEST(DualChannelResponse, FailsOnSilenceAndNonFiniteData) {
     const YDoubleVec noise = WhiteNoise(1000, 5);
     YDoubleVec silent(1000), withNan = noise;
     withNan[10] = std::nan("");
@@ -182,14 +169,14 @@ TEST(DualChannelResponse, FailsOnSilenceAndNonFiniteData)
     };
     for (const Case& c : cases) {
         YDoubleVec out = Vec({42.0});
-        EXPECT_FALSE(YAnaTimeDomain().DualChannelResponse(out, c.measured, c.reference, c.fs, false, c.compensation))
+        EXPECT_FALSE(
+            YAnaTimeDomain().DualChannelResponse(out, c.measured, c.reference, c.fs, false, c.compensation))
             << c.name;
         EXPECT_EQ(out.Size(), 1) << c.name;
     }
 }
 
-TEST(ApplyCompensation, DividesAndReportsWhenItCannot)
-{
+TEST(ApplyCompensation, DividesAndReportsWhenItCannot) {
     const YDoubleVec ir = Vec({1.0, 0.5, 0.25});
     // The spectrum of [0, 2]: a gain of 2 and one sample of delay; dividing
     // by it halves the response and moves it one sample earlier (circularly).
@@ -214,8 +201,7 @@ TEST(ApplyCompensation, DividesAndReportsWhenItCannot)
     }
 }
 
-TEST(RunningSum, IsTheStepResponse)
-{
+TEST(RunningSum, IsTheStepResponse) {
     struct Case {
         const char* name;
         std::vector<double> in;
@@ -246,8 +232,7 @@ TEST(RunningSum, IsTheStepResponse)
     EXPECT_FALSE(YAnaTimeDomain().RunningSum(out, YDoubleVec(), 0, false));
 }
 
-TEST(TailMean, AveragesTheLastPartEvenOfShortVectors)
-{
+TEST(TailMean, AveragesTheLastPartEvenOfShortVectors) {
     EXPECT_EQ(YAnaTimeDomain().TailMean(YDoubleVec()), 0.0);
     EXPECT_EQ(YAnaTimeDomain().TailMean(Vec({5.0})), 5.0);
     EXPECT_EQ(YAnaTimeDomain().TailMean(Vec({5.0, 1.0, 2.0})), 2.0);
@@ -258,25 +243,23 @@ TEST(TailMean, AveragesTheLastPartEvenOfShortVectors)
     EXPECT_EQ(YAnaTimeDomain().TailMean(v), 2.0);
 }
 
-TEST(DecayDb, SchroederSlopeOfExponentialDecay)
-{
+TEST(DecayDb, SchroederSlopeOfExponentialDecay) {
     for (double tau : {20.0, 200.0}) {
         const int n = int(30 * tau);  // long enough that the missing tail stays below 1e-26
         YDoubleVec ir(n);
-        for (int i = 0; i < n; ++i)
-            ir[i] = std::exp(-i / tau);
+        for (int i = 0; i < n; ++i) ir[i] = std::exp(-i / tau);
         YDoubleVec out;
         ASSERT_TRUE(YAnaTimeDomain().DecayDb(out, ir, 0, false));
         ASSERT_EQ(out.Size(), n);
         EXPECT_EQ(out[0], 0.0);
         const double slope = -20.0 / std::log(10.0) / tau;  // -8.686/tau dB per sample
         for (int i = 0; i < n / 2; ++i)
-            ASSERT_NEAR(out[i], slope * i, 1e-9 * (1 + std::fabs(slope * i))) << "tau " << tau << " sample " << i;
+            ASSERT_NEAR(out[i], slope * i, 1e-9 * (1 + std::fabs(slope * i)))
+                << "tau " << tau << " sample " << i;
     }
 }
 
-TEST(DecayDb, CountOffsetAndSilence)
-{
+TEST(DecayDb, CountOffsetAndSilence) {
     YDoubleVec out;
     ASSERT_TRUE(YAnaTimeDomain().DecayDb(out, Vec({2.0, 1.0, 1.0, 0.0, 9.0}), 4, false));
     ASSERT_EQ(out.Size(), 4);
@@ -286,8 +269,7 @@ TEST(DecayDb, CountOffsetAndSilence)
     EXPECT_FALSE(YAnaTimeDomain().DecayDb(out, Vec({1.0, 1.0}), 0, true));  // nothing but offset
 }
 
-TEST(DecayFromPeak, StartsAtThePeakAndKeepsTheLength)
-{
+TEST(DecayFromPeak, StartsAtThePeakAndKeepsTheLength) {
     const YDoubleVec in = Vec({0.1, -0.2, 1.0, 0.5, 0.5, 0.0});
     YDoubleVec out;
     ASSERT_TRUE(YAnaTimeDomain().DecayFromPeak(out, in));
@@ -301,8 +283,7 @@ TEST(DecayFromPeak, StartsAtThePeakAndKeepsTheLength)
     EXPECT_EQ(out[5], -1000.0);
 }
 
-TEST(EnvelopeDb, OfGaussianToneBurstIsItsGaussian)
-{
+TEST(EnvelopeDb, OfGaussianToneBurstIsItsGaussian) {
     const double fs = 48000.0, f0 = 1000.0, sigma = 0.002, centre = 0.01;
     const int n = 1000;
     YDoubleVec burst(n);
@@ -319,8 +300,7 @@ TEST(EnvelopeDb, OfGaussianToneBurstIsItsGaussian)
         for (int i = 0; i < n; ++i) {
             const double t = i / fs - centre;
             const double expected = -t * t / (2 * sigma * sigma) * 20.0 / std::log(10.0);
-            if (expected < -40.0)
-                continue;
+            if (expected < -40.0) continue;
             ++checked;
             ASSERT_NEAR(env[i], expected, 0.1) << "window " << window << " sample " << i;
         }
@@ -328,8 +308,7 @@ TEST(EnvelopeDb, OfGaussianToneBurstIsItsGaussian)
     }
 }
 
-TEST(EnvelopeDb, SilenceIsNoSignal)
-{
+TEST(EnvelopeDb, SilenceIsNoSignal) {
     YDoubleVec out = Vec({1.0});
     EXPECT_FALSE(YAnaTimeDomain().EnvelopeDb(out, YDoubleVec(100), 2));
     EXPECT_FALSE(YAnaTimeDomain().EnvelopeDb(out, YDoubleVec(), 2));
@@ -337,24 +316,20 @@ TEST(EnvelopeDb, SilenceIsNoSignal)
     EXPECT_EQ(out.Size(), 1);
 }
 
-TEST(Hilbert, TurnsCosineIntoMinusSine)
-{
+TEST(Hilbert, TurnsCosineIntoMinusSine) {
     // Away from the ends of the block, the sign-inverted transformer gives
     // -sin for cos (a rectangular taper leaves the band untouched).
     const int n = 4096;
     const double w = 2 * kPi * 64.0 / n;
     YDoubleVec x(n);
-    for (int i = 0; i < n; ++i)
-        x[i] = std::cos(w * i);
+    for (int i = 0; i < n; ++i) x[i] = std::cos(w * i);
     YDoubleVec h;
     ASSERT_TRUE(YAnaTimeDomain().Hilbert(h, x, 0));
     ASSERT_EQ(h.Size(), n);
-    for (int i = n / 4; i < 3 * n / 4; ++i)
-        ASSERT_NEAR(h[i], -std::sin(w * i), 0.02) << i;
+    for (int i = n / 4; i < 3 * n / 4; ++i) ASSERT_NEAR(h[i], -std::sin(w * i), 0.02) << i;
 }
 
-TEST(FilterByMultiplier, RejectsShortOrOddMultipliers)
-{
+TEST(FilterByMultiplier, RejectsShortOrOddMultipliers) {
     YDoubleVec out;
     YComplexVec ones(8);
     ones.Fill(1.0);

@@ -10,11 +10,9 @@
 #include <string>
 #include <vector>
 
-inline YDoubleVec Vec(const std::vector<double>& x)
-{
+inline YDoubleVec Vec(const std::vector<double>& x) {
     YDoubleVec v(int(x.size()));
-    for (int i = 0; i < v.Size(); ++i)
-        v[i] = x[size_t(i)];
+    for (int i = 0; i < v.Size(); ++i) v[i] = x[size_t(i)];
     return v;
 }
 
@@ -23,21 +21,18 @@ struct TableRow {
     std::vector<double> numbers;  // every column read as a number (the label too, where it is one)
 };
 
-inline std::vector<TableRow> ReadTable(const std::string& name)
-{
+inline std::vector<TableRow> ReadTable(const std::string& name) {
     std::vector<TableRow> rows;
     std::ifstream in(std::string(SONBEX_TEST_DATA) + "/YLib/" + name);
     std::string line;
     while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
+        if (line.empty() || line[0] == '#') continue;
         std::istringstream fields(line);
         fields.imbue(std::locale::classic());
         TableRow row;
         std::string field;
         while (fields >> field) {
-            if (row.label.empty())
-                row.label = field;
+            if (row.label.empty()) row.label = field;
             std::istringstream number(field);
             number.imbue(std::locale::classic());
             double x = 0.0;

@@ -7,13 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sys/resource.h>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -23,11 +23,9 @@ namespace {
 
 class ArchiveTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() /
-               ("ylib-archive-" + std::to_string(getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("ylib-archive-" + std::to_string(getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
@@ -35,19 +33,16 @@ protected:
 
     fs::path Path(const char* name) const { return dir_ / name; }
 
-    static Bytes ReadAll(const fs::path& p)
-    {
+    static Bytes ReadAll(const fs::path& p) {
         std::ifstream in(p, std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), {});
     }
-    static void WriteAll(const fs::path& p, const Bytes& b)
-    {
+    static void WriteAll(const fs::path& p, const Bytes& b) {
         std::ofstream out(p, std::ios::binary);
         out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
     }
     // The files in the test directory (to see that no temporary file is left).
-    std::size_t FileCount() const
-    {
+    std::size_t FileCount() const {
         return std::size_t(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
     }
 
@@ -55,20 +50,17 @@ protected:
 };
 
 void Append(Bytes& b, std::initializer_list<unsigned char> bytes) { b.insert(b.end(), bytes); }
-void AppendInt32(Bytes& b, std::int32_t v)
-{
+void AppendInt32(Bytes& b, std::int32_t v) {
     unsigned char raw[4];
     std::memcpy(raw, &v, 4);
     b.insert(b.end(), raw, raw + 4);
 }
-void AppendDouble(Bytes& b, double v)
-{
+void AppendDouble(Bytes& b, double v) {
     unsigned char raw[8];
     std::memcpy(raw, &v, 8);
     b.insert(b.end(), raw, raw + 8);
 }
-void AppendString(Bytes& b, std::string_view s)
-{
+void AppendString(Bytes& b, std::string_view s) {
     AppendInt32(b, std::int32_t(s.size() + 1));
     b.insert(b.end(), s.begin(), s.end());
     b.push_back(0);
@@ -76,8 +68,7 @@ void AppendString(Bytes& b, std::string_view s)
 
 }  // namespace
 
-TEST_F(ArchiveTest, StringRecordBytes)
-{
+TEST_F(ArchiveTest, StringRecordBytes) {
     YPersistence archive;
     ASSERT_TRUE(archive.Open(Path("s.bin"), true));
     ASSERT_TRUE(archive.WriteString("abc"));
@@ -86,8 +77,7 @@ TEST_F(ArchiveTest, StringRecordBytes)
     EXPECT_EQ(ReadAll(Path("s.bin")), (Bytes{0x04, 0, 0, 0, 0x61, 0x62, 0x63, 0x00, 0x01, 0, 0, 0, 0x00}));
 }
 
-TEST_F(ArchiveTest, DoubleVecRecordBytes)
-{
+TEST_F(ArchiveTest, DoubleVecRecordBytes) {
     YDoubleVec v(2);
     v[0] = 1.0;
     v[1] = -2.5;
@@ -96,17 +86,16 @@ TEST_F(ArchiveTest, DoubleVecRecordBytes)
     ASSERT_TRUE(v.Serialize(archive));
     ASSERT_TRUE(archive.Close());
     const Bytes expected = {
-        0x0B, 0x00, 0x00, 0x00, 'Y', 'D', 'o', 'u', 'b', 'l', 'e', 'V', 'e', 'c', 0x00,  // tag name
-        0x01, 0x00, 0x00, 0x00,                                                          // version 1
-        0x02, 0x00, 0x00, 0x00,                                                          // count
-        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF0, 0x3F,                                  // 1.0
-        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x04, 0xC0,                                  // -2.5
+        0x0B, 0x00, 0x00, 0x00, 'Y',  'D',  'o',  'u',  'b', 'l', 'e', 'V', 'e', 'c', 0x00,  // tag name
+        0x01, 0x00, 0x00, 0x00,                                                              // version 1
+        0x02, 0x00, 0x00, 0x00,                                                              // count
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF0, 0x3F,                                      // 1.0
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x04, 0xC0,                                      // -2.5
     };
     EXPECT_EQ(ReadAll(Path("v.bin")), expected);
 }
 
-TEST_F(ArchiveTest, RoundTripOfAllRecords)
-{
+TEST_F(ArchiveTest, RoundTripOfAllRecords) {
     YDoubleVec d(3);
     d[0] = 1.5;
     d[1] = -0.0;
@@ -159,8 +148,7 @@ TEST_F(ArchiveTest, RoundTripOfAllRecords)
     EXPECT_EQ(emptyComplex2.Size(), 0);
 }
 
-TEST_F(ArchiveTest, CorruptRecordsFailCleanly)
-{
+TEST_F(ArchiveTest, CorruptRecordsFailCleanly) {
     const auto doubleVecHeader = [](std::int32_t count) {
         Bytes b;
         AppendString(b, "YDoubleVec");
@@ -267,28 +255,27 @@ TEST_F(ArchiveTest, CorruptRecordsFailCleanly)
         ASSERT_TRUE(archive.OpenBuffer(c.bytes.data(), c.bytes.size())) << c.name;
         bool loaded = false;
         switch (c.record) {
-        case Case::Double: {
-            YDoubleVec v;
-            loaded = v.Serialize(archive);
-            break;
-        }
-        case Case::Complex: {
-            YComplexVec v;
-            loaded = v.Serialize(archive);
-            break;
-        }
-        case Case::String: {
-            YString s;
-            loaded = s.Serialize(archive);
-            break;
-        }
+            case Case::Double: {
+                YDoubleVec v;
+                loaded = v.Serialize(archive);
+                break;
+            }
+            case Case::Complex: {
+                YComplexVec v;
+                loaded = v.Serialize(archive);
+                break;
+            }
+            case Case::String: {
+                YString s;
+                loaded = s.Serialize(archive);
+                break;
+            }
         }
         EXPECT_FALSE(loaded) << c.name;
     }
 }
 
-TEST_F(ArchiveTest, TagsPeekAndExpect)
-{
+TEST_F(ArchiveTest, TagsPeekAndExpect) {
     Bytes b;
     AppendString(b, "YComplexVec");
     AppendInt32(b, 7);
@@ -298,7 +285,7 @@ TEST_F(ArchiveTest, TagsPeekAndExpect)
     ASSERT_TRUE(archive.OpenBuffer(b.data(), b.size()));
     std::int32_t version = 0;
     EXPECT_FALSE(archive.ExpectTag("YDoubleVec", version));
-    EXPECT_EQ(archive.Remaining(), b.size());  // position unchanged
+    EXPECT_EQ(archive.Remaining(), b.size());                 // position unchanged
     EXPECT_FALSE(archive.ExpectTag("ycomplexvec", version));  // case-sensitive
     std::string name;
     ASSERT_TRUE(archive.PeekTag(name, version, true));
@@ -313,8 +300,7 @@ TEST_F(ArchiveTest, TagsPeekAndExpect)
     EXPECT_EQ(archive.Remaining(), 0u);
 }
 
-TEST_F(ArchiveTest, ReadStringKeepsAtMostMaxChars)
-{
+TEST_F(ArchiveTest, ReadStringKeepsAtMostMaxChars) {
     Bytes b;
     AppendString(b, "abcdef");
     AppendInt32(b, 42);
@@ -328,8 +314,7 @@ TEST_F(ArchiveTest, ReadStringKeepsAtMostMaxChars)
     EXPECT_EQ(next, 42);
 }
 
-TEST_F(ArchiveTest, ModesAreEnforced)
-{
+TEST_F(ArchiveTest, ModesAreEnforced) {
     YPersistence archive;
     std::int32_t v = 0;
     EXPECT_FALSE(archive.WriteInt32(1));
@@ -348,8 +333,7 @@ TEST_F(ArchiveTest, ModesAreEnforced)
     EXPECT_FALSE(archive.Open(Path("missing.bin"), false));
 }
 
-TEST_F(ArchiveTest, SaveReplacesTargetOnlyOnCleanClose)
-{
+TEST_F(ArchiveTest, SaveReplacesTargetOnlyOnCleanClose) {
     WriteAll(Path("t.bin"), {1, 2, 3});
     {
         YPersistence archive;
@@ -379,8 +363,7 @@ TEST_F(ArchiveTest, SaveReplacesTargetOnlyOnCleanClose)
     EXPECT_EQ(FileCount(), 2u);
 }
 
-TEST_F(ArchiveTest, FailedWriteMakesCloseFailAndKeepsTheOldFile)
-{
+TEST_F(ArchiveTest, FailedWriteMakesCloseFailAndKeepsTheOldFile) {
     WriteAll(Path("big.bin"), {7, 7});
     WriteAll(Path("big.txt"), {'o', 'l', 'd'});
     // A file size limit makes the writes fail as a full disk would.
@@ -415,8 +398,7 @@ TEST_F(ArchiveTest, FailedWriteMakesCloseFailAndKeepsTheOldFile)
     EXPECT_EQ(FileCount(), 2u);
 }
 
-TEST_F(ArchiveTest, FileLinesAndModes)
-{
+TEST_F(ArchiveTest, FileLinesAndModes) {
     std::string longLine(1000, 'z');
     WriteAll(Path("lines.txt"), Bytes{});
     {

@@ -25,22 +25,20 @@ struct Design {
     bool bandwidth = false;
 };
 
-bool IsIdentity(YBiquad& s)
-{
+bool IsIdentity(YBiquad& s) {
     const auto n = s.Normalised();
-    return s.Type() == YBiquad::kCleared && n[0] == 1.0 && n[1] == 0.0 && n[2] == 0.0
-        && n[3] == 0.0 && n[4] == 0.0 && s.Process(0.75) == 0.75 && s.Process(-2.5) == -2.5;
+    return s.Type() == YBiquad::kCleared && n[0] == 1.0 && n[1] == 0.0 && n[2] == 0.0 && n[3] == 0.0 &&
+           n[4] == 0.0 && s.Process(0.75) == 0.75 && s.Process(-2.5) == -2.5;
 }
 
 double FromDb(double db) { return std::pow(10.0, db / 20.0); }
 
-} // namespace
+}  // namespace
 
 // Each type against a property of the cookbook responses, read from the
 // designed section's H(e^jw): the magnitude (and, where given, the phase) at
 // a probe frequency.
-TEST(YBiquad, CookbookPropertiesOfEveryType)
-{
+TEST(YBiquad, CookbookPropertiesOfEveryType) {
     struct Case {
         const char* name;
         Design d;
@@ -57,7 +55,11 @@ TEST(YBiquad, CookbookPropertiesOfEveryType)
         {"first-order high-pass -3.01 dB at f0", {2, fs, 3000, 0, 0}, 3000, std::sqrt(0.5)},
         {"first-order high-pass 1 at Nyquist", {2, fs, 3000, 0, 0}, nyquist, 1.0},
         {"first-order high-pass 0 at DC", {2, fs, 3000, 0, 0}, 0, 0.0},
-        {"low-pass Q 0.707 at f0", {1, fs, 2000, 0, kButterworthQ}, 2000, kButterworthQ, -std::numbers::pi / 2},
+        {"low-pass Q 0.707 at f0",
+         {1, fs, 2000, 0, kButterworthQ},
+         2000,
+         kButterworthQ,
+         -std::numbers::pi / 2},
         {"low-pass Q 4 at f0", {1, fs, 500, 0, 4.0}, 500, 4.0},
         {"low-pass 1 at DC", {1, fs, 500, 0, 4.0}, 0, 1.0},
         {"low-pass 0 at Nyquist", {1, fs, 500, 0, 4.0}, nyquist, 0.0},
@@ -103,15 +105,13 @@ TEST(YBiquad, CookbookPropertiesOfEveryType)
 // A second-order low-pass with Q 1/sqrt(2) is the second-order Butterworth
 // low-pass of the bilinear transform: against SciPy's butter(2) and the
 // analytic coefficients with K = tan(pi f0 / fs).
-TEST(YBiquad, LowPassWithButterworthQIsButterworth)
-{
+TEST(YBiquad, LowPassWithButterworthQIsButterworth) {
     std::ifstream table(SONBEX_TEST_DATA "/YLib/butterworth2.txt");
     ASSERT_TRUE(table) << "butterworth2.txt";
     std::string line;
     int rows = 0;
     while (std::getline(table, line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
+        if (line.empty() || line[0] == '#') continue;
         std::istringstream in(line);
         in.imbue(std::locale::classic());
         double fs, f0, b0, b1, b2, a1, a2;
@@ -138,14 +138,13 @@ TEST(YBiquad, LowPassWithButterworthQIsButterworth)
 
 // Filtering a steady sine gives the designed response: the Direct Form I
 // recursion runs the coefficients it was given, for every type.
-TEST(YBiquad, SteadySineFollowsTheDesignedResponse)
-{
+TEST(YBiquad, SteadySineFollowsTheDesignedResponse) {
     const double fs = 48000.0;
-    const double f = 1500.0; // 32 samples per period
+    const double f = 1500.0;  // 32 samples per period
     const Design designs[] = {
-        {0, fs, 1000, 0, 0},    {1, fs, 1200, 0, 3},   {2, fs, 900, 0, 0},   {3, fs, 2000, 0, 0.6},
-        {4, fs, 1400, 0, 5},    {5, fs, 1300, 0, 2},   {6, fs, 1600, 9, 2},  {7, fs, 700, -6, 1},
-        {8, fs, 3000, 5, 1},    {9, fs, 2500, 0, 0.9}, {10, fs, 0, 0, 0},
+        {0, fs, 1000, 0, 0}, {1, fs, 1200, 0, 3},   {2, fs, 900, 0, 0},  {3, fs, 2000, 0, 0.6},
+        {4, fs, 1400, 0, 5}, {5, fs, 1300, 0, 2},   {6, fs, 1600, 9, 2}, {7, fs, 700, -6, 1},
+        {8, fs, 3000, 5, 1}, {9, fs, 2500, 0, 0.9}, {10, fs, 0, 0, 0},
     };
     for (const Design& d : designs) {
         SCOPED_TRACE("type " + std::to_string(d.type));
@@ -159,8 +158,7 @@ TEST(YBiquad, SteadySineFollowsTheDesignedResponse)
     }
 }
 
-TEST(YBiquad, NewSectionPassesSamplesUnchanged)
-{
+TEST(YBiquad, NewSectionPassesSamplesUnchanged) {
     YBiquad s;
     EXPECT_TRUE(IsIdentity(s));
     EXPECT_EQ(s.Raw().a0, 1.0);
@@ -169,8 +167,7 @@ TEST(YBiquad, NewSectionPassesSamplesUnchanged)
 
 // Settings come from stored records: every unusable one leaves an identity
 // section and false, also after an earlier good design.
-TEST(YBiquad, UnusableSettingsGiveIdentityAndFalse)
-{
+TEST(YBiquad, UnusableSettingsGiveIdentityAndFalse) {
     struct Case {
         const char* name;
         Design d;
@@ -213,8 +210,7 @@ TEST(YBiquad, UnusableSettingsGiveIdentityAndFalse)
 }
 
 // Parameters a type does not use are not checked.
-TEST(YBiquad, UnusedParametersAreIgnored)
-{
+TEST(YBiquad, UnusedParametersAreIgnored) {
     struct Case {
         const char* name;
         Design d;
@@ -237,8 +233,7 @@ TEST(YBiquad, UnusedParametersAreIgnored)
     }
 }
 
-TEST(YBiquad, FirstOrderLowPassAtQuarterRateIsTwoSampleAverage)
-{
+TEST(YBiquad, FirstOrderLowPassAtQuarterRateIsTwoSampleAverage) {
     YBiquad s;
     ASSERT_TRUE(s.Setup(YBiquad::kLowPass1, 48000, 12000, 0, 0, false));
     const YBiquad::Coefficients& c = s.Raw();
@@ -253,16 +248,14 @@ TEST(YBiquad, FirstOrderLowPassAtQuarterRateIsTwoSampleAverage)
     EXPECT_NEAR(s.Process(-4.0), 0.0, 1e-15);
 }
 
-TEST(YBiquad, PeakingWithZeroGainIsIdentityEverywhere)
-{
+TEST(YBiquad, PeakingWithZeroGainIsIdentityEverywhere) {
     YBiquad s;
     ASSERT_TRUE(s.Setup(YBiquad::kPeaking, 44100, 3000, 0, 2.5, false));
     for (const double f : {0.0, 100.0, 3000.0, 15000.0, 22050.0})
         EXPECT_NEAR(std::abs(s.Response(f, 44100) - 1.0), 0.0, 1e-15) << f;
 }
 
-TEST(YBiquad, ShelvesDoNotDependOnQ)
-{
+TEST(YBiquad, ShelvesDoNotDependOnQ) {
     for (const int type : {YBiquad::kLowShelf, YBiquad::kHighShelf}) {
         YBiquad a, b;
         ASSERT_TRUE(a.Setup(type, 48000, 500, 6, 0.3, false));
@@ -271,8 +264,7 @@ TEST(YBiquad, ShelvesDoNotDependOnQ)
     }
 }
 
-TEST(YBiquad, BandwidthIsStoredAsEquivalentQ)
-{
+TEST(YBiquad, BandwidthIsStoredAsEquivalentQ) {
     EXPECT_EQ(YBiquad::QFromBandwidth(1.0), 1.4142135623730951);
     EXPECT_NEAR(YBiquad::QFromBandwidth(1.0 / 3.0), 4.318473046963146, 1e-14);
     YBiquad s;
@@ -280,14 +272,13 @@ TEST(YBiquad, BandwidthIsStoredAsEquivalentQ)
     EXPECT_EQ(s.Q(), 1.4142135623730951);
 }
 
-TEST(YBiquad, SetCoefficientsNormalisesOrRefuses)
-{
+TEST(YBiquad, SetCoefficientsNormalisesOrRefuses) {
     YBiquad s;
     ASSERT_TRUE(s.SetCoefficients(2.0, -1.0, 0.5, 1.0, 0.5, 0.25));
     EXPECT_EQ(s.Type(), YBiquad::kDirect);
     EXPECT_EQ(s.Normalised(), (std::array<double, 5>{0.5, 0.25, 0.125, -0.5, 0.25}));
     EXPECT_EQ(s.Process(4.0), 2.0);
-    EXPECT_EQ(s.Process(0.0), 0.25 * 4.0 + 0.5 * 2.0); // nb1 x1 - na1 y1
+    EXPECT_EQ(s.Process(0.0), 0.25 * 4.0 + 0.5 * 2.0);  // nb1 x1 - na1 y1
 
     EXPECT_FALSE(s.SetCoefficients(0.0, 1, 1, 1, 1, 1));
     EXPECT_TRUE(IsIdentity(s));
@@ -297,8 +288,7 @@ TEST(YBiquad, SetCoefficientsNormalisesOrRefuses)
     EXPECT_TRUE(IsIdentity(s));
 }
 
-TEST(YBiquad, PinkFilterHasThePinkingCoefficients)
-{
+TEST(YBiquad, PinkFilterHasThePinkingCoefficients) {
     YPinkFilter pink;
     YBiquad designed;
     ASSERT_TRUE(designed.Setup(YBiquad::kPinking, 48000, 0, 0, 0, false));
@@ -310,15 +300,13 @@ TEST(YBiquad, PinkFilterHasThePinkingCoefficients)
 
 // Every block form computes what Process computes, sample for sample; the
 // state carries over between blocks unless reset.
-TEST(YBiquad, BlockFormsMatchProcess)
-{
+TEST(YBiquad, BlockFormsMatchProcess) {
     std::vector<double> input = probe::Sine(1000, 3100, 48000, 0.3);
     input[10] += 1.0;
     YBiquad reference;
     ASSERT_TRUE(reference.Setup(YBiquad::kPeaking, 48000, 2000, 8, 3, false));
     std::vector<double> expected(input.size());
-    for (std::size_t i = 0; i < input.size(); ++i)
-        expected[i] = reference.Process(input[i]);
+    for (std::size_t i = 0; i < input.size(); ++i) expected[i] = reference.Process(input[i]);
 
     YBiquad s = reference;
     std::vector<double> d = input;
@@ -332,11 +320,9 @@ TEST(YBiquad, BlockFormsMatchProcess)
     EXPECT_EQ(out, expected);
 
     std::vector<std::complex<double>> z(input.size());
-    for (std::size_t i = 0; i < z.size(); ++i)
-        z[i] = {input[i], 7.0};
+    for (std::size_t i = 0; i < z.size(); ++i) z[i] = {input[i], 7.0};
     s.FilterBlock(z, true);
-    for (std::size_t i = 0; i < z.size(); ++i)
-        ASSERT_EQ(z[i], std::complex<double>(expected[i], 0.0)) << i;
+    for (std::size_t i = 0; i < z.size(); ++i) ASSERT_EQ(z[i], std::complex<double>(expected[i], 0.0)) << i;
 
     // Single precision samples, double precision state.
     std::vector<float> f(input.begin(), input.end());
@@ -356,8 +342,7 @@ TEST(YBiquad, BlockFormsMatchProcess)
     EXPECT_EQ(again, expected);
 }
 
-TEST(YBiquad, VectorFormsFilterInPlace)
-{
+TEST(YBiquad, VectorFormsFilterInPlace) {
     YBiquad s;
     ASSERT_TRUE(s.Setup(YBiquad::kHighPass2, 48000, 300, 0, 0.9, false));
     std::vector<double> expected = probe::Sine(500, 250, 48000);

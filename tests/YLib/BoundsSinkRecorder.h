@@ -10,8 +10,7 @@
 
 class BoundsSinkRecorder {
 public:
-    BoundsSinkRecorder()
-    {
+    BoundsSinkRecorder() {
         previous_ = SetBoundsErrorSink([this](std::string_view caption, std::string_view message) {
             std::lock_guard lock(mutex_);
             reports_.push_back(std::string(caption) + "|" + std::string(message));
@@ -19,8 +18,7 @@ public:
     }
     ~BoundsSinkRecorder() { SetBoundsErrorSink(previous_); }
 
-    std::vector<std::string> Reports() const
-    {
+    std::vector<std::string> Reports() const {
         std::lock_guard lock(mutex_);
         return reports_;
     }

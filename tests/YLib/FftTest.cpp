@@ -19,25 +19,21 @@ using LongComplex = std::pair<long double, long double>;
 // cos/sin(2πj/N) so that each term costs a multiply-add.
 class ReferenceDft {
 public:
-    explicit ReferenceDft(int n) : n_(n), cos_(std::size_t(n)), sin_(std::size_t(n))
-    {
+    explicit ReferenceDft(int n) : n_(n), cos_(std::size_t(n)), sin_(std::size_t(n)) {
         // A quarter wave from cosl, the rest by symmetry.
         const long double step = 2.0L * std::numbers::pi_v<long double> / n;
         const int quarter = n / 4;
-        for (int j = 0; j <= quarter; ++j)
-            cos_[j] = cosl(step * j);
+        for (int j = 0; j <= quarter; ++j) cos_[j] = cosl(step * j);
         for (int j = 0; j < n; ++j) {
             const int r = j % (n / 2);
             const long double c = r <= quarter ? cos_[r] : -cos_[n / 2 - r];
             cos_[j] = j < n / 2 ? c : -c;
         }
-        for (int j = 0; j < n; ++j)
-            sin_[j] = cos_[(j + 3 * quarter) % n];  // sin x = cos(x - π/2)
+        for (int j = 0; j < n; ++j) sin_[j] = cos_[(j + 3 * quarter) % n];  // sin x = cos(x - π/2)
     }
     // x as (re, im) pairs.
     template <class T>
-    LongComplex Bin(const std::vector<T>& x, int k) const
-    {
+    LongComplex Bin(const std::vector<T>& x, int k) const {
         long double re = 0, im = 0;
         std::size_t angle = 0;
         for (int i = 0; i < n_; ++i) {
@@ -45,8 +41,7 @@ public:
             re += x[2 * i] * c + x[2 * i + 1] * s;
             im += x[2 * i + 1] * c - x[2 * i] * s;
             angle += std::size_t(k);
-            if (angle >= std::size_t(n_))
-                angle -= std::size_t(n_);
+            if (angle >= std::size_t(n_)) angle -= std::size_t(n_);
         }
         return {re, im};
     }
@@ -57,34 +52,30 @@ private:
 };
 
 // The bins checked: all of them for small sizes, else a spread of bins.
-std::vector<int> BinsToCheck(int n)
-{
+std::vector<int> BinsToCheck(int n) {
     if (n <= 1024) {
         std::vector<int> all(static_cast<std::size_t>(n));
-        for (int i = 0; i < n; ++i)
-            all[i] = i;
+        for (int i = 0; i < n; ++i) all[i] = i;
         return all;
     }
     if (n <= 1 << 16)
-        return {0, 1, 2, 3, n / 4 - 1, n / 4, n / 3, n / 2 - 1, n / 2, n / 2 + 1, n - 3, n - 1, 12345 % n, 777 % n};
+        return {0,         1,     2,         3,     n / 4 - 1, n / 4,     n / 3,
+                n / 2 - 1, n / 2, n / 2 + 1, n - 3, n - 1,     12345 % n, 777 % n};
     return {0, 1, n / 3, n / 2 + 1, n - 1, 12345};
 }
 
 template <class T>
-std::vector<T> RandomPairs(int n, unsigned seed)
-{
+std::vector<T> RandomPairs(int n, unsigned seed) {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> u(-1.0, 1.0);
     std::vector<T> x(2 * std::size_t(n));
-    for (T& e : x)
-        e = T(u(rng));
+    for (T& e : x) e = T(u(rng));
     return x;
 }
 
 // ||X - ref|| / ||ref|| over the checked bins.
 template <class T>
-double RelativeError(const std::vector<T>& input, const std::vector<T>& output, int n)
-{
+double RelativeError(const std::vector<T>& input, const std::vector<T>& output, int n) {
     const ReferenceDft dft(n);
     long double err = 0, ref = 0;
     for (int k : BinsToCheck(n)) {
@@ -96,8 +87,7 @@ double RelativeError(const std::vector<T>& input, const std::vector<T>& output, 
     return double(std::sqrt(err / ref));
 }
 
-std::vector<double> Pairs(const YComplexVec& v)
-{
+std::vector<double> Pairs(const YComplexVec& v) {
     std::vector<double> x;
     for (const YComplex& z : v) {
         x.push_back(z.re);
@@ -106,18 +96,15 @@ std::vector<double> Pairs(const YComplexVec& v)
     return x;
 }
 
-YComplexVec FromPairs(const std::vector<double>& x)
-{
+YComplexVec FromPairs(const std::vector<double>& x) {
     YComplexVec v(int(x.size() / 2));
-    for (int i = 0; i < v.Size(); ++i)
-        v[i] = YComplex(x[2 * i], x[2 * i + 1]);
+    for (int i = 0; i < v.Size(); ++i) v[i] = YComplex(x[2 * i], x[2 * i + 1]);
     return v;
 }
 
 }  // namespace
 
-TEST(YFft, MatchesLongDoubleDft)
-{
+TEST(YFft, MatchesLongDoubleDft) {
     const YFft fft;
     for (int order = 2; order <= 16; ++order) {
         const int n = 1 << order;
@@ -128,8 +115,7 @@ TEST(YFft, MatchesLongDoubleDft)
     }
 }
 
-TEST(YFft32, MatchesLongDoubleDft)
-{
+TEST(YFft32, MatchesLongDoubleDft) {
     const YFft32 fft;
     for (int order : {2, 3, 4, 5, 8, 11, 12, 13, 16, 20}) {
         const int n = 1 << order;
@@ -140,8 +126,7 @@ TEST(YFft32, MatchesLongDoubleDft)
     }
 }
 
-TEST(YFft, InverseUndoesForward)
-{
+TEST(YFft, InverseUndoesForward) {
     const YFft fft;
     const YFft32 fft32;
     for (int order : {2, 3, 6, 11, 12, 13, 15}) {
@@ -166,34 +151,29 @@ TEST(YFft, InverseUndoesForward)
     }
 }
 
-TEST(YFft, ImpulseAndConstant)
-{
+TEST(YFft, ImpulseAndConstant) {
     const YFft fft;
     for (int order : {2, 3, 4, 10, 13}) {
         const int n = 1 << order;
         YComplexVec impulse(n);
         impulse[0] = 1.0;
         ASSERT_TRUE(fft.Transform(impulse, false));
-        for (int k = 0; k < n; ++k)
-            ASSERT_EQ(impulse[k], YComplex(1.0, 0.0)) << "N = " << n << " bin " << k;
+        for (int k = 0; k < n; ++k) ASSERT_EQ(impulse[k], YComplex(1.0, 0.0)) << "N = " << n << " bin " << k;
 
         YComplexVec constant(n);
         constant.Fill(1.0);
         ASSERT_TRUE(fft.Transform(constant, false));
         EXPECT_NEAR(constant[0].re, n, 1e-12 * n) << "N = " << n;
-        for (int k = 1; k < n; ++k)
-            ASSERT_LT(Abs(constant[k]), 1e-12 * n) << "N = " << n << " bin " << k;
+        for (int k = 1; k < n; ++k) ASSERT_LT(Abs(constant[k]), 1e-12 * n) << "N = " << n << " bin " << k;
     }
 }
 
-TEST(YFft, RejectsSizesThatAreNotPowersOfTwo)
-{
+TEST(YFft, RejectsSizesThatAreNotPowersOfTwo) {
     const YFft fft;
     const YFft32 fft32;
     for (int n : {0, 1, 2, 3, 6, 12, 1000}) {
         YComplexVec v(n);
-        if (n > 0)
-            v[0] = 5.0;
+        if (n > 0) v[0] = 5.0;
         EXPECT_FALSE(fft.Transform(v, false)) << "N = " << n;
         EXPECT_FALSE(fft.Transform(v, true)) << "N = " << n;
         if (n > 0) {
@@ -207,16 +187,14 @@ TEST(YFft, RejectsSizesThatAreNotPowersOfTwo)
     EXPECT_EQ(data[2], 2.0f);
 }
 
-TEST(YFft, RealInputMatchesComplexTransform)
-{
+TEST(YFft, RealInputMatchesComplexTransform) {
     const YFft fft;
     for (int order : {2, 3, 4, 5, 10, 11, 14}) {
         const int n = 1 << order;
         std::mt19937 rng(static_cast<unsigned>(order));
         std::uniform_real_distribution<double> u(-1.0, 1.0);
         YDoubleVec x(n);
-        for (double& e : x)
-            e = u(rng);
+        for (double& e : x) e = u(rng);
         YComplexVec reference;
         ASSERT_TRUE(reference.SetReal(x));
         ASSERT_TRUE(fft.Transform(reference, false));
@@ -224,8 +202,7 @@ TEST(YFft, RealInputMatchesComplexTransform)
         ASSERT_TRUE(fft.TransformReal(x, spectrum)) << "N = " << n;
         ASSERT_EQ(spectrum.Size(), n);
         double worst = 0;
-        for (int k = 0; k < n; ++k)
-            worst = std::max(worst, Abs(spectrum[k] - reference[k]));
+        for (int k = 0; k < n; ++k) worst = std::max(worst, Abs(spectrum[k] - reference[k]));
         EXPECT_LT(worst, 1e-13 * std::sqrt(double(n))) << "N = " << n;
     }
     YDoubleVec odd(12);
@@ -233,8 +210,7 @@ TEST(YFft, RealInputMatchesComplexTransform)
     EXPECT_FALSE(fft.TransformReal(odd, out));
 }
 
-TEST(YFft, SeveralThreadsBuildTheTablesAtOnce)
-{
+TEST(YFft, SeveralThreadsBuildTheTablesAtOnce) {
     // An order whose double tables no other test builds (the float test of
     // order 20 builds the even ones), so the threads race to build them.
     std::vector<std::thread> threads;
@@ -253,8 +229,6 @@ TEST(YFft, SeveralThreadsBuildTheTablesAtOnce)
                 worst = std::max(worst, Abs(v[i] - YComplex(input[2 * i], input[2 * i + 1])));
             errors[t] = worst;
         });
-    for (auto& t : threads)
-        t.join();
-    for (double e : errors)
-        EXPECT_LT(e, 1e-14);
+    for (auto& t : threads) t.join();
+    for (double e : errors) EXPECT_LT(e, 1e-14);
 }

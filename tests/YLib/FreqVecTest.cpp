@@ -3,23 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
-TEST(YFreqVec, LogarithmicAxisEndsExactlyAtTheTop)
-{
+TEST(YFreqVec, LogarithmicAxisEndsExactlyAtTheTop) {
     YFreqVec f;
     ASSERT_TRUE(f.Create(20, 20000, 3, false, false));
     ASSERT_EQ(f.Size(), 31);
     EXPECT_EQ(f.PointsPerOctave(), 3);
     EXPECT_FALSE(f.Linear());
-    for (int k = 0; k < 30; ++k)
-        EXPECT_NEAR(f[k], 20 * std::pow(2.0, k / 3.0), 1e-9 * f[k]) << k;
+    for (int k = 0; k < 30; ++k) EXPECT_NEAR(f[k], 20 * std::pow(2.0, k / 3.0), 1e-9 * f[k]) << k;
     EXPECT_EQ(f[30], 20000.0);
 
     ASSERT_TRUE(f.Create(20, 20000, 3, false, true));
@@ -36,15 +34,13 @@ TEST(YFreqVec, LogarithmicAxisEndsExactlyAtTheTop)
     EXPECT_EQ(f[0], 100.0);
 }
 
-TEST(YFreqVec, LinearAxis)
-{
+TEST(YFreqVec, LinearAxis) {
     YFreqVec f;
     ASSERT_TRUE(f.Create(100, 200, 5, true, false));
     ASSERT_EQ(f.Size(), 5);
     EXPECT_EQ(f.PointsPerOctave(), 0);
     EXPECT_TRUE(f.Linear());
-    for (int i = 0; i < 5; ++i)
-        EXPECT_DOUBLE_EQ(f[i], 100 + 25 * i);
+    for (int i = 0; i < 5; ++i) EXPECT_DOUBLE_EQ(f[i], 100 + 25 * i);
     ASSERT_TRUE(f.Create(100, 200, 5, true, true));
     EXPECT_DOUBLE_EQ(f[0], 200.0);
     EXPECT_DOUBLE_EQ(f[4], 100.0);
@@ -53,8 +49,7 @@ TEST(YFreqVec, LinearAxis)
     EXPECT_EQ(f[0], 100.0);
 }
 
-TEST(YFreqVec, CreateRefusesBadArguments)
-{
+TEST(YFreqVec, CreateRefusesBadArguments) {
     struct Case {
         const char* name;
         double f1, f2;
@@ -77,8 +72,7 @@ TEST(YFreqVec, CreateRefusesBadArguments)
     }
 }
 
-TEST(YFreqVec, PeriodSnap)
-{
+TEST(YFreqVec, PeriodSnap) {
     YFreqVec f;
     EXPECT_EQ(f.Snap(101.0), 101.0);  // off
     EXPECT_FALSE(f.SetPeriodSnap(true, 0.0));
@@ -87,29 +81,25 @@ TEST(YFreqVec, PeriodSnap)
     struct Case {
         double f, expected;
     } cases[] = {
-        {100.0, 100.0},           // 480 samples per period
-        {101.0, 48000.0 / 475},   // 475.2 samples: 475 is nearer by ratio
-        {1000.0, 1000.0},         // 48 samples: not snapped
-        {480.0, 480.0},
-        {200.5, 48000.0 / 239},   // 239.4
+        {100.0, 100.0},                                  // 480 samples per period
+        {101.0, 48000.0 / 475},                          // 475.2 samples: 475 is nearer by ratio
+        {1000.0, 1000.0},                                // 48 samples: not snapped
+        {480.0, 480.0},         {200.5, 48000.0 / 239},  // 239.4
     };
-    for (const Case& c : cases)
-        EXPECT_DOUBLE_EQ(f.Snap(c.f), c.expected) << c.f;
+    for (const Case& c : cases) EXPECT_DOUBLE_EQ(f.Snap(c.f), c.expected) << c.f;
     ASSERT_TRUE(f.Create(100, 102, 3, true, false));
     EXPECT_DOUBLE_EQ(f[1], 48000.0 / 475);
 }
 
 class SweepTableTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         dir_ = fs::temp_directory_path() / ("ylib-sweep-" + std::to_string(getpid()) + "-" +
                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
     }
     void TearDown() override { fs::remove_all(dir_); }
-    fs::path Write(const std::string& text)
-    {
+    fs::path Write(const std::string& text) {
         const fs::path p = dir_ / "table.ssw";
         std::ofstream(p, std::ios::binary) << text;
         return p;
@@ -117,8 +107,7 @@ protected:
     fs::path dir_;
 };
 
-TEST_F(SweepTableTest, SavedTextIsExact)
-{
+TEST_F(SweepTableTest, SavedTextIsExact) {
     YFreqVec f;
     ASSERT_TRUE(f.Create(1, 7, 7, true, false));
     f[0] = 0.5;
@@ -132,15 +121,15 @@ TEST_F(SweepTableTest, SavedTextIsExact)
     ASSERT_TRUE(f.SaveTable(p));
     std::ifstream in(p, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(text, "Frequency Sweep Table\r\n0.500000\r\n5.25000\r\n50.1250\r\n1000.000\r\n1234.57\r\n"
-                    "20000.0\r\n123457\r\n");
+    EXPECT_EQ(text,
+              "Frequency Sweep Table\r\n0.500000\r\n5.25000\r\n50.1250\r\n1000.000\r\n1234.57\r\n"
+              "20000.0\r\n123457\r\n");
     YFreqVec empty;
     EXPECT_FALSE(empty.SaveTable(dir_ / "empty.ssw"));
     EXPECT_FALSE(fs::exists(dir_ / "empty.ssw"));
 }
 
-TEST_F(SweepTableTest, LoadCases)
-{
+TEST_F(SweepTableTest, LoadCases) {
     const std::string longLine = "1000" + std::string(300, '0') + "\r\n";  // one huge number, not several
     struct Case {
         const char* name;
@@ -154,7 +143,11 @@ TEST_F(SweepTableTest, LoadCases)
         {"other text before the numbers", "My table\n100\n200\n", false, {}, 0},
         {"no header at all", "100\n200\n", true, {100, 200}, 2},
         {"text after the first frequency is skipped", "100\nnotes\n-5\n0\n400\n", true, {100, 400}, 1},
-        {"blank lines ignored", "\r\nFrequency Sweep Table\r\n\r\n  \t\r\n100\r\n\r\n1600\r\n", true, {100, 1600}, 0},
+        {"blank lines ignored",
+         "\r\nFrequency Sweep Table\r\n\r\n  \t\r\n100\r\n\r\n1600\r\n",
+         true,
+         {100, 1600},
+         0},
         {"one point", "Frequency Sweep Table\n440\n", true, {440}, 0},
         {"equal ends", "Frequency Sweep Table\n440\n440\n440\n", true, {440, 440, 440}, 0},
         {"no frequency", "Frequency Sweep Table\n0\n-1\n", false, {}, 0},
@@ -166,8 +159,7 @@ TEST_F(SweepTableTest, LoadCases)
     for (const Case& c : cases) {
         YFreqVec f;
         EXPECT_EQ(f.LoadTable(Write(c.text)), c.ok) << c.name;
-        if (!c.ok)
-            continue;
+        if (!c.ok) continue;
         ASSERT_EQ(f.Size(), int(c.values.size())) << c.name;
         for (std::size_t i = 0; i < c.values.size(); ++i)
             EXPECT_DOUBLE_EQ(f[int(i)], c.values[i]) << c.name << " value " << i;
@@ -178,8 +170,7 @@ TEST_F(SweepTableTest, LoadCases)
     EXPECT_FALSE(f.LoadTable(dir_ / "missing.ssw"));
 }
 
-TEST_F(SweepTableTest, RoundTrip)
-{
+TEST_F(SweepTableTest, RoundTrip) {
     YFreqVec f;
     ASSERT_TRUE(f.Create(20, 20000, 12, false, false));
     ASSERT_TRUE(f.SaveTable(dir_ / "rt.ssw"));

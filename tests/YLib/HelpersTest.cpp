@@ -3,18 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cmath>
 #include <filesystem>
 #include <numbers>
 #include <string>
-#include <unistd.h>
 
 namespace {
 constexpr double kPi = std::numbers::pi;
 }
 
-TEST(WrapPhase, Cases)
-{
+TEST(WrapPhase, Cases) {
     struct Case {
         double x, expected;
     } cases[] = {
@@ -28,8 +27,7 @@ TEST(WrapPhase, Cases)
         {-100.5 * kPi, -0.5 * kPi},
         {1e6 * kPi + 0.5, 0.5},
     };
-    for (const Case& c : cases)
-        EXPECT_NEAR(WrapPhase(c.x), c.expected, 1e-9) << c.x;
+    for (const Case& c : cases) EXPECT_NEAR(WrapPhase(c.x), c.expected, 1e-9) << c.x;
     EXPECT_EQ(WrapPhase(kPi), kPi);
     EXPECT_EQ(WrapPhase(-kPi), -kPi);
     for (double x : {1e300, -1e300, 1e17, -123456789.0}) {
@@ -47,8 +45,7 @@ TEST(WrapPhase, Cases)
     EXPECT_EQ(WrapDegrees(1e20), -80.0);  // 1e20 = 280 modulo 360, exactly
 }
 
-TEST(ScalarHelpers, ParseAndInterpolate)
-{
+TEST(ScalarHelpers, ParseAndInterpolate) {
     EXPECT_EQ(ParseDecimal(""), 0.0);
     EXPECT_EQ(ParseDecimal("1,5"), 1.5);
     EXPECT_EQ(ParseDecimal("1.5"), 1.5);
@@ -68,8 +65,7 @@ TEST(ScalarHelpers, ParseAndInterpolate)
     EXPECT_NEAR(SafeLn(1e-38), kLnFloor, 1e-9);
 }
 
-TEST(TextHelpers, Formatting)
-{
+TEST(TextHelpers, Formatting) {
     EXPECT_EQ(FormatTrimmed(1.5, 4, true), "1.5");
     EXPECT_EQ(FormatTrimmed(2.0, 3, true), "2");
     EXPECT_EQ(FormatTrimmed(1.5, 4, false), "1.5000");
@@ -79,11 +75,11 @@ TEST(TextHelpers, Formatting)
         double x;
         const char* text;
     } frequencies[] = {
-        {0.1234567, "0.123457"}, {1.0, "1.00000"},     {99.99999, "100.0000"}, {440.0, "440.000"},
-        {1000.0, "1000.00"},     {9999.994, "9999.99"}, {19999.99, "20000.0"}, {20000.0, "20000.0"},  {100000.0, "100000"},
+        {0.1234567, "0.123457"}, {1.0, "1.00000"},     {99.99999, "100.0000"},
+        {440.0, "440.000"},      {1000.0, "1000.00"},  {9999.994, "9999.99"},
+        {19999.99, "20000.0"},   {20000.0, "20000.0"}, {100000.0, "100000"},
     };
-    for (const Case& c : frequencies)
-        EXPECT_EQ(FormatFrequency(c.x), c.text) << c.x;
+    for (const Case& c : frequencies) EXPECT_EQ(FormatFrequency(c.x), c.text) << c.x;
     EXPECT_EQ(FormatColumn(1.5), " 1.5000  ");
     EXPECT_EQ(FormatColumn(-1.5), "-1.5000  ");
     EXPECT_EQ(FormatColumn(1.5, false), "1.5000   ");
@@ -92,8 +88,7 @@ TEST(TextHelpers, Formatting)
     EXPECT_EQ(FormatFixed(INFINITY, 2), "inf");
 }
 
-TEST(TextHelpers, Windows1252ToUtf8)
-{
+TEST(TextHelpers, Windows1252ToUtf8) {
     struct Case {
         const char* what;
         std::string in, utf8;
@@ -113,16 +108,14 @@ TEST(TextHelpers, Windows1252ToUtf8)
         {"undefined 0x8D 0x8F 0x90 0x9D", "\x8D\x8F\x90\x9D",
          "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(Utf8FromWindows1252(c.in), c.utf8) << c.what;
+    for (const Case& c : cases) EXPECT_EQ(Utf8FromWindows1252(c.in), c.utf8) << c.what;
     for (int b = 0xA0; b <= 0xFF; ++b) {  // the Latin-1 half: U+00A0..U+00FF
         const std::string expected{char(0xC0 | (b >> 6)), char(0x80 | (b & 0x3F))};
         EXPECT_EQ(Utf8FromWindows1252(std::string(1, char(b))), expected) << b;
     }
 }
 
-TEST(TextHelpers, Paths)
-{
+TEST(TextHelpers, Paths) {
     EXPECT_EQ(ShortenPath("C:\\Data\\Speakers\\Woofer\\imp.sxf", false), "C:\\...\\imp.sxf");
     EXPECT_EQ(ShortenPath("C:\\Data\\Speakers\\Woofer\\imp.sxf", true), "C:\\...\\Woofer\\imp.sxf");
     EXPECT_EQ(ShortenPath("/home/me/curves/a.sxf", false), "/.../a.sxf");
@@ -130,15 +123,15 @@ TEST(TextHelpers, Paths)
     EXPECT_EQ(PathFromStored("C:\\dir\\file.sxf"), std::filesystem::path("C:/dir/file.sxf"));
     EXPECT_EQ(PathFromStored("dir\\file.sxf").filename(), "file.sxf");
 
-    const auto dir = std::filesystem::temp_directory_path() / ("ylib-dir-" + std::to_string(getpid())) / "a" / "b";
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("ylib-dir-" + std::to_string(getpid())) / "a" / "b";
     EXPECT_TRUE(EnsureDirectory(dir));
     EXPECT_TRUE(std::filesystem::is_directory(dir));
     EXPECT_TRUE(EnsureDirectory(dir));
     std::filesystem::remove_all(dir.parent_path().parent_path());
 }
 
-TEST(TextHelpers, BlanksAndTokens)
-{
+TEST(TextHelpers, BlanksAndTokens) {
     std::string buffer = "world";
     Prepend(buffer, "hello ");
     EXPECT_EQ(buffer, "hello world");

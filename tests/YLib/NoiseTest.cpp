@@ -11,8 +11,7 @@
 #include <thread>
 #include <vector>
 
-TEST(YRandom, UniformSequenceFromTheDefaultSeed)
-{
+TEST(YRandom, UniformSequenceFromTheDefaultSeed) {
     YUniformRandom r;
     EXPECT_EQ(r.Next(), 0.1330695073120296);
     EXPECT_EQ(r.Next(), 0.7922726944088936);
@@ -32,12 +31,10 @@ TEST(YRandom, UniformSequenceFromTheDefaultSeed)
 
 // The 15-bit generator gives the classic C-runtime sequence of seed 1
 // (41, 18467, 6334, ...) and covers 0 ... 32767 whatever the C library's rand.
-TEST(YRandom, FifteenBitSequenceAndRange)
-{
+TEST(YRandom, FifteenBitSequenceAndRange) {
     YRandom r;
     const int first[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358};
-    for (const int expected : first)
-        EXPECT_EQ(r.Next(), expected);
+    for (const int expected : first) EXPECT_EQ(r.Next(), expected);
 
     r.Seed(12345);
     int lowest = YRandom::kMax, highest = 0;
@@ -52,8 +49,7 @@ TEST(YRandom, FifteenBitSequenceAndRange)
 
 // Gaussian noise has mean 0 and variance 1, and no value beyond the largest
 // that u1 = 1/32768 allows (ln 0 would give a spike of about 13 sigma).
-TEST(YNoise, WhiteGaussianStatisticsAndPeak)
-{
+TEST(YNoise, WhiteGaussianStatisticsAndPeak) {
     YNoise noise(777);
     std::vector<double> v(1 << 19);
     noise.WhiteGaussian(v, false);
@@ -74,8 +70,7 @@ TEST(YNoise, WhiteGaussianStatisticsAndPeak)
     EXPECT_EQ(std::max(-*lo, *hi), 1.0);
 }
 
-TEST(YNoise, NormalisePeak)
-{
+TEST(YNoise, NormalisePeak) {
     struct Case {
         const char* name;
         std::vector<double> in, out;
@@ -96,26 +91,23 @@ TEST(YNoise, NormalisePeak)
 
 // The pinking filter's response, read from its impulse response, falls by
 // 10 log10(2) = 3.01 dB per octave within 0.1 dB from 20 Hz to 20 kHz.
-TEST(YNoise, PinkFilterFallsThreeDecibelsPerOctave)
-{
+TEST(YNoise, PinkFilterFallsThreeDecibelsPerOctave) {
     for (const double fs : {44100.0, 48000.0}) {
         SCOPED_TRACE(fs);
         std::vector<double> h(1 << 15, 0.0);
         h[0] = 1.0;
         YNoise::PinkFilterBlock(h);
-        std::vector<double> offsets; // level + 10 log10 f: constant for pink
+        std::vector<double> offsets;  // level + 10 log10 f: constant for pink
         for (double f = 20.0; f <= 20000.0; f *= std::cbrt(2.0))
             offsets.push_back(probe::Db(std::abs(probe::Dft(h, f, fs))) + 10.0 * std::log10(f));
         double mean = 0.0;
-        for (const double o : offsets)
-            mean += o / static_cast<double>(offsets.size());
+        for (const double o : offsets) mean += o / static_cast<double>(offsets.size());
         for (std::size_t i = 0; i < offsets.size(); ++i)
             EXPECT_NEAR(offsets[i], mean, 0.1) << "third octave " << i << " above 20 Hz";
     }
 }
 
-TEST(YNoise, PinkNoiseIsNormalised)
-{
+TEST(YNoise, PinkNoiseIsNormalised) {
     YNoise noise;
     std::vector<double> v(10000);
     for (const bool gaussian : {true, false}) {
@@ -130,8 +122,7 @@ TEST(YNoise, PinkNoiseIsNormalised)
 
 // Generators on several threads share nothing: each thread's noise is what
 // the same object gives on its own.
-TEST(YNoise, ObjectsOnSeveralThreadsAreIndependent)
-{
+TEST(YNoise, ObjectsOnSeveralThreadsAreIndependent) {
     auto make = [](unsigned seed) {
         YNoise noise(seed, seed);
         std::vector<double> v(20000);
@@ -141,16 +132,12 @@ TEST(YNoise, ObjectsOnSeveralThreadsAreIndependent)
     };
     std::vector<std::vector<double>> results(4);
     std::vector<std::thread> threads;
-    for (unsigned t = 0; t < results.size(); ++t)
-        threads.emplace_back([&, t] { results[t] = make(t + 1); });
-    for (auto& t : threads)
-        t.join();
-    for (unsigned t = 0; t < results.size(); ++t)
-        EXPECT_EQ(results[t], make(t + 1)) << "thread " << t;
+    for (unsigned t = 0; t < results.size(); ++t) threads.emplace_back([&, t] { results[t] = make(t + 1); });
+    for (auto& t : threads) t.join();
+    for (unsigned t = 0; t < results.size(); ++t) EXPECT_EQ(results[t], make(t + 1)) << "thread " << t;
 }
 
-TEST(YNoise, VectorFormsResizeFirst)
-{
+TEST(YNoise, VectorFormsResizeFirst) {
     YNoise noise;
     YDoubleVec v(10);
     ASSERT_TRUE(noise.WhiteUniform(v, 3, false));

@@ -8,27 +8,24 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <span>
 #include <string>
-#include <memory>
 #include <vector>
 
 namespace {
 
 const std::vector<double> kRamp{1, 2, 3, 4, 5, 6, 7, 8};
 
-std::vector<double> RunSamples(IProcess& block, const std::vector<double>& in)
-{
+std::vector<double> RunSamples(IProcess& block, const std::vector<double>& in) {
     std::vector<double> out;
-    for (const double x : in)
-        out.push_back(block.Process(x));
+    for (const double x : in) out.push_back(block.Process(x));
     return out;
 }
 
-} // namespace
+}  // namespace
 
-TEST(YGain, ScalesAndPhaseRevInverts)
-{
+TEST(YGain, ScalesAndPhaseRevInverts) {
     YGain gain;
     EXPECT_EQ(gain.Process(3.0), 3.0);
     gain.gain = std::pow(10.0, -6.0 / 20.0);
@@ -43,14 +40,13 @@ TEST(YGain, ScalesAndPhaseRevInverts)
     EXPECT_EQ(out, (std::vector<double>{-1, -2, -3, -4, -5, -6, -7, -8}));
 }
 
-TEST(YDelay, DelaysByTheRoundedNumberOfSamples)
-{
+TEST(YDelay, DelaysByTheRoundedNumberOfSamples) {
     struct Case {
         const char* name;
-        double samples; // delay times the rate
+        double samples;  // delay times the rate
         bool result;
         int length;
-        std::vector<double> output; // of kRamp
+        std::vector<double> output;  // of kRamp
     };
     const double fs = 48000.0;
     const Case cases[] = {
@@ -78,8 +74,7 @@ TEST(YDelay, DelaysByTheRoundedNumberOfSamples)
     }
 }
 
-TEST(YDelay, UnusableSettingsPassSamplesThrough)
-{
+TEST(YDelay, UnusableSettingsPassSamplesThrough) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     const double settings[][2] = {{nan, 48000}, {0.01, nan}, {inf, 48000}, {0.01, 0}, {0.01, -48000}};
@@ -97,8 +92,7 @@ TEST(YDelay, UnusableSettingsPassSamplesThrough)
     EXPECT_EQ(RunSamples(never, kRamp), kRamp);
 }
 
-TEST(YDelay, RepeatedSetupReplacesTheLine)
-{
+TEST(YDelay, RepeatedSetupReplacesTheLine) {
     YDelay delay;
     ASSERT_TRUE(delay.Setup(4.0 / 1000, 1000));
     RunSamples(delay, kRamp);
@@ -108,8 +102,7 @@ TEST(YDelay, RepeatedSetupReplacesTheLine)
 
 // A chain run block by block, in place, gives what the per-sample calls
 // give: the blocks keep their state across block boundaries.
-TEST(IProcess, ChainByBlocksMatchesChainBySamples)
-{
+TEST(IProcess, ChainByBlocksMatchesChainBySamples) {
     auto makeChain = [] {
         std::vector<std::unique_ptr<IProcess>> chain;
         auto gain = std::make_unique<YGain>();
@@ -133,17 +126,16 @@ TEST(IProcess, ChainByBlocksMatchesChainBySamples)
     auto bySample = makeChain();
     std::vector<double> expected;
     for (double x : input) {
-        for (auto& block : bySample)
-            x = block->Process(x);
+        for (auto& block : bySample) x = block->Process(x);
         expected.push_back(x);
     }
 
     auto byBlock = makeChain();
     std::vector<double> data = input;
     for (std::size_t first = 0; first < data.size(); first += 64) {
-        const std::span<double> block = std::span(data).subspan(first, std::min<std::size_t>(64, data.size() - first));
-        for (auto& b : byBlock)
-            b->ProcessBlock(block, block);
+        const std::span<double> block =
+            std::span(data).subspan(first, std::min<std::size_t>(64, data.size() - first));
+        for (auto& b : byBlock) b->ProcessBlock(block, block);
     }
     EXPECT_EQ(data, expected);
 }

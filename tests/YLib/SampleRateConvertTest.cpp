@@ -17,41 +17,37 @@ struct Rates {
     double source, target;
 };
 
-std::string Name(Rates r, double f)
-{
-    return std::to_string(r.source) + " -> " + std::to_string(r.target) + " Hz, "
-        + std::to_string(f) + " Hz";
+std::string Name(Rates r, double f) {
+    return std::to_string(r.source) + " -> " + std::to_string(r.target) + " Hz, " + std::to_string(f) + " Hz";
 }
 
 // Output samples at each end that the filter's ramps reach (72 taps at the
 // lower rate, with room to spare).
 std::size_t Margin(Rates r) { return static_cast<std::size_t>(100.0 * std::max(1.0, r.target / r.source)); }
 
-std::vector<double> Converted(const std::vector<double>& in, Rates r)
-{
+std::vector<double> Converted(const std::vector<double>& in, Rates r) {
     std::vector<double> out(YSampleRateConvert::OutputLength(in.size(), r.target, r.source));
     EXPECT_TRUE(YSampleRateConvert::Convert(in, out, r.target, r.source));
     return out;
 }
 
-} // namespace
+}  // namespace
 
 // A sine anywhere in the pass band (to 0.45 of the lower rate) comes out as
 // the same sine at the new rate, at the same times: residual below -90 dB and
 // level within 0.01 dB, for exact ratios and for arbitrary ones.
-TEST(YSampleRateConvert, PassBandSinesKeepLevelAndTiming)
-{
+TEST(YSampleRateConvert, PassBandSinesKeepLevelAndTiming) {
     struct Case {
         Rates rates;
         double f;
     };
     const Case cases[] = {
-        {{44100, 48000}, 1000},  {{44100, 48000}, 20},    {{44100, 48000}, 10000},
-        {{44100, 48000}, 19845}, {{48000, 44100}, 1000},  {{48000, 44100}, 20},
-        {{48000, 44100}, 15000}, {{48000, 44100}, 19845}, {{44100, 96000}, 19845},
-        {{96000, 44100}, 1000},  {{96000, 44100}, 19845}, {{22050, 48000}, 9922},
-        {{8000, 44100}, 100},    {{8000, 44100}, 3600},   {{48000, 8000}, 3600},
-        {{44100.5, 48000}, 1000}, {{44100.5, 48000}, 19845}, {{48000, 44099.7}, 1000},
+        {{44100, 48000}, 1000},    {{44100, 48000}, 20},      {{44100, 48000}, 10000},
+        {{44100, 48000}, 19845},   {{48000, 44100}, 1000},    {{48000, 44100}, 20},
+        {{48000, 44100}, 15000},   {{48000, 44100}, 19845},   {{44100, 96000}, 19845},
+        {{96000, 44100}, 1000},    {{96000, 44100}, 19845},   {{22050, 48000}, 9922},
+        {{8000, 44100}, 100},      {{8000, 44100}, 3600},     {{48000, 8000}, 3600},
+        {{44100.5, 48000}, 1000},  {{44100.5, 48000}, 19845}, {{48000, 44099.7}, 1000},
         {{48000, 44099.7}, 19844}, {{1000, 48000}, 450},
     };
     for (const Case& c : cases) {
@@ -66,8 +62,7 @@ TEST(YSampleRateConvert, PassBandSinesKeepLevelAndTiming)
     }
 }
 
-TEST(YSampleRateConvert, OneKilohertzFrom44100To48000)
-{
+TEST(YSampleRateConvert, OneKilohertzFrom44100To48000) {
     const Rates rates{44100, 48000};
     const std::vector<double> in = probe::Sine(44100, 1000, 44100);
     const std::vector<double> out = Converted(in, rates);
@@ -80,8 +75,7 @@ TEST(YSampleRateConvert, OneKilohertzFrom44100To48000)
 
 // An exponential sweep up to 0.45 of the lower rate keeps its level: RMS of
 // every 1000-sample stretch within 0.01 dB of the ideal sweep's.
-TEST(YSampleRateConvert, SweepKeepsItsLevel)
-{
+TEST(YSampleRateConvert, SweepKeepsItsLevel) {
     for (const Rates rates : {Rates{44100, 48000}, Rates{48000, 44100}}) {
         SCOPED_TRACE(Name(rates, 0));
         const double f1 = 20.0, f2 = 0.45 * 44100, seconds = 2.0;
@@ -96,7 +90,8 @@ TEST(YSampleRateConvert, SweepKeepsItsLevel)
         const std::vector<double> ideal = sweep(rates.target);
         ASSERT_EQ(out.size(), ideal.size());
         for (std::size_t first = 1000; first + 2000 <= out.size(); first += 1000) {
-            ASSERT_NEAR(probe::RmsDb(out, first, first + 1000), probe::RmsDb(ideal, first, first + 1000), 0.01)
+            ASSERT_NEAR(probe::RmsDb(out, first, first + 1000), probe::RmsDb(ideal, first, first + 1000),
+                        0.01)
                 << "samples " << first;
         }
         EXPECT_LT(probe::ResidualDb(out, ideal, 1000, out.size() - 1000), -90.0);
@@ -105,8 +100,7 @@ TEST(YSampleRateConvert, SweepKeepsItsLevel)
 
 // Above 0.5 of the lower rate nothing comes through: down-sampled tones that
 // would alias, and the images of up-sampled tones, stay 100 dB down.
-TEST(YSampleRateConvert, StopBandIsAtLeast100DecibelsDown)
-{
+TEST(YSampleRateConvert, StopBandIsAtLeast100DecibelsDown) {
     struct Case {
         Rates rates;
         double f;
@@ -131,8 +125,7 @@ TEST(YSampleRateConvert, StopBandIsAtLeast100DecibelsDown)
     }
 }
 
-TEST(YSampleRateConvert, RatesRoundingToTheSameHertzCopy)
-{
+TEST(YSampleRateConvert, RatesRoundingToTheSameHertzCopy) {
     const std::vector<double> in = probe::Sine(1001, 440, 44100);
     ASSERT_EQ(YSampleRateConvert::OutputLength(in.size(), 44100.2, 44099.9), in.size());
     std::vector<double> out(in.size());
@@ -140,17 +133,15 @@ TEST(YSampleRateConvert, RatesRoundingToTheSameHertzCopy)
     EXPECT_EQ(out, in);
 }
 
-TEST(YSampleRateConvert, OutputLengthIsRoundedRatio)
-{
+TEST(YSampleRateConvert, OutputLengthIsRoundedRatio) {
     EXPECT_EQ(YSampleRateConvert::OutputLength(3, 2, 1), 6u);
-    EXPECT_EQ(YSampleRateConvert::OutputLength(10, 44100, 48000), 9u); // 9.1875
+    EXPECT_EQ(YSampleRateConvert::OutputLength(10, 44100, 48000), 9u);  // 9.1875
     EXPECT_EQ(YSampleRateConvert::OutputLength(44100, 48000, 44100), 48000u);
     EXPECT_EQ(YSampleRateConvert::OutputLength(0, 48000, 44100), 0u);
     EXPECT_EQ(YSampleRateConvert::OutputLength(10, 0, 44100), 0u);
 }
 
-TEST(YSampleRateConvert, RefusesUnusableArguments)
-{
+TEST(YSampleRateConvert, RefusesUnusableArguments) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     const std::vector<double> in(100, 0.5);
@@ -160,10 +151,14 @@ TEST(YSampleRateConvert, RefusesUnusableArguments)
         std::size_t outSize;
     };
     const Case cases[] = {
-        {"target NaN", nan, 44100, 100},          {"source NaN", 48000, nan, 100},
-        {"target infinite", inf, 44100, 100},     {"source 0", 48000, 0, 100},
-        {"target negative", -48000, 44100, 100},  {"output too short", 48000, 44100, 108},
-        {"output too long", 48000, 44100, 110},   {"equal rates, other length", 48000, 48000, 99},
+        {"target NaN", nan, 44100, 100},
+        {"source NaN", 48000, nan, 100},
+        {"target infinite", inf, 44100, 100},
+        {"source 0", 48000, 0, 100},
+        {"target negative", -48000, 44100, 100},
+        {"output too short", 48000, 44100, 108},
+        {"output too long", 48000, 44100, 110},
+        {"equal rates, other length", 48000, 48000, 99},
         {"down-sampling beyond 1024:1", 40, 48000, 0},
     };
     for (const Case& c : cases) {
@@ -177,8 +172,7 @@ TEST(YSampleRateConvert, RefusesUnusableArguments)
 // The decimator's tenth-order cascade is a Butterworth low-pass through the
 // bilinear transform: |H| = 1 / sqrt(1 + (tan(pi f / fs) / tan(pi fc / fs))^20)
 // within 0.01 dB through the pass band.
-TEST(YSampleRateConvert, LowPassCascadeIsTenthOrderButterworth)
-{
+TEST(YSampleRateConvert, LowPassCascadeIsTenthOrderButterworth) {
     struct Case {
         double fs, fc;
     };
@@ -202,8 +196,7 @@ TEST(YSampleRateConvert, LowPassCascadeIsTenthOrderButterworth)
 
 // The vector form never changes the caller's input, may convert a vector into
 // itself, and leaves the output alone when it fails.
-TEST(YSampleRateConvert, VectorFormKeepsTheInput)
-{
+TEST(YSampleRateConvert, VectorFormKeepsTheInput) {
     const std::vector<double> samples = probe::Sine(4410, 1000, 44100, 0.2);
     YDoubleVec in(static_cast<int>(samples.size()));
     std::copy(samples.begin(), samples.end(), in.begin());

@@ -17,28 +17,23 @@ constexpr double kTwoPi = 2.0 * std::numbers::pi;
 inline double Db(double magnitude) { return 20.0 * std::log10(magnitude); }
 
 // Sum over n of x[n] e^(-j 2 pi f n / fs): the spectrum of an impulse response.
-inline std::complex<double> Dft(std::span<const double> x, double f, double fs)
-{
+inline std::complex<double> Dft(std::span<const double> x, double f, double fs) {
     std::complex<double> sum = 0.0;
     const double w = kTwoPi * f / fs;
-    for (std::size_t n = 0; n < x.size(); ++n)
-        sum += x[n] * std::polar(1.0, -w * static_cast<double>(n));
+    for (std::size_t n = 0; n < x.size(); ++n) sum += x[n] * std::polar(1.0, -w * static_cast<double>(n));
     return sum;
 }
 
 // sin(2 pi f n / fs + phase) for n = 0 ... count-1.
-inline std::vector<double> Sine(std::size_t count, double f, double fs, double phase = 0.0)
-{
+inline std::vector<double> Sine(std::size_t count, double f, double fs, double phase = 0.0) {
     std::vector<double> x(count);
-    for (std::size_t n = 0; n < count; ++n)
-        x[n] = std::sin(kTwoPi * f * static_cast<double>(n) / fs + phase);
+    for (std::size_t n = 0; n < count; ++n) x[n] = std::sin(kTwoPi * f * static_cast<double>(n) / fs + phase);
     return x;
 }
 
 // Least-squares amplitude of a sine of frequency f in x[first, last).
 inline double SineAmplitude(std::span<const double> x, double f, double fs, std::size_t first,
-                            std::size_t last)
-{
+                            std::size_t last) {
     double ss = 0.0, cc = 0.0, sc = 0.0, xs = 0.0, xc = 0.0;
     for (std::size_t n = first; n < last; ++n) {
         const double s = std::sin(kTwoPi * f * static_cast<double>(n) / fs);
@@ -56,9 +51,8 @@ inline double SineAmplitude(std::span<const double> x, double f, double fs, std:
 }
 
 // RMS of x - reference over [first, last) relative to the RMS of reference, in dB.
-inline double ResidualDb(std::span<const double> x, std::span<const double> reference,
-                         std::size_t first, std::size_t last)
-{
+inline double ResidualDb(std::span<const double> x, std::span<const double> reference, std::size_t first,
+                         std::size_t last) {
     double error = 0.0, power = 0.0;
     for (std::size_t n = first; n < last; ++n) {
         error += (x[n] - reference[n]) * (x[n] - reference[n]);
@@ -67,12 +61,10 @@ inline double ResidualDb(std::span<const double> x, std::span<const double> refe
     return 10.0 * std::log10(error / power);
 }
 
-inline double RmsDb(std::span<const double> x, std::size_t first, std::size_t last)
-{
+inline double RmsDb(std::span<const double> x, std::size_t first, std::size_t last) {
     double power = 0.0;
-    for (std::size_t n = first; n < last; ++n)
-        power += x[n] * x[n];
+    for (std::size_t n = first; n < last; ++n) power += x[n] * x[n];
     return 10.0 * std::log10(power / static_cast<double>(last - first));
 }
 
-} // namespace probe
+}  // namespace probe

@@ -18,11 +18,9 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 
 // f1·2^(i/ppo) for i = 0 .. n-1.
-YDoubleVec Axis(double f1, int ppo, int n)
-{
+YDoubleVec Axis(double f1, int ppo, int n) {
     YDoubleVec f(n);
-    for (int i = 0; i < n; ++i)
-        f[i] = f1 * std::pow(2.0, double(i) / ppo);
+    for (int i = 0; i < n; ++i) f[i] = f1 * std::pow(2.0, double(i) / ppo);
     return f;
 }
 
@@ -30,8 +28,7 @@ double Db(double x) { return 20.0 * std::log10(x); }
 
 }  // namespace
 
-TEST(YWeighting, MatchesIecTables)
-{
+TEST(YWeighting, MatchesIecTables) {
     const char* names[] = {"A", "B", "C", "D"};
     const std::vector<TableRow> rows = ReadTable("iec_weighting.txt");
     ASSERT_EQ(rows.size(), 34u);
@@ -46,28 +43,26 @@ TEST(YWeighting, MatchesIecTables)
     EXPECT_NEAR(Db(YWeighting::Relative(20.0, YWeighting::kC)), -6.2, 0.15);
 }
 
-TEST(YWeighting, OtherTypesAndUnknownOnes)
-{
+TEST(YWeighting, OtherTypesAndUnknownOnes) {
     for (int type = YWeighting::kA; type <= YWeighting::kAHighCut; ++type)
         EXPECT_DOUBLE_EQ(YWeighting::Relative(1000.0, type), 1.0) << type;
     // The high cut is flat at low frequencies and falls above 10 kHz.
-    EXPECT_NEAR(YWeighting::Relative(20.0, YWeighting::kHighCut), YWeighting::Relative(100.0, YWeighting::kHighCut),
-                1e-3);
+    EXPECT_NEAR(YWeighting::Relative(20.0, YWeighting::kHighCut),
+                YWeighting::Relative(100.0, YWeighting::kHighCut), 1e-3);
     EXPECT_LT(YWeighting::Relative(20000.0, YWeighting::kHighCut), 0.5);
-    EXPECT_DOUBLE_EQ(YWeighting::Value(3000.0, YWeighting::kAHighCut),
-                     YWeighting::Value(3000.0, YWeighting::kA) * YWeighting::Value(3000.0, YWeighting::kHighCut));
+    EXPECT_DOUBLE_EQ(
+        YWeighting::Value(3000.0, YWeighting::kAHighCut),
+        YWeighting::Value(3000.0, YWeighting::kA) * YWeighting::Value(3000.0, YWeighting::kHighCut));
     EXPECT_EQ(YWeighting::Value(1000.0, 6), -1.0);
     EXPECT_EQ(YWeighting::Value(1000.0, -1), -1.0);
     EXPECT_EQ(YWeighting::Relative(1000.0, 6), -1.0);
 }
 
-TEST(YWeighting, ApplyWeightsBothHalvesAndRejectsBadSpectra)
-{
+TEST(YWeighting, ApplyWeightsBothHalvesAndRejectsBadSpectra) {
     const int n = 64;
     const double fs = 64000.0;  // bin i at i kHz
     YComplexVec x(n);
-    for (int i = 0; i < n; ++i)
-        x[i] = YComplex(1.0, i < n / 2 ? 1.0 : -1.0);
+    for (int i = 0; i < n; ++i) x[i] = YComplex(1.0, i < n / 2 ? 1.0 : -1.0);
     ASSERT_TRUE(YWeighting().Apply(x, fs, YWeighting::kA));
     EXPECT_EQ(x[0], YComplex(1.0, 1.0));
     EXPECT_EQ(x[n / 2], YComplex(1.0, -1.0));
@@ -84,39 +79,34 @@ TEST(YWeighting, ApplyWeightsBothHalvesAndRejectsBadSpectra)
     EXPECT_FALSE(YWeighting().Apply(x, fs, 6));
 }
 
-TEST(YSmooth, LeavesCurvesLinearInLogFrequencyAlone)
-{
+TEST(YSmooth, LeavesCurvesLinearInLogFrequencyAlone) {
     const YDoubleVec f = Axis(20.0, 96, 960);
     for (int method : {YSmooth::kAbsolute, YSmooth::kAverage, YSmooth::kMedian}) {
         for (int fraction : {1, 3, 12}) {
             YDoubleVec v(f.Size());
-            for (int i = 0; i < f.Size(); ++i)
-                v[i] = 3.0 - 6.0 * std::log2(f[i] / 20.0);
+            for (int i = 0; i < f.Size(); ++i) v[i] = 3.0 - 6.0 * std::log2(f[i] / 20.0);
             const YDoubleVec expected = v;
             ASSERT_TRUE(YSmooth().Smooth(f, v, fraction, method, true));
             // Away from the ends, where the averaging windows are complete.
             for (int i = 96; i < f.Size() - 96; ++i)
-                ASSERT_NEAR(v[i], expected[i], 1e-9) << "method " << method << " 1/" << fraction << " point " << i;
+                ASSERT_NEAR(v[i], expected[i], 1e-9)
+                    << "method " << method << " 1/" << fraction << " point " << i;
         }
     }
 }
 
-TEST(YSmooth, AbsoluteKeepsAnchorsAndInterpolates)
-{
+TEST(YSmooth, AbsoluteKeepsAnchorsAndInterpolates) {
     // 1/3 octave on 96 points per octave: anchors every 16 points.
     const YDoubleVec f = Axis(100.0, 96, 100);
     YDoubleVec v(f.Size());
-    for (int i = 0; i < f.Size(); ++i)
-        v[i] = (i % 16 == 0) ? 1.0 : 0.0;
+    for (int i = 0; i < f.Size(); ++i) v[i] = (i % 16 == 0) ? 1.0 : 0.0;
     ASSERT_TRUE(YSmooth().Smooth(f, v, 3, YSmooth::kAbsolute, true));
     // The first pass makes the curve 1 everywhere up to its last anchor; the
     // second pass and the neighbour means keep it so up to theirs.
-    for (int i = 0; i <= 86; ++i)
-        ASSERT_NEAR(v[i], 1.0, 1e-12) << i;
+    for (int i = 0; i <= 86; ++i) ASSERT_NEAR(v[i], 1.0, 1e-12) << i;
 }
 
-TEST(YSmooth, EachPassReadsTheCurveAsItWasWhenThePassBegan)
-{
+TEST(YSmooth, EachPassReadsTheCurveAsItWasWhenThePassBegan) {
     // 4 points per octave, 1/1 octave: anchors two points apart, averaging
     // windows of three points, the second pass from point 1 on; the axis is
     // too coarse for the neighbour means. A spike at point 8 spreads evenly:
@@ -126,38 +116,33 @@ TEST(YSmooth, EachPassReadsTheCurveAsItWasWhenThePassBegan)
         YDoubleVec v(f.Size());
         v[8] = 1.0;
         ASSERT_TRUE(YSmooth().Smooth(f, v, 1, method, true));
-        const double expected[17] = {0, 0, 0, 0, 0, 0, 1.0 / 12, 1.0 / 6, 1.0 / 6, 1.0 / 6, 1.0 / 12, 0, 0, 0, 0, 0, 0};
-        for (int i = 0; i < 17; ++i)
-            EXPECT_NEAR(v[i], expected[i], 1e-12) << i;
+        const double expected[17] = {0,       0,        0, 0, 0, 0, 1.0 / 12, 1.0 / 6, 1.0 / 6,
+                                     1.0 / 6, 1.0 / 12, 0, 0, 0, 0, 0,        0};
+        for (int i = 0; i < 17; ++i) EXPECT_NEAR(v[i], expected[i], 1e-12) << i;
     }
 }
 
-TEST(YSmooth, MedianRemovesASpike)
-{
+TEST(YSmooth, MedianRemovesASpike) {
     const YDoubleVec f = Axis(20.0, 48, 480);
     YDoubleVec v(f.Size());
     v.Fill(-3.0);
     v[200] = 40.0;
     ASSERT_TRUE(YSmooth().Smooth(f, v, 6, YSmooth::kMedian, true));
-    for (int i = 0; i < v.Size(); ++i)
-        ASSERT_NEAR(v[i], -3.0, 1e-12) << i;
+    for (int i = 0; i < v.Size(); ++i) ASSERT_NEAR(v[i], -3.0, 1e-12) << i;
 }
 
-TEST(YSmooth, PhasesAreSmoothedUnwrapped)
-{
+TEST(YSmooth, PhasesAreSmoothedUnwrapped) {
     // A linear phase that wraps many times comes back as it was.
     const YDoubleVec f = Axis(20.0, 48, 480);
     YDoubleVec p(f.Size());
-    for (int i = 0; i < f.Size(); ++i)
-        p[i] = WrapPhase(-0.5 * i);
+    for (int i = 0; i < f.Size(); ++i) p[i] = WrapPhase(-0.5 * i);
     const YDoubleVec expected = p;
     ASSERT_TRUE(YSmooth().Smooth(f, p, 3, YSmooth::kAverage, false));
     for (int i = 48; i < f.Size() - 48; ++i)
         ASSERT_NEAR(std::fabs(WrapPhase(p[i] - expected[i])), 0.0, 1e-6) << i;
 }
 
-TEST(YSmooth, DegenerateAxesAndBadArguments)
-{
+TEST(YSmooth, DegenerateAxesAndBadArguments) {
     struct Case {
         const char* name;
         std::vector<double> f, v;
@@ -177,28 +162,26 @@ TEST(YSmooth, DegenerateAxesAndBadArguments)
     for (const Case& c : cases) {
         YDoubleVec v = Vec(c.v);
         EXPECT_EQ(YSmooth().Smooth(Vec(c.f), v, c.fraction, c.method, true), c.ok) << c.name;
-        for (int i = 0; i < v.Size(); ++i)
-            EXPECT_EQ(v[i], c.v[size_t(i)]) << c.name;
+        for (int i = 0; i < v.Size(); ++i) EXPECT_EQ(v[i], c.v[size_t(i)]) << c.name;
     }
 }
 
-TEST(YSmooth, WidthChoices)
-{
+TEST(YSmooth, WidthChoices) {
     struct Case {
         int choice;
         const char* typed;
         int fraction;
     };
-    const Case cases[] = {{0, "", 1}, {2, "7", 3}, {4, "", 12}, {5, "24", 24}, {5, "0", 1},
-                          {5, "-3", 1}, {5, "2,5", 2}, {5, "", 1}, {9, "", 1}};
+    const Case cases[] = {{0, "", 1},   {2, "7", 3},   {4, "", 12}, {5, "24", 24}, {5, "0", 1},
+                          {5, "-3", 1}, {5, "2,5", 2}, {5, "", 1},  {9, "", 1}};
     for (const Case& c : cases)
-        EXPECT_EQ(YSmooth::FractionFromChoice(c.choice, c.typed), c.fraction) << c.choice << " '" << c.typed << "'";
+        EXPECT_EQ(YSmooth::FractionFromChoice(c.choice, c.typed), c.fraction)
+            << c.choice << " '" << c.typed << "'";
     EXPECT_EQ(YSmooth::kWidthChoices[3].caption, "1/6 Octave");
     EXPECT_EQ(YSmooth::kMethodCaptions[2], " Median");
 }
 
-TEST(YNormalizeSettings, OffsetForEachMethod)
-{
+TEST(YNormalizeSettings, OffsetForEachMethod) {
     const YDoubleVec f = Vec({100.0, 1000.0, 10000.0});
     const YDoubleVec db = Vec({80.0, 86.0, 90.0});
     YNormalizeSettings s;

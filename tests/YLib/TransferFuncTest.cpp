@@ -15,8 +15,7 @@ using Complex = std::complex<double>;
 
 // The analog Butterworth low-pass of order n from its poles on the unit
 // circle: H(s) = prod (-p) / (s - p), s = j f / fc.
-Complex ButterworthLowPass(int n, Complex s)
-{
+Complex ButterworthLowPass(int n, Complex s) {
     Complex h = 1.0;
     for (int m = 1; m <= n; ++m) {
         const Complex p = std::polar(1.0, std::numbers::pi * (2.0 * m + n - 1.0) / (2.0 * n));
@@ -31,18 +30,16 @@ struct Alignment {
 };
 
 // Butterworth sections: Q = 1 / (2 sin((2j + 1) pi / (2n))), all at fc.
-Alignment Butterworth(int n)
-{
+Alignment Butterworth(int n) {
     Alignment a;
     for (int j = 0; j < n / 2; ++j)
         a.q[j] = 1.0 / (2.0 * std::sin((2.0 * j + 1.0) * std::numbers::pi / (2.0 * n)));
     return a;
 }
 
-} // namespace
+}  // namespace
 
-TEST(YTransferFunc, ButterworthOfEveryOrderMatchesItsPoles)
-{
+TEST(YTransferFunc, ButterworthOfEveryOrderMatchesItsPoles) {
     const double fc = 1000.0;
     const double frequencies[] = {10, 200, 707, 1000, 1414, 5000, 100000};
     for (int n = 1; n <= 10; ++n) {
@@ -63,13 +60,11 @@ TEST(YTransferFunc, ButterworthOfEveryOrderMatchesItsPoles)
 }
 
 // Linkwitz-Riley 4: two Butterworth pairs; low + high is an all-pass.
-TEST(YTransferFunc, LinkwitzRiley4SumsToUnitMagnitude)
-{
+TEST(YTransferFunc, LinkwitzRiley4SumsToUnitMagnitude) {
     const double k[5] = {1, 1};
     const double q[5] = {std::sqrt(0.5), std::sqrt(0.5)};
     std::vector<double> frequencies;
-    for (double f = 10.0; f < 40000.0; f *= 1.1)
-        frequencies.push_back(f);
+    for (double f = 10.0; f < 40000.0; f *= 1.1) frequencies.push_back(f);
     std::vector<Complex> low(frequencies.size()), high(frequencies.size());
     ASSERT_EQ(YTransferFunc::LowPassResponse(low, frequencies, 2500, 4, k, q), frequencies.size());
     ASSERT_EQ(YTransferFunc::HighPassResponse(high, frequencies, 2500, 4, k, q), frequencies.size());
@@ -79,8 +74,7 @@ TEST(YTransferFunc, LinkwitzRiley4SumsToUnitMagnitude)
     EXPECT_NEAR(std::abs(atCorner), 0.5, 1e-15);
 }
 
-TEST(YTransferFunc, OrdersOutsideOneToTenAreOne)
-{
+TEST(YTransferFunc, OrdersOutsideOneToTenAreOne) {
     const Alignment a = Butterworth(10);
     for (const int order : {0, -1, 11}) {
         EXPECT_EQ(YTransferFunc::LowPass(300, 1000, order, a.k, a.q), Complex(1.0)) << order;
@@ -88,8 +82,7 @@ TEST(YTransferFunc, OrdersOutsideOneToTenAreOne)
     }
 }
 
-TEST(YTransferFunc, FirstOrderAtCornerAndAtZeroHertz)
-{
+TEST(YTransferFunc, FirstOrderAtCornerAndAtZeroHertz) {
     const double k[5] = {1};
     const double q[5] = {};
     const Complex high = YTransferFunc::HighPass(500, 500, 1, k, q);
@@ -105,24 +98,22 @@ TEST(YTransferFunc, FirstOrderAtCornerAndAtZeroHertz)
 
 // The section frequency factors move each section: a section at fc * k is
 // the same section at corner fc * k with k = 1.
-TEST(YTransferFunc, FrequencyFactorsScaleTheSections)
-{
+TEST(YTransferFunc, FrequencyFactorsScaleTheSections) {
     const double k[5] = {0.5, 2.0, 1.5};
     const double q[5] = {0.8, 1.3};
     const double one[5] = {1, 1, 1};
     const double first[5] = {0.8};
     const double second[5] = {1.3};
     for (const double f : {100.0, 900.0, 4000.0}) {
-        const Complex product = YTransferFunc::HighPass(f, 1000 * 0.5, 2, one, first)
-            * YTransferFunc::HighPass(f, 1000 * 2.0, 2, one, second)
-            * YTransferFunc::HighPass(f, 1000 * 1.5, 1, one, first);
+        const Complex product = YTransferFunc::HighPass(f, 1000 * 0.5, 2, one, first) *
+                                YTransferFunc::HighPass(f, 1000 * 2.0, 2, one, second) *
+                                YTransferFunc::HighPass(f, 1000 * 1.5, 1, one, first);
         const Complex h = YTransferFunc::HighPass(f, 1000, 5, k, q);
         EXPECT_LE(std::abs(h - product), 1e-14) << f;
     }
 }
 
-TEST(YTransferFunc, VectorFormResizesTheOutput)
-{
+TEST(YTransferFunc, VectorFormResizesTheOutput) {
     const Alignment a = Butterworth(3);
     YDoubleVec frequencies(3);
     frequencies[0] = 100;

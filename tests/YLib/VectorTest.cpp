@@ -7,8 +7,7 @@
 #include <cmath>
 #include <thread>
 
-TEST(YDoubleVec, NegativeSizeGivesEmptyVectorWithOneStoredElement)
-{
+TEST(YDoubleVec, NegativeSizeGivesEmptyVectorWithOneStoredElement) {
     YDoubleVec v(-5);
     EXPECT_EQ(v.Size(), 0);
     EXPECT_EQ(v.Reserved(), 1);
@@ -16,28 +15,23 @@ TEST(YDoubleVec, NegativeSizeGivesEmptyVectorWithOneStoredElement)
     EXPECT_EQ(v.Min(), 0.0);
 }
 
-TEST(YDoubleVec, ConstructedElementsAreZero)
-{
+TEST(YDoubleVec, ConstructedElementsAreZero) {
     YDoubleVec v(4);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(v[i], 0.0);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(v[i], 0.0);
     YComplexVec c(3);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(c[i], YComplex(0, 0));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(c[i], YComplex(0, 0));
 }
 
-TEST(YDoubleVec, OutOfBoundsReportsAndStaysInsideTheVector)
-{
+TEST(YDoubleVec, OutOfBoundsReportsAndStaysInsideTheVector) {
     BoundsSinkRecorder recorder;
     YDoubleVec v(3);
     v.Fill(7.0);
-    v[3] = 99.0;   // goes to the scratch element
+    v[3] = 99.0;  // goes to the scratch element
     v[-1] = 98.0;
     EXPECT_EQ(v[3], 0.0);
     const YDoubleVec& cv = v;
     EXPECT_EQ(cv[1000000], 0.0);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(v[i], 7.0);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(v[i], 7.0);
     ASSERT_EQ(recorder.Count(), 4u);
     EXPECT_EQ(recorder.Reports()[0], "YLib\\YDoubleVec|Out of bounds error ! ");
 
@@ -46,26 +40,21 @@ TEST(YDoubleVec, OutOfBoundsReportsAndStaysInsideTheVector)
     EXPECT_EQ(recorder.Reports().back(), "YLib\\YComplexVec|Out of bounds error ! ");
 }
 
-TEST(YDoubleVec, OutOfBoundsFromSeveralThreads)
-{
+TEST(YDoubleVec, OutOfBoundsFromSeveralThreads) {
     BoundsSinkRecorder recorder;
     const YDoubleVec v(2);
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&v] {
-            for (int i = 0; i < 100; ++i)
-                (void)v[2 + i];
+            for (int i = 0; i < 100; ++i) (void)v[2 + i];
         });
-    for (auto& t : threads)
-        t.join();
+    for (auto& t : threads) t.join();
     EXPECT_EQ(recorder.Count(), 400u);
 }
 
-TEST(YDoubleVec, ResizeReusesStorageBelowReserved)
-{
+TEST(YDoubleVec, ResizeReusesStorageBelowReserved) {
     YDoubleVec v(5);
-    for (int i = 0; i < 5; ++i)
-        v[i] = i + 1;
+    for (int i = 0; i < 5; ++i) v[i] = i + 1;
     ASSERT_TRUE(v.Reserve(10));
     EXPECT_EQ(v.Size(), 5);
     EXPECT_EQ(v.Reserved(), 10);
@@ -81,8 +70,7 @@ TEST(YDoubleVec, ResizeReusesStorageBelowReserved)
     EXPECT_EQ(v[7], 0.0);
 }
 
-TEST(YDoubleVec, ReserveThenGrow)
-{
+TEST(YDoubleVec, ReserveThenGrow) {
     YDoubleVec v;
     ASSERT_TRUE(v.Reserve(1000));
     EXPECT_EQ(v.Size(), 0);
@@ -94,23 +82,17 @@ TEST(YDoubleVec, ReserveThenGrow)
     EXPECT_EQ(v[999], 0.0);
 }
 
-TEST(YDoubleVec, RangesAreClampedAndInclusive)
-{
+TEST(YDoubleVec, RangesAreClampedAndInclusive) {
     YDoubleVec v(6);
     const double values[] = {3, -1, 4, 1, -5, 9};
-    for (int i = 0; i < 6; ++i)
-        v[i] = values[i];
+    for (int i = 0; i < 6; ++i) v[i] = values[i];
     struct Case {
         const char* name;
         int first, last;
         double min, max;
     } cases[] = {
-        {"whole", 0, -1, -5, 9},
-        {"middle", 1, 3, -1, 4},
-        {"last beyond end", 2, 100, -5, 9},
-        {"negative first", -3, 2, -1, 4},
-        {"single", 4, 4, -5, -5},
-        {"first beyond end", 100, -1, 9, 9},
+        {"whole", 0, -1, -5, 9},          {"middle", 1, 3, -1, 4},  {"last beyond end", 2, 100, -5, 9},
+        {"negative first", -3, 2, -1, 4}, {"single", 4, 4, -5, -5}, {"first beyond end", 100, -1, 9, 9},
     };
     for (const Case& c : cases) {
         double lo = 0, hi = 0;
@@ -120,26 +102,21 @@ TEST(YDoubleVec, RangesAreClampedAndInclusive)
     }
 }
 
-TEST(YDoubleVec, ReverseAndSortInPlace)
-{
+TEST(YDoubleVec, ReverseAndSortInPlace) {
     YDoubleVec v(6);
     const double values[] = {3, -1, 4, 1, -5, 9};
-    for (int i = 0; i < 6; ++i)
-        v[i] = values[i];
+    for (int i = 0; i < 6; ++i) v[i] = values[i];
     v.Reverse(1, 4);  // -1 4 1 -5 -> -5 1 4 -1
     const double reversed[] = {3, -5, 1, 4, -1, 9};
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(v[i], reversed[i]) << i;
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(v[i], reversed[i]) << i;
     v[2] = std::nan("");
     v.Sort();
     const double sorted[] = {-5, -1, 3, 4, 9};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(v[i], sorted[i]) << i;
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(v[i], sorted[i]) << i;
     EXPECT_TRUE(std::isnan(v[5]));
 }
 
-TEST(YDoubleVec, ArithmeticAndCopies)
-{
+TEST(YDoubleVec, ArithmeticAndCopies) {
     YDoubleVec a(3), b(2);
     a.Fill(2.0);
     b.Fill(0.5);
@@ -167,8 +144,7 @@ TEST(YDoubleVec, ArithmeticAndCopies)
     EXPECT_EQ(d.Size(), 0);
 }
 
-TEST(YComplexVec, MaxMagnitudeMeanAndElementWiseOperations)
-{
+TEST(YComplexVec, MaxMagnitudeMeanAndElementWiseOperations) {
     YComplexVec v(4);
     v[0] = {1, 1};
     v[1] = {0, 2};
@@ -200,8 +176,7 @@ TEST(YComplexVec, MaxMagnitudeMeanAndElementWiseOperations)
     EXPECT_EQ(p[3], YComplex(2, -2));
 }
 
-TEST(YComplexVec, SetRealAndAssignment)
-{
+TEST(YComplexVec, SetRealAndAssignment) {
     YDoubleVec r(3);
     r[0] = 1;
     r[1] = -2;
@@ -217,8 +192,7 @@ TEST(YComplexVec, SetRealAndAssignment)
     EXPECT_EQ(d[2], YComplex(3, 0));
 }
 
-TEST(YComplex, Helpers)
-{
+TEST(YComplex, Helpers) {
     const YComplex a(3, 4), b(1, -2);
     EXPECT_EQ(a + b, YComplex(4, 2));
     EXPECT_EQ(a * b, YComplex(11, -2));

@@ -16,37 +16,33 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 
 // The window formulas as published, x = 2πm/F.
-double Analytic(int type, double m, double F)
-{
+double Analytic(int type, double m, double F) {
     const double x = 2 * kPi * m / F;
     switch (type) {
-    case 0:
-        return 1.0;
-    case 1:
-        return m < F / 2 ? 2 * m / F : 2 - 2 * m / F;
-    case 2:
-        return 0.5 * (1 - std::cos(x));
-    case 3:
-        return 0.54 - 0.46 * std::cos(x);
-    case 4:
-        return 0.42 - 0.5 * std::cos(x) + 0.08 * std::cos(2 * x);
-    case 5:
-        return 0.35875 - 0.48829 * std::cos(x) + 0.14128 * std::cos(2 * x) - 0.01168 * std::cos(3 * x);
-    default: {
-        const double t = 0.2 * F;
-        if (m < t)
-            return 0.5 * (1 - std::cos(kPi * m / t));
-        if (m <= 0.8 * F)
+        case 0:
             return 1.0;
-        return 0.5 * (1 + std::cos(kPi * (0.8 * F - m) / t));
-    }
+        case 1:
+            return m < F / 2 ? 2 * m / F : 2 - 2 * m / F;
+        case 2:
+            return 0.5 * (1 - std::cos(x));
+        case 3:
+            return 0.54 - 0.46 * std::cos(x);
+        case 4:
+            return 0.42 - 0.5 * std::cos(x) + 0.08 * std::cos(2 * x);
+        case 5:
+            return 0.35875 - 0.48829 * std::cos(x) + 0.14128 * std::cos(2 * x) - 0.01168 * std::cos(3 * x);
+        default: {
+            const double t = 0.2 * F;
+            if (m < t) return 0.5 * (1 - std::cos(kPi * m / t));
+            if (m <= 0.8 * F) return 1.0;
+            return 0.5 * (1 + std::cos(kPi * (0.8 * F - m) / t));
+        }
     }
 }
 
 const double kCorrection[7] = {1, 2, 2, 1.840772, 2.3713737, 2.7861212, 1.2445146};
 
-YDoubleVec Ones(int n)
-{
+YDoubleVec Ones(int n) {
     YDoubleVec v(n);
     v.Fill(1.0);
     return v;
@@ -54,15 +50,14 @@ YDoubleVec Ones(int n)
 
 }  // namespace
 
-TEST(Windows, FullAndHalfModeAgainstFormulas)
-{
+TEST(Windows, FullAndHalfModeAgainstFormulas) {
     const YFft fft;
     struct Case {
         int size, length, offset;
         bool half;
     } cases[] = {
-        {64, 0, 0, false},  {64, 64, 0, false}, {50, 20, 10, false}, {50, 30, 40, false},
-        {64, 0, 0, true},   {40, 16, 5, true},  {33, 100, 0, false}, {33, -1, 0, true},
+        {64, 0, 0, false}, {64, 64, 0, false}, {50, 20, 10, false}, {50, 30, 40, false},
+        {64, 0, 0, true},  {40, 16, 5, true},  {33, 100, 0, false}, {33, -1, 0, true},
     };
     for (int type = 0; type < 7; ++type)
         for (const Case& c : cases) {
@@ -70,8 +65,7 @@ TEST(Windows, FullAndHalfModeAgainstFormulas)
             fft.ApplyWindowReal(v, c.length, type, c.half, c.offset);
             YComplexVec z(c.size);
             z.Fill(1.0);
-            for (YComplex& e : z)
-                e.im = -2.0;
+            for (YComplex& e : z) e.im = -2.0;
             fft.ApplyWindow(z, c.length, type, c.half, c.offset);
             const int d = c.length < 1 ? c.size : std::min(c.length, c.size);
             for (int i = 0; i < c.size; ++i) {
@@ -81,8 +75,8 @@ TEST(Windows, FullAndHalfModeAgainstFormulas)
                                       : kCorrection[type] * Analytic(type, i - c.offset, d);
                 const std::string name = "type " + std::to_string(type) + " size " + std::to_string(c.size) +
                                          " length " + std::to_string(c.length) + " offset " +
-                                         std::to_string(c.offset) + (c.half ? " half" : " full") + " element " +
-                                         std::to_string(i);
+                                         std::to_string(c.offset) + (c.half ? " half" : " full") +
+                                         " element " + std::to_string(i);
                 ASSERT_NEAR(v[i], expected, 1e-15) << name;
                 ASSERT_NEAR(z[i].re, expected, 1e-15) << name;
                 ASSERT_NEAR(z[i].im, -2.0 * expected, 2e-15) << name;
@@ -90,51 +84,40 @@ TEST(Windows, FullAndHalfModeAgainstFormulas)
         }
 }
 
-TEST(Windows, HanningOverEightPoints)
-{
+TEST(Windows, HanningOverEightPoints) {
     YDoubleVec v = Ones(8);
     YFft().ApplyWindowReal(v, 8, 2, false, 0);
-    for (int m = 0; m < 8; ++m)
-        EXPECT_NEAR(v[m], 2 * (0.5 - 0.5 * std::cos(2 * kPi * m / 8)), 1e-15) << m;
+    for (int m = 0; m < 8; ++m) EXPECT_NEAR(v[m], 2 * (0.5 - 0.5 * std::cos(2 * kPi * m / 8)), 1e-15) << m;
     EXPECT_EQ(v[0], 0.0);
     EXPECT_DOUBLE_EQ(v[4], 2.0);
 }
 
-TEST(Windows, HalfCosineBellOverAResponse)
-{
+TEST(Windows, HalfCosineBellOverAResponse) {
     YDoubleVec v = Ones(100);
     YFft().ApplyWindowReal(v, 0, 6, true, 0);
-    for (int i = 0; i <= 60; ++i)
-        EXPECT_EQ(v[i], 1.0) << i;
-    for (int i = 61; i < 100; ++i)
-        EXPECT_LT(v[i], v[i - 1]) << i;
+    for (int i = 0; i <= 60; ++i) EXPECT_EQ(v[i], 1.0) << i;
+    for (int i = 61; i < 100; ++i) EXPECT_LT(v[i], v[i - 1]) << i;
     EXPECT_NEAR(v[99], 0.0015, 0.00005);
 }
 
-TEST(Windows, OffsetZeroesTheStart)
-{
+TEST(Windows, OffsetZeroesTheStart) {
     YDoubleVec v = Ones(64);
     YFft().ApplyWindowReal(v, 20, 3, false, 10);
-    for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(v[i], 0.0) << i;
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(v[i], 0.0) << i;
     EXPECT_NEAR(v[10], 1.840772 * 0.08, 1e-12);
-    for (int i = 30; i < 64; ++i)
-        EXPECT_EQ(v[i], 0.0) << i;
+    for (int i = 30; i < 64; ++i) EXPECT_EQ(v[i], 0.0) << i;
 }
 
-TEST(Windows, Names)
-{
+TEST(Windows, Names) {
     const YFft fft;
     const char* names[] = {"Rectangular", "Bartlett",        "Hanning (Cos)",   "Hamming",
                            "Blackman",    "Blackman-Harris", "Ext. Cosine Bell"};
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(fft.GetWindowName(i), names[i]);
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(fft.GetWindowName(i), names[i]);
     EXPECT_EQ(fft.GetWindowName(9), "Hanning (Cos)");
     EXPECT_EQ(fft.GetWindowName(-1), "Ext. Cosine Bell");
 }
 
-TEST(Windows, GainFactors)
-{
+TEST(Windows, GainFactors) {
     struct Case {
         int type, n;
         double expected;
@@ -156,8 +139,7 @@ TEST(Windows, GainFactors)
     std::string line;
     int rows = 0;
     while (std::getline(table, line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
+        if (line.empty() || line[0] == '#') continue;
         std::istringstream in(line);
         int type = 0, n = 0;
         double gain = 0;
@@ -173,8 +155,7 @@ TEST(Windows, GainFactors)
     EXPECT_DOUBLE_EQ(z[3].re, 100 / (0.5 * 99));
 }
 
-TEST(Windows, SinglePrecisionRoutine)
-{
+TEST(Windows, SinglePrecisionRoutine) {
     const YFft32 fft;
     const int k = 6, n = 64;
     for (int type = 0; type < 7; ++type)
@@ -184,7 +165,8 @@ TEST(Windows, SinglePrecisionRoutine)
             for (int i = 0; i < n; ++i) {
                 double expected = 0.0;
                 if (i >= 8 && i < 48)
-                    expected = half ? Analytic(type, i - 8 + 40, 80.0) : kCorrection[type] * Analytic(type, i - 8, 40);
+                    expected = half ? Analytic(type, i - 8 + 40, 80.0)
+                                    : kCorrection[type] * Analytic(type, i - 8, 40);
                 ASSERT_NEAR(data[2 * i], expected, 2e-6) << "type " << type << " element " << i;
                 ASSERT_EQ(data[2 * i + 1], 1.0f) << "imaginary parts stay";
             }
@@ -194,8 +176,7 @@ TEST(Windows, SinglePrecisionRoutine)
     EXPECT_NEAR(whole[2 * 32], 2.0f, 1e-6);
 }
 
-TEST(Decimate, LowPassThenEveryFactorthSample)
-{
+TEST(Decimate, LowPassThenEveryFactorthSample) {
     const YFft fft;
     const int n = 4096;
     struct Case {
@@ -203,16 +184,13 @@ TEST(Decimate, LowPassThenEveryFactorthSample)
         double relFrequency;  // of the sample rate
         double minGain, maxGain;
     } cases[] = {
-        {2, 0.02, 0.999, 1.001},   // well inside the pass band
-        {2, 0.40, 0.0, 1e-3},      // far above the corner at 0.248
-        {4, 0.02, 0.999, 1.001},
-        {4, 0.25, 0.0, 1e-3},
-        {8, 0.0, 0.999, 1.001},    // DC
+        {2, 0.02, 0.999, 1.001},  // well inside the pass band
+        {2, 0.40, 0.0, 1e-3},     // far above the corner at 0.248
+        {4, 0.02, 0.999, 1.001}, {4, 0.25, 0.0, 1e-3}, {8, 0.0, 0.999, 1.001},  // DC
     };
     for (const Case& c : cases) {
         YComplexVec v(n);
-        for (int i = 0; i < n; ++i)
-            v[i] = YComplex(std::cos(2 * kPi * c.relFrequency * i), 0.3);
+        for (int i = 0; i < n; ++i) v[i] = YComplex(std::cos(2 * kPi * c.relFrequency * i), 0.3);
         ASSERT_TRUE(fft.Decimate(v, c.factor));
         ASSERT_EQ(v.Size(), n / c.factor) << "factor " << c.factor;
         double peak = 0;
@@ -230,8 +208,7 @@ TEST(Decimate, LowPassThenEveryFactorthSample)
     EXPECT_FALSE(fft.Decimate(same, 0));
 }
 
-TEST(Decimate, AndTransformNeedsAPowerOfTwoFactor)
-{
+TEST(Decimate, AndTransformNeedsAPowerOfTwoFactor) {
     const YFft fft;
     YComplexVec v(96);
     v.Fill(1.0);
@@ -243,15 +220,13 @@ TEST(Decimate, AndTransformNeedsAPowerOfTwoFactor)
     ASSERT_EQ(w.Size(), 16);
 }
 
-TEST(NormalizeAt, DividesByTheMeanMagnitudeAroundTheFrequency)
-{
+TEST(NormalizeAt, DividesByTheMeanMagnitudeAroundTheFrequency) {
     const YFft fft;
     // 1024 bins at 48 kHz: bin width 46.875 Hz; 1000 Hz is bin 21, half-width
     // round(100 / 46.875) = 2, so bins 19..23 are averaged.
     YComplexVec s(1024);
     s.Fill(1.0);
-    for (int k = 19; k <= 23; ++k)
-        s[k] = YComplex(0.0, 4.0);
+    for (int k = 19; k <= 23; ++k) s[k] = YComplex(0.0, 4.0);
     s[18] = s[24] = YComplex(100.0, 0.0);  // outside the averaged bins
     ASSERT_TRUE(fft.NormalizeAt(s, 48000.0, 1000.0));
     EXPECT_EQ(s[21], YComplex(0.0, 1.0));
@@ -271,8 +246,7 @@ TEST(NormalizeAt, DividesByTheMeanMagnitudeAroundTheFrequency)
     };
     for (const Failing& f : failing) {
         YComplexVec v(256);
-        for (YComplex& e : v)
-            e = f.value;
+        for (YComplex& e : v) e = f.value;
         EXPECT_FALSE(fft.NormalizeAt(v, f.rate, f.frequency)) << f.name;
         float data[2 * 256];
         for (int i = 0; i < 256; ++i) {
@@ -283,8 +257,7 @@ TEST(NormalizeAt, DividesByTheMeanMagnitudeAroundTheFrequency)
     }
 }
 
-TEST(NormalizeAt, SinglePrecisionDividesByTheComplexMean)
-{
+TEST(NormalizeAt, SinglePrecisionDividesByTheComplexMean) {
     std::vector<float> data(2 * 1024);
     for (int i = 0; i < 1024; ++i) {
         data[2 * i] = 1.0f;

@@ -1,7 +1,7 @@
 // The wave engine in every mode on the simulated card, in virtual time.
 
-#include "YWave/YMemWave.h"
 #include "YWave/Sim/YSimCard.h"
+#include "YWave/YMemWave.h"
 #include "YWave/YWaveSample.h"
 
 #include "Platform/IClock.h"
@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -16,7 +17,6 @@
 #include <fstream>
 #include <string>
 #include <vector>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -59,9 +59,9 @@ protected:
     YMemWave& Wave() {
         if (!wave) {
             wave = std::make_unique<YMemWave>(loop, card, true);
-            EXPECT_TRUE(wave->Create(
-                [this](const std::uint8_t* in, std::uint8_t* out, int frames) { return callback(in, out, frames); },
-                YWaveNotify{&loop, stopHandler}));
+            EXPECT_TRUE(wave->Create([this](const std::uint8_t* in, std::uint8_t* out,
+                                            int frames) { return callback(in, out, frames); },
+                                     YWaveNotify{&loop, stopHandler}));
         }
         return *wave;
     }
@@ -70,7 +70,8 @@ protected:
         for (int i = 0; i < 1000 && wave->IsRunning(); ++i) loop.RunUntilIdle();
         loop.RunUntilIdle();
     }
-    fs::path WriteWave16(const std::string& name, int channels, int rate, const std::vector<std::int16_t>& frames) {
+    fs::path WriteWave16(const std::string& name, int channels, int rate,
+                         const std::vector<std::int16_t>& frames) {
         const fs::path p = dir / name;
         YWaveWriter w;
         EXPECT_TRUE(w.Create(p, YWaveFormat::Pcm(16, channels, rate, false)));
@@ -94,8 +95,8 @@ protected:
     YSimCard card;
     sonbex::platform::HandlerId stopHandler = 0;
     int stops = 0;
-    std::function<bool(const std::uint8_t*, std::uint8_t*, int)> callback = [](const std::uint8_t*, std::uint8_t*,
-                                                                               int) { return true; };
+    std::function<bool(const std::uint8_t*, std::uint8_t*, int)> callback =
+        [](const std::uint8_t*, std::uint8_t*, int) { return true; };
     std::unique_ptr<YMemWave> wave;
     fs::path dir;
 };
@@ -126,7 +127,8 @@ TEST_F(MemWaveTest, DuplexPlaysEachFilledBlockTwoBlocksLaterAtTheCardsLatency) {
     for (int n = 0; n < kBlocks * kFrames; ++n) {
         const long played = n - kLatency;
         const long filledBy = played / kFrames - 2;
-        const std::int16_t expected = played < 0 || filledBy < 0 ? 0 : CodeOf(filledBy * kFrames + played % kFrames);
+        const std::int16_t expected =
+            played < 0 || filledBy < 0 ? 0 : CodeOf(filledBy * kFrames + played % kFrames);
         ASSERT_EQ(Sample16(recorded[n / kFrames].data(), 2, n % kFrames, 1), expected) << "frame " << n;
         ASSERT_EQ(Sample16(recorded[n / kFrames].data(), 2, n % kFrames, 0), expected) << "frame " << n;
     }
@@ -135,7 +137,9 @@ TEST_F(MemWaveTest, DuplexPlaysEachFilledBlockTwoBlocksLaterAtTheCardsLatency) {
 TEST_F(MemWaveTest, ARestartedDuplexLeadsWithSilence) {
     constexpr int kFrames = 64;
     std::vector<Bytes> played;
-    card.Config().onOutputBlock = [&](const std::uint8_t* b, int frames) { played.emplace_back(b, b + frames * 4); };
+    card.Config().onOutputBlock = [&](const std::uint8_t* b, int frames) {
+        played.emplace_back(b, b + frames * 4);
+    };
     int calls = 0;
     callback = [&](const std::uint8_t*, std::uint8_t* out, int frames) {
         std::memset(out, 0x5A, static_cast<std::size_t>(frames) * 4);
@@ -200,15 +204,15 @@ TEST_F(MemWaveTest, FormatQueriesFollowTheCapabilityMatrix) {
         int device, rate, bits, channels;
         bool ok;
     } cases[] = {
-        {true, -1, 48000, 16, 2, true},  {true, 0, 44100, 24, 1, true}, {true, 0, 96000, 16, 2, false},
+        {true, -1, 48000, 16, 2, true},  {true, 0, 44100, 24, 1, true},  {true, 0, 96000, 16, 2, false},
         {true, 0, 48000, 32, 2, false},  {true, 0, 48000, 16, 3, false}, {false, 0, 48000, 16, 1, true},
         {false, 0, 48000, 16, 2, false}, {true, 1, 48000, 16, 2, false}, {true, 0, 48000, 12, 2, false},
     };
     for (const Case& c : cases) {
         const bool ok = c.record ? Wave().CanRecord(c.device, c.rate, c.bits, c.channels)
                                  : Wave().CanPlay(c.device, c.rate, c.bits, c.channels);
-        EXPECT_EQ(ok, c.ok) << (c.record ? "record " : "play ") << c.device << " " << c.rate << " " << c.bits << " "
-                            << c.channels;
+        EXPECT_EQ(ok, c.ok) << (c.record ? "record " : "play ") << c.device << " " << c.rate << " " << c.bits
+                            << " " << c.channels;
     }
     EXPECT_EQ(card.BlocksRun(), 0) << "a query opens nothing";
     card.Config().maxOutChannels = 2;
@@ -244,7 +248,8 @@ TEST_F(MemWaveTest, RecordAndPlayCallbackModes) {
         bool opened = false;
         if (c.mode == YWaveMode::RecordCallback) opened = Wave().RecordCallback(16, 2, 44100);
         if (c.mode == YWaveMode::PlayCallback) opened = Wave().PlayCallback(16, 2, 44100);
-        if (c.mode == YWaveMode::RecordPlayBuffer) opened = Wave().RecordPlayBuffer(16, 2, 2, 44100, buffer.data(), kFrames, true);
+        if (c.mode == YWaveMode::RecordPlayBuffer)
+            opened = Wave().RecordPlayBuffer(16, 2, 2, 44100, buffer.data(), kFrames, true);
         ASSERT_TRUE(opened) << c.name;
         EXPECT_EQ(Wave().Mode(), c.mode) << c.name;
         ASSERT_TRUE(Wave().Start()) << c.name;
@@ -281,7 +286,9 @@ TEST_F(MemWaveTest, PlayBufferLoopsOrEndsAfterOnePass) {
 TEST_F(MemWaveTest, ShortPlayFileIsPaddedAndEndsAfterAllButOneBufferEnded) {
     const fs::path file = WriteWave16("short.wav", 1, 48000, {100, 200, 300});
     std::vector<Bytes> played;
-    card.Config().onOutputBlock = [&](const std::uint8_t* b, int frames) { played.emplace_back(b, b + frames * 2); };
+    card.Config().onOutputBlock = [&](const std::uint8_t* b, int frames) {
+        played.emplace_back(b, b + frames * 2);
+    };
     Wave().SetBuffers(4, 8, -1);
     ASSERT_TRUE(Wave().PlayFile(file.string(), false));
     ASSERT_TRUE(Wave().Start());
@@ -344,7 +351,8 @@ TEST_F(MemWaveTest, RecordAndPlayFileRecordsThePlayFileSeamlesslyWhenLooping) {
             for (int n = 0; n < frames; ++n) {
                 const auto len = static_cast<int>(length);
                 const std::int16_t want = loopIt || n < len ? source[static_cast<std::size_t>(n % len)] : 0;
-                ASSERT_EQ(Sample16(data.data(), 2, n, 1), want) << length << " frames, loop " << loopIt << ", frame " << n;
+                ASSERT_EQ(Sample16(data.data(), 2, n, 1), want)
+                    << length << " frames, loop " << loopIt << ", frame " << n;
             }
         }
     }
@@ -447,7 +455,8 @@ TEST_F(MemWaveTest, FaultsEndTheRunWithTheErrorAndNoCallbackAfterTheStop) {
         EXPECT_FALSE(Wave().IsRunning()) << c.name;
         EXPECT_EQ(calls, c.calls) << c.name;
         EXPECT_EQ(stops, c.stops) << c.name;
-        EXPECT_NE(Wave().LastError().find(c.error), std::string::npos) << c.name << ": " << Wave().LastError();
+        EXPECT_NE(Wave().LastError().find(c.error), std::string::npos)
+            << c.name << ": " << Wave().LastError();
     }
 }
 
@@ -487,7 +496,8 @@ TEST_F(MemWaveTest, ProcessFilePassesEveryBlockThroughTheCallback) {
     std::vector<int> blockFrames;
     callback = [&](const std::uint8_t* i, std::uint8_t* o, int frames) {
         blockFrames.push_back(frames);
-        for (int f = 0; f < frames; ++f) PutFrame16(o + 2 * f, 1, static_cast<std::int16_t>(-Sample16(i, 2, f, 0)));
+        for (int f = 0; f < frames; ++f)
+            PutFrame16(o + 2 * f, 1, static_cast<std::int16_t>(-Sample16(i, 2, f, 0)));
         return true;
     };
     ASSERT_TRUE(Wave().PlayCallback(16, 1, 44100));  // one output channel

@@ -66,18 +66,21 @@ TEST(SimDevices, ImpedanceJigFollowsTheDriversElectricalModel) {
     struct Case {
         const char* name;
         YSimJigWiring wiring;
-    } cases[] = {{"constant current", YSimJigWiring::ConstantCurrent}, {"constant voltage", YSimJigWiring::ConstantVoltage}};
+    } cases[] = {{"constant current", YSimJigWiring::ConstantCurrent},
+                 {"constant voltage", YSimJigWiring::ConstantVoltage}};
     for (const Case& c : cases) {
         const YSimImpedanceJig jig(d, kRs, c.wiring, kRate);
         for (double hz : {10.0, 38.0, 100.0, 1000.0, 10000.0}) {
             const Complex zz = z(AnalogOf(hz, kRate, d.fs));
-            const Complex want = c.wiring == YSimJigWiring::ConstantCurrent ? zz / (kRs + zz) : kRs / (kRs + zz);
+            const Complex want =
+                c.wiring == YSimJigWiring::ConstantCurrent ? zz / (kRs + zz) : kRs / (kRs + zz);
             const Complex got = Response(jig.Filter(), hz, kRate);
             EXPECT_NEAR(std::abs(got - want), 0.0, 1e-9 * std::abs(want)) << c.name << " at " << hz << " Hz";
         }
     }
     // At resonance the driver is Re + Res (plus the coil's small reactance).
-    const YSimImpedanceJig cc(YSimDriverParams{6.0, 0.0, 40.0, 4.0, 0.5}, kRs, YSimJigWiring::ConstantCurrent, kRate);
+    const YSimImpedanceJig cc(YSimDriverParams{6.0, 0.0, 40.0, 4.0, 0.5}, kRs, YSimJigWiring::ConstantCurrent,
+                              kRate);
     const double zPeak = 6.0 + 6.0 * 4.0 / 0.5;
     EXPECT_NEAR(std::abs(Response(cc.Filter(), 40.0, kRate)), zPeak / (kRs + zPeak), 1e-12);
 }
@@ -105,7 +108,8 @@ TEST(SimDevices, FractionalDelayAndPlainDevices) {
         YSimGainDelay d(0.5, delay);
         for (double hz : {100.0, 3000.0, 12000.0}) {
             const Complex want = 0.5 * std::polar(1.0, -2 * kPi * hz * delay / kRate);
-            EXPECT_NEAR(std::abs(Measure(d, hz, kRate) - want), 0.0, 2e-4) << delay << " samples at " << hz << " Hz";
+            EXPECT_NEAR(std::abs(Measure(d, hz, kRate) - want), 0.0, 2e-4)
+                << delay << " samples at " << hz << " Hz";
         }
     }
     YSimPolynomial poly({0.1, 1.0, 0.0, -0.25});
@@ -200,7 +204,8 @@ TEST(SimCard, InputsCarryOffsetNoiseClippingAndQuantisation) {
         YSimCard loud;
         const Recording clipped = Record(loud, 16, 20, [](long n) { return n % 2 ? 1.5 : -1.5; });
         for (std::size_t n = 1000; n < clipped.in2.size(); ++n)
-            ASSERT_TRUE(clipped.in2[n] == -1.0 || clipped.in2[n] == 32767.0 / 32768.0) << "code range at " << n;
+            ASSERT_TRUE(clipped.in2[n] == -1.0 || clipped.in2[n] == 32767.0 / 32768.0)
+                << "code range at " << n;
     }
     {
         YSimCard card;
@@ -208,7 +213,8 @@ TEST(SimCard, InputsCarryOffsetNoiseClippingAndQuantisation) {
         card.Config().deviceUnderTest = [](double) { return std::make_unique<YSimGainDelay>(0.5, 0.0); };
         const Recording r = Record(card, 24, 20, sine);
         const std::size_t n = r.in1.size() - 1;
-        EXPECT_NEAR(r.in2[n], 0.5 * r.in1[n], 1e-6) << "inputs exchanged: the device under test is on input 2";
+        EXPECT_NEAR(r.in2[n], 0.5 * r.in1[n], 1e-6)
+            << "inputs exchanged: the device under test is on input 2";
         EXPECT_NE(r.in1[n], 0.0);
     }
 }

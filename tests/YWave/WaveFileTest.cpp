@@ -6,13 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -55,8 +55,8 @@ public:
     }
     fs::path File(const std::string& name) const { return path_ / name; }
     fs::path Write(const std::string& name, const Bytes& bytes) const {
-        std::ofstream(File(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                          static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(File(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return File(name);
     }
 
@@ -73,15 +73,16 @@ Bytes ReadAll(const fs::path& p) {
 
 TEST(WaveFile, HeaderBytesFollowTheRiffLayout) {
     // 44.1 kHz 16-bit stereo, 10 frames: the plain 46-byte header.
-    const Bytes plain = {'R', 'I', 'F', 'F', 38 + 40, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 18, 0, 0, 0,
-                         1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 0x02, 0, 4, 0, 16, 0, 0, 0,
-                         'd', 'a', 't', 'a', 40, 0, 0, 0};
+    const Bytes plain = {'R',  'I',  'F', 'F', 38 + 40, 0,    0,    0, 'W', 'A', 'V', 'E',
+                         'f',  'm',  't', ' ', 18,      0,    0,    0, 1,   0,   2,   0,
+                         0x44, 0xAC, 0,   0,   0x10,    0xB1, 0x02, 0, 4,   0,   16,  0,
+                         0,    0,    'd', 'a', 't',     'a',  40,   0, 0,   0};
     // 48 kHz 24-bit stereo, no frames: the extensible 68-byte header.
-    const Bytes extensible = {'R', 'I', 'F', 'F', 60, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 40, 0, 0, 0,
-                              0xFE, 0xFF, 2, 0, 0x80, 0xBB, 0, 0, 0x00, 0x65, 0x04, 0, 6, 0, 24, 0, 22, 0,
-                              24, 0, 3, 0, 0, 0,
-                              0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71,
-                              'd', 'a', 't', 'a', 0, 0, 0, 0};
+    const Bytes extensible = {
+        'R',  'I',  'F',  'F',  60,   0,    0,    0,    'W',  'A', 'V',  'E',  'f',  'm',  't',  ' ',  40,
+        0,    0,    0,    0xFE, 0xFF, 2,    0,    0x80, 0xBB, 0,   0,    0x00, 0x65, 0x04, 0,    6,    0,
+        24,   0,    22,   0,    24,   0,    3,    0,    0,    0,   0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10,
+        0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71, 'd', 'a',  't',  'a',  0,    0,    0,    0};
     struct Case {
         const char* name;
         YWaveFormat format;
@@ -110,15 +111,20 @@ TEST(WaveFile, FormatHeaderChoosesPlainOrExtensible) {
         std::uint32_t mask;
         std::uint16_t blockAlign;
     } cases[] = {
-        {16, 2, true, 1, 0, 0, 4},          {24, 2, true, 0xFFFE, 24, 0x3, 6},
-        {24, 2, false, 1, 0, 0, 6},         {32, 2, true, 0xFFFE, 24, 0x3, 8},
-        {20, 1, true, 0xFFFE, 20, 0x4, 3},  {16, 6, true, 0xFFFE, 16, 0x3F, 12},
-        {16, 8, true, 0xFFFE, 16, 0xFF, 16}, {8, 7, true, 0xFFFE, 8, 0, 7},
+        {16, 2, true, 1, 0, 0, 4},
+        {24, 2, true, 0xFFFE, 24, 0x3, 6},
+        {24, 2, false, 1, 0, 0, 6},
+        {32, 2, true, 0xFFFE, 24, 0x3, 8},
+        {20, 1, true, 0xFFFE, 20, 0x4, 3},
+        {16, 6, true, 0xFFFE, 16, 0x3F, 12},
+        {16, 8, true, 0xFFFE, 16, 0xFF, 16},
+        {8, 7, true, 0xFFFE, 8, 0, 7},
         {8, 1, true, 1, 0, 0, 1},
     };
     for (const Case& c : cases) {
         const YWaveFormat f = YWaveFormat::Pcm(c.bits, c.channels, 96000, c.extensibleAllowed);
-        const std::string name = std::to_string(c.bits) + " bits, " + std::to_string(c.channels) + " channels";
+        const std::string name =
+            std::to_string(c.bits) + " bits, " + std::to_string(c.channels) + " channels";
         EXPECT_EQ(f.tag, c.tag) << name;
         EXPECT_EQ(f.validBits, c.validBits) << name;
         EXPECT_EQ(f.channelMask, c.mask) << name;
@@ -178,9 +184,10 @@ TEST(WaveFile, ParserAcceptsWellFormedAndRefusesHostileFiles) {
         {"lower-case riff", lower, true, YSampleKind::Pcm, 8},
         {"extensible float", fileOf({{"fmt ", Fmt(floatExt)}, {"data", data8}}), true, YSampleKind::Float, 8},
         {"plain float", fileOf({{"fmt ", Fmt(plainFloat)}, {"data", data8}}), true, YSampleKind::Float, 8},
-        {"block alignment beyond channels x bytes", fileOf({{"fmt ", Fmt(wideFrames)}, {"data", data8}}), false,
-         YSampleKind::Other, 0},
-        {"zero block alignment", fileOf({{"fmt ", Fmt(noAlign)}, {"data", data8}}), false, YSampleKind::Other, 0},
+        {"block alignment beyond channels x bytes", fileOf({{"fmt ", Fmt(wideFrames)}, {"data", data8}}),
+         false, YSampleKind::Other, 0},
+        {"zero block alignment", fileOf({{"fmt ", Fmt(noAlign)}, {"data", data8}}), false, YSampleKind::Other,
+         0},
         {"24-bit samples in 4-byte frames", fileOf({{"fmt ", Fmt(padded24)}, {"data", data8}}), false,
          YSampleKind::Other, 0},
         {"data beyond the file is clamped", Riff(beyondEnd), true, YSampleKind::Pcm, 8},
@@ -193,7 +200,8 @@ TEST(WaveFile, ParserAcceptsWellFormedAndRefusesHostileFiles) {
          YSampleKind::Other, 0},
         {"zero channels", fileOf({{"fmt ", Fmt(noChannels)}, {"data", data8}}), false, YSampleKind::Other, 0},
         {"zero bits", fileOf({{"fmt ", Fmt(noBits)}, {"data", data8}}), false, YSampleKind::Other, 0},
-        {"fmt shorter than 16 bytes", fileOf({{"fmt ", fmt14}, {"data", data8}}), false, YSampleKind::Other, 0},
+        {"fmt shorter than 16 bytes", fileOf({{"fmt ", fmt14}, {"data", data8}}), false, YSampleKind::Other,
+         0},
         {"no data chunk", fileOf({{"fmt ", Fmt(pcm16)}}), false, YSampleKind::Other, 0},
         {"not RIFF", Riff(Bytes{}, "RIFX"), false, YSampleKind::Other, 0},
         {"truncated", Bytes{'R', 'I', 'F', 'F', 4, 0}, false, YSampleKind::Other, 0},
@@ -240,7 +248,8 @@ TEST(WaveFile, WriterFinalisesSizesPadsOddDataAndReplacesOnlyWhenDone) {
         YWaveWriter w;
         ASSERT_TRUE(w.Create(target, mono8));
         ASSERT_TRUE(w.Append(Bytes{1, 2, 3}.data(), 3));
-        EXPECT_EQ(ReadAll(target), (Bytes{'o', 'l', 'd'})) << "target replaced before the recording was complete";
+        EXPECT_EQ(ReadAll(target), (Bytes{'o', 'l', 'd'}))
+            << "target replaced before the recording was complete";
         ASSERT_TRUE(w.Finish());
         EXPECT_FALSE(w.Finish());
     }
@@ -260,7 +269,11 @@ TEST(WaveFile, WriterFinalisesSizesPadsOddDataAndReplacesOnlyWhenDone) {
     EXPECT_FALSE(fs::exists(dir.File("rec.wav.part")));
 
     // A writer left open is finished by its destructor: never zero sizes.
-    { YWaveWriter w; ASSERT_TRUE(w.Create(dir.File("d.wav"), mono8)); w.Append(Bytes{9, 9}.data(), 2); }
+    {
+        YWaveWriter w;
+        ASSERT_TRUE(w.Create(dir.File("d.wav"), mono8));
+        w.Append(Bytes{9, 9}.data(), 2);
+    }
     ASSERT_TRUE(YReadWaveFileInfo(dir.File("d.wav"), info));
     EXPECT_EQ(info.Frames(), 2u);
 }
@@ -305,9 +318,12 @@ TEST(WaveSample, ConversionTable) {
     };
     for (const Case& c : cases) {
         const std::string name = std::to_string(c.bits) + "-bit " +
-                                 (c.kind == YSampleKind::Pcm ? "PCM" : c.kind == YSampleKind::Float ? "float" : "other") +
+                                 (c.kind == YSampleKind::Pcm     ? "PCM"
+                                  : c.kind == YSampleKind::Float ? "float"
+                                                                 : "other") +
                                  " value " + std::to_string(c.value);
-        const bool readable = c.bits != 12 && (c.kind == YSampleKind::Pcm || (c.kind == YSampleKind::Float && c.bits != 16));
+        const bool readable =
+            c.bits != 12 && (c.kind == YSampleKind::Pcm || (c.kind == YSampleKind::Float && c.bits != 16));
         EXPECT_EQ(YIsReadableSample(c.kind, c.bits), readable) << name;
         double v = 99.0;
         EXPECT_EQ(YSampleToReal(c.bytes.data(), c.kind, c.bits, v), c.bytes.data() + c.bytes.size()) << name;
@@ -327,9 +343,10 @@ TEST(WaveSample, WritingClipsAtTheCodeRangeAndRounds) {
         int bits;
         double in, out;
     } cases[] = {
-        {16, 2.0, 32767.0 / 32768.0},  {16, -2.0, -1.0},   {16, 1.0, 32767.0 / 32768.0},
-        {8, 0.00390625 * 1.01, 0.0078125}, {20, 1.0, 524287.0 / 524288.0},
-        {24, -1.5, -1.0},               {32, 1.0, 2147483647.0 * 0x1p-31}, {16, std::nan(""), 0.0},
+        {16, 2.0, 32767.0 / 32768.0},      {16, -2.0, -1.0},
+        {16, 1.0, 32767.0 / 32768.0},      {8, 0.00390625 * 1.01, 0.0078125},
+        {20, 1.0, 524287.0 / 524288.0},    {24, -1.5, -1.0},
+        {32, 1.0, 2147483647.0 * 0x1p-31}, {16, std::nan(""), 0.0},
     };
     for (const Case& c : cases) {
         Bytes b(4);

@@ -7,17 +7,14 @@
 #include <cstddef>
 #include <cstdint>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     YPersistence archive;
-    if (!archive.OpenBuffer(data, size))
-        return 0;
+    if (!archive.OpenBuffer(data, size)) return 0;
     // Records in any order until one fails to load, as a file reader would.
     for (int i = 0; i < 64; ++i) {
         std::string name;
         std::int32_t version = 0;
-        if (!archive.PeekTag(name, version, true))
-            break;
+        if (!archive.PeekTag(name, version, true)) break;
         bool ok = false;
         if (name == "YDoubleVec") {
             YDoubleVec v;
@@ -32,8 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::string text;
             ok = archive.PeekTag(name, version, false) && archive.ReadString(text, 255);
         }
-        if (!ok)
-            break;
+        if (!ok) break;
     }
     archive.Close();
     return 0;

@@ -12,24 +12,24 @@
 namespace {
 
 void DecodeAndCheck(std::span<const std::uint8_t> bytes) {
-  using namespace sonbex::shell;
-  GlobalConfig config;
-  if (!DecodeGlobalConfig(bytes, config)) return;
-  const GlobalConfigBytes encoded = EncodeGlobalConfig(config);
-  GlobalConfig again;
-  if (!DecodeGlobalConfig(encoded, again)) std::abort();
-  if (EncodeGlobalConfig(again) != encoded) std::abort();
+    using namespace sonbex::shell;
+    GlobalConfig config;
+    if (!DecodeGlobalConfig(bytes, config)) return;
+    const GlobalConfigBytes encoded = EncodeGlobalConfig(config);
+    GlobalConfig again;
+    if (!DecodeGlobalConfig(encoded, again)) std::abort();
+    if (EncodeGlobalConfig(again) != encoded) std::abort();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace sonbex::shell;
-  DecodeAndCheck({data, size});
-  // The first four bytes are kept, so the version stays the valid one.
-  static const GlobalConfigBytes defaults = EncodeGlobalConfig(DefaultGlobalConfig());
-  GlobalConfigBytes overlaid = defaults;
-  std::copy_n(data, std::min(size, overlaid.size() - 4), overlaid.begin() + 4);
-  DecodeAndCheck(overlaid);
-  return 0;
+    using namespace sonbex::shell;
+    DecodeAndCheck({data, size});
+    // The first four bytes are kept, so the version stays the valid one.
+    static const GlobalConfigBytes defaults = EncodeGlobalConfig(DefaultGlobalConfig());
+    GlobalConfigBytes overlaid = defaults;
+    std::copy_n(data, std::min(size, overlaid.size() - 4), overlaid.begin() + 4);
+    DecodeAndCheck(overlaid);
+    return 0;
 }

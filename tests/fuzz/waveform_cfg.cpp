@@ -7,8 +7,7 @@
 #include <cstdint>
 #include <string>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     YWaveformModules modules(YWaveformModules::Options{});
     modules.Init(48000.0, 2, 2, 16, 1, 1.0, 1.0);
     modules.Deserialize(std::string(reinterpret_cast<const char*>(data), size));
@@ -16,8 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     modules.List(all, -1, false);
     for (IWaveform* m : all) {
         WaveformParams p;
-        if (!m->GetParams(p))
-            __builtin_trap();
+        if (!m->GetParams(p)) __builtin_trap();
     }
     std::string bytes;
     modules.Serialize(bytes);

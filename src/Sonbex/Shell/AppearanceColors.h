@@ -15,15 +15,15 @@ namespace sonbex::shell {
 inline constexpr std::size_t kMaxColorItems = 10;
 
 struct ColorItem {
-  std::string label;
-  std::uint32_t color = 0;
-  std::uint32_t defaultColor = 0;
-  bool operator==(const ColorItem&) const = default;
+    std::string label;
+    std::uint32_t color = 0;
+    std::uint32_t defaultColor = 0;
+    bool operator==(const ColorItem&) const = default;
 };
 
 struct ColorPage {
-  std::vector<ColorItem> items;  // at most kMaxColorItems are shown
-  bool operator==(const ColorPage&) const = default;
+    std::vector<ColorItem> items;  // at most kMaxColorItems are shown
+    bool operator==(const ColorPage&) const = default;
 };
 
 // Every item of every page back to its default.

@@ -13,11 +13,11 @@
 namespace sonbex::shell {
 
 struct CommandLine {
-  bool help = false;
-  bool version = false;
-  std::vector<std::filesystem::path> files;  // absolute
-  std::filesystem::path screenshot;          // hidden option: save a picture of the screen and quit
-  std::string error;                         // not empty: a usage error
+    bool help = false;
+    bool version = false;
+    std::vector<std::filesystem::path> files;  // absolute
+    std::filesystem::path screenshot;          // hidden option: save a picture of the screen and quit
+    std::string error;                         // not empty: a usage error
 };
 
 // `args` are the arguments after the program name (Qt's own already removed);

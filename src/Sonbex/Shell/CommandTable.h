@@ -112,48 +112,48 @@ inline constexpr int kPresetLoadEdit = 10100;
 // Who carries a command out. Shell commands are the frame's own; the others
 // become available when their subsystem registers a handler.
 enum class CommandOwner : std::uint8_t {
-  Shell,            // the frame itself
-  Document,         // forwarded to the active document window
-  Printing,         // printing and picture export
-  Measurement,      // runs, settings, presets, levels, calibrations
-  Instruments,      // function generator, oscilloscope, analyzers, LCR meter
-  Curves,           // import and curve calculators
-  PostProcessing,   // time window, Thiele-Small from two curves
-  BoxDesign,        // box designs and the speaker database
-  Crossover,        // crossovers and component calculators
-  Peripherals,      // the QC limits result window
-  Toolbar,          // toolbar customisation
+    Shell,           // the frame itself
+    Document,        // forwarded to the active document window
+    Printing,        // printing and picture export
+    Measurement,     // runs, settings, presets, levels, calibrations
+    Instruments,     // function generator, oscilloscope, analyzers, LCR meter
+    Curves,          // import and curve calculators
+    PostProcessing,  // time window, Thiele-Small from two curves
+    BoxDesign,       // box designs and the speaker database
+    Crossover,       // crossovers and component calculators
+    Peripherals,     // the QC limits result window
+    Toolbar,         // toolbar customisation
 };
 
 enum class EnableRule : std::uint8_t {
-  Always,
-  AnyDocument,     // a document window is active
-  GraphDocument,   // the active document offers the graph-window interface
-  SaveModified,    // the document can be saved and has changes
-  SaveAs,          // the document can be saved (under a new name, exported)
-  SaveLimits,
-  SaveSweepTable,
-  Undo,
-  Cut,
-  Copy,
-  Paste,
-  NotMeasuring,    // would change the measurement settings or start a run
-  Measuring,       // only while a measurement runs
-  Preset,          // not measuring and the command's preset slot holds a file
-  ImpulseWindowOn, // global flag "open the impulse window" is set
-  CyclicAllowed,   // global flag "small measurement window" is set, not measuring
-  RecentFile,      // the list has the command's entry
+    Always,
+    AnyDocument,    // a document window is active
+    GraphDocument,  // the active document offers the graph-window interface
+    SaveModified,   // the document can be saved and has changes
+    SaveAs,         // the document can be saved (under a new name, exported)
+    SaveLimits,
+    SaveSweepTable,
+    Undo,
+    Cut,
+    Copy,
+    Paste,
+    NotMeasuring,     // would change the measurement settings or start a run
+    Measuring,        // only while a measurement runs
+    Preset,           // not measuring and the command's preset slot holds a file
+    ImpulseWindowOn,  // global flag "open the impulse window" is set
+    CyclicAllowed,    // global flag "small measurement window" is set, not measuring
+    RecentFile,       // the list has the command's entry
 };
 
 struct CommandInfo {
-  int id = 0;
-  std::string_view menuText;   // with '&' mnemonics
-  std::string_view shortcut;   // "Ctrl+O"; empty: none
-  std::string_view statusTip;  // shown in the status bar while the item is highlighted
-  EnableRule rule = EnableRule::Always;
-  CommandOwner owner = CommandOwner::Shell;
-  std::uint32_t checkFlag = 0;  // global flag shown as the check mark; 0: none
-  bool checkable = false;       // shows a check mark (flag, or the monochrome switch)
+    int id = 0;
+    std::string_view menuText;   // with '&' mnemonics
+    std::string_view shortcut;   // "Ctrl+O"; empty: none
+    std::string_view statusTip;  // shown in the status bar while the item is highlighted
+    EnableRule rule = EnableRule::Always;
+    CommandOwner owner = CommandOwner::Shell;
+    std::uint32_t checkFlag = 0;  // global flag shown as the check mark; 0: none
+    bool checkable = false;       // shows a check mark (flag, or the monochrome switch)
 };
 
 // Every command, in menu order. Ids are unique.
@@ -163,21 +163,21 @@ const CommandInfo* FindCommand(int id);
 
 // What the frame's state is, as far as enable rules and check marks need it.
 struct DocumentCaps {
-  bool present = false;  // a document window is active
-  bool graph = false;    // it offers the graph-window interface
-  bool canUndo = false, modified = false, canSave = false, canSaveLimits = false,
-       canSaveSweepTable = false, canCut = false, canCopy = false, canPaste = false;
+    bool present = false;  // a document window is active
+    bool graph = false;    // it offers the graph-window interface
+    bool canUndo = false, modified = false, canSave = false, canSaveLimits = false, canSaveSweepTable = false,
+         canCut = false, canCopy = false, canPaste = false;
 };
 
 struct CommandState {
-  DocumentCaps active;
-  bool measuring = false;
-  std::uint32_t flags = 0;                 // the global flags in force
-  std::array<bool, 10> presetFilled{};     // preset slot i holds a settings file
-  std::size_t recentFiles = 0;             // entries of the recent-file list
-  bool monochromePrint = false;
-  // Whether a command's subsystem carries it out; empty: every command is.
-  std::function<bool(int id)> available;
+    DocumentCaps active;
+    bool measuring = false;
+    std::uint32_t flags = 0;              // the global flags in force
+    std::array<bool, 10> presetFilled{};  // preset slot i holds a settings file
+    std::size_t recentFiles = 0;          // entries of the recent-file list
+    bool monochromePrint = false;
+    // Whether a command's subsystem carries it out; empty: every command is.
+    std::function<bool(int id)> available;
 };
 
 bool RuleHolds(const CommandInfo& command, const CommandState& state);
@@ -187,17 +187,17 @@ bool IsCommandChecked(const CommandInfo& command, const CommandState& state);
 
 // How a command reaches the active document window.
 enum class ForwardedMessage : std::uint8_t {
-  None,          // not forwarded: the frame handles it
-  OpenInWindow,  // 1124
-  Save,          // 1125
-  SaveAs,        // 1126
-  Export,        // 1127
-  SaveLimits,    // 1128
-  SaveSweepTable,// 1129
-  Undo,
-  Cut,
-  Paste,
-  Command,       // the command id itself
+    None,            // not forwarded: the frame handles it
+    OpenInWindow,    // 1124
+    Save,            // 1125
+    SaveAs,          // 1126
+    Export,          // 1127
+    SaveLimits,      // 1128
+    SaveSweepTable,  // 1129
+    Undo,
+    Cut,
+    Paste,
+    Command,  // the command id itself
 };
 ForwardedMessage ForwardedAs(int id);
 // The window-message number the original program used (1124 ...); 0 for
@@ -207,17 +207,17 @@ int ForwardedMessageNumber(ForwardedMessage message);
 // The main menu: popups of commands, separators, sub-popups and the place of
 // the recent-file list.
 struct MenuEntry {
-  enum class Type : std::uint8_t { Command, Separator, Submenu, RecentFiles };
-  Type type = Type::Command;
-  int id = 0;                     // Command
-  std::string_view text;          // Submenu
-  std::vector<MenuEntry> items;   // Submenu
+    enum class Type : std::uint8_t { Command, Separator, Submenu, RecentFiles };
+    Type type = Type::Command;
+    int id = 0;                    // Command
+    std::string_view text;         // Submenu
+    std::vector<MenuEntry> items;  // Submenu
 };
 struct MenuDef {
-  std::string_view title;
-  int helpId = 0;  // the status-bar text id of the popup: (position + 1) * 100
-  std::vector<MenuEntry> entries;
-  std::string_view statusTip;  // the popup's status-bar text
+    std::string_view title;
+    int helpId = 0;  // the status-bar text id of the popup: (position + 1) * 100
+    std::vector<MenuEntry> entries;
+    std::string_view statusTip;  // the popup's status-bar text
 };
 const std::vector<MenuDef>& MainMenu();
 // Every command id the main menu shows, in order (recent files excluded).

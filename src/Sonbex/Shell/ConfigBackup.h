@@ -21,15 +21,15 @@ class SettingsStore;
 namespace sonbex::shell {
 
 class ConfigBackup {
- public:
-  void NoteLoadFailed(const std::filesystem::path& file);
-  bool NeedsBackup(const std::filesystem::path& file) const;
-  // True when the save may overwrite `file`: nothing to keep, or the copy
-  // was made. False when the copy failed (the file is then left alone).
-  bool BeforeOverwrite(const std::filesystem::path& file);
+public:
+    void NoteLoadFailed(const std::filesystem::path& file);
+    bool NeedsBackup(const std::filesystem::path& file) const;
+    // True when the save may overwrite `file`: nothing to keep, or the copy
+    // was made. False when the copy failed (the file is then left alone).
+    bool BeforeOverwrite(const std::filesystem::path& file);
 
- private:
-  std::set<std::filesystem::path> failed_;
+private:
+    std::set<std::filesystem::path> failed_;
 };
 
 // The first free "<file>.bad", "<file>.bad.1" ... "<file>.bad.9"; the oldest

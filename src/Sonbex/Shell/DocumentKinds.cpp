@@ -20,19 +20,25 @@ constexpr DocumentKindInfo kKinds[] = {
 };
 
 struct OtherClass {
-  int id;
-  std::string_view name;
+    int id;
+    std::string_view name;
 };
 constexpr OtherClass kOtherClasses[] = {
-    {2001, "Sonbex3Class"},           {2002, "Sonbex3ClassMdiGeneric"},  {2010, "Sonbex3ClassMdiScript"},
-    {2011, "Sonbex3ClassMdiOutput"},  {2030, "Sonbex3ClassMdiXOList"},   {2031, "Sonbex3ClassMdiBlock"},
-    {2034, "Sonbex3ClassMdiXOTime"},  {2041, "Sonbex3ClassSweepTable"},  {2042, "Sonbex3ClassLimitsTable"},
+    {2001, "Sonbex3Class"},
+    {2002, "Sonbex3ClassMdiGeneric"},
+    {2010, "Sonbex3ClassMdiScript"},
+    {2011, "Sonbex3ClassMdiOutput"},
+    {2030, "Sonbex3ClassMdiXOList"},
+    {2031, "Sonbex3ClassMdiBlock"},
+    {2034, "Sonbex3ClassMdiXOTime"},
+    {2041, "Sonbex3ClassSweepTable"},
+    {2042, "Sonbex3ClassLimitsTable"},
     {2049, "Sonbex3ClassMdiSTIGraph"},
 };
 
 struct ExtensionRule {
-  std::string_view extension;
-  OpenPlan plan;
+    std::string_view extension;
+    OpenPlan plan;
 };
 constexpr ExtensionRule kExtensions[] = {
     {".SPP", {OpenTarget::Window, kind::kPolarPlot, false}},
@@ -51,22 +57,22 @@ constexpr ExtensionRule kExtensions[] = {
 std::span<const DocumentKindInfo> DocumentKinds() { return kKinds; }
 
 const DocumentKindInfo* FindDocumentKind(int id) {
-  for (const DocumentKindInfo& k : kKinds)
-    if (k.id == id) return &k;
-  return nullptr;
+    for (const DocumentKindInfo& k : kKinds)
+        if (k.id == id) return &k;
+    return nullptr;
 }
 
 std::string_view WindowClassName(int id) {
-  if (const DocumentKindInfo* k = FindDocumentKind(id)) return k->className;
-  for (const OtherClass& c : kOtherClasses)
-    if (c.id == id) return c.name;
-  return {};
+    if (const DocumentKindInfo* k = FindDocumentKind(id)) return k->className;
+    for (const OtherClass& c : kOtherClasses)
+        if (c.id == id) return c.name;
+    return {};
 }
 
 OpenPlan PlanOpen(std::string_view path) {
-  for (const ExtensionRule& rule : kExtensions)
-    if (platform::HasExtension(path, rule.extension)) return rule.plan;
-  return {};
+    for (const ExtensionRule& rule : kExtensions)
+        if (platform::HasExtension(path, rule.extension)) return rule.plan;
+    return {};
 }
 
 }  // namespace sonbex::shell

@@ -26,14 +26,14 @@ inline constexpr int kSweepTable = 2041;
 inline constexpr int kLimitsTable = 2042;
 }  // namespace kind
 
-inline constexpr const char* kProductTitle = "Sonbex Analyzer 3";       // string 2000
-inline constexpr const char* kFrameCaption = "Sonbex Analyzer 3 Std";   // title + " Std"
-inline constexpr const char* kFrameClassName = "Sonbex3Class";           // string 2001
+inline constexpr const char* kProductTitle = "Sonbex Analyzer 3";      // string 2000
+inline constexpr const char* kFrameCaption = "Sonbex Analyzer 3 Std";  // title + " Std"
+inline constexpr const char* kFrameClassName = "Sonbex3Class";         // string 2001
 
 struct DocumentKindInfo {
-  int id;
-  std::string_view className;   // "Sonbex3ClassMdiFrqGraph"
-  std::string_view objectName;  // the window class of the application ("FreqGraph")
+    int id;
+    std::string_view className;   // "Sonbex3ClassMdiFrqGraph"
+    std::string_view objectName;  // the window class of the application ("FreqGraph")
 };
 // The eleven document kinds, in id order.
 std::span<const DocumentKindInfo> DocumentKinds();
@@ -45,17 +45,17 @@ std::string_view WindowClassName(int id);
 // What opening a file does, by the extension of its file-name part
 // (compared without regard to case).
 enum class OpenTarget {
-  None,                 // no native kind claims it: import it (or refuse)
-  Window,               // a new window of `windowKind`, which loads it
-  MeasurementSettings,  // .MST: load as the current measurement settings
+    None,                 // no native kind claims it: import it (or refuse)
+    Window,               // a new window of `windowKind`, which loads it
+    MeasurementSettings,  // .MST: load as the current measurement settings
 };
 struct OpenPlan {
-  OpenTarget target = OpenTarget::None;
-  int windowKind = 0;
-  // The file may go into the active window of `windowKind` instead of a new
-  // one, when the "append frequency curve" switch is on (.SXF).
-  bool appendToActive = false;
-  bool operator==(const OpenPlan&) const = default;
+    OpenTarget target = OpenTarget::None;
+    int windowKind = 0;
+    // The file may go into the active window of `windowKind` instead of a new
+    // one, when the "append frequency curve" switch is on (.SXF).
+    bool appendToActive = false;
+    bool operator==(const OpenPlan&) const = default;
 };
 OpenPlan PlanOpen(std::string_view path);
 
@@ -67,7 +67,8 @@ inline constexpr const char* kNativeOpenFilter =
     "Box Design (*.SXB)|*.SXB|X-Over (*.SXX)|*.SXX|Multi-Graph (*.SMG)|*.SMG|All Files (*.*)|*.*|";
 inline constexpr const char* kImportTitle = "Import File";
 inline constexpr const char* kImportFilter =
-    "All import types|*.TX*;*.ASC;*.DAT;*.FR*;*.MIC;*.MCP;*.KGM;*.MDF;*.TIM;*.CAL;*.TDS;*.FM*;*.ZMA;*.XOP;*.IDF;"
+    "All import "
+    "types|*.TX*;*.ASC;*.DAT;*.FR*;*.MIC;*.MCP;*.KGM;*.MDF;*.TIM;*.CAL;*.TDS;*.FM*;*.ZMA;*.XOP;*.IDF;"
     "*.GDT;*.BOD;*.MES;*.TWF;*.WAV;*.SPK;*.DSN|Sonbex 1/2|*.mes;*.twf;*.spk;*.dsn|Sonbex 3|*.sxf;*.sxz;*.sxp|"
     "MLSSA|*.tim;*.frq|PCM Wavefile|*.wav|Text|*.TXT;*.ASC|All Files (*.*)|*.*|";
 

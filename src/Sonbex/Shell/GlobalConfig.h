@@ -22,23 +22,23 @@ namespace sonbex::shell {
 
 // Bits of GlobalConfig::flags.
 enum GlobalFlag : std::uint32_t {
-  kShowSplash = 0x1,
-  kShowTips = 0x2,
-  kShowTime = 0x4,
-  kToolbarVisible = 0x8,
-  kStatusBarVisible = 0x10,
-  kFlatToolbar = 0x20,
-  kMixerWasOpen = 0x40,
-  kSmallMeasurementWindow = 0x80,
-  kOpenImpulseWindow = 0x100,
-  kAppendFrequencyCurve = 0x200,
-  kReplaceFrequencyCurve = 0x400,
-  kCyclicMeasurement = 0x800,
-  kShowLimitsResult = 0x1000,
-  kReplaceImpulseCurve = 0x2000,
-  kOpenFrequencyWindow = 0x4000,
-  kTime24Hour = 0x8000,
-  kMainWindowMaximised = 0x80000000u,
+    kShowSplash = 0x1,
+    kShowTips = 0x2,
+    kShowTime = 0x4,
+    kToolbarVisible = 0x8,
+    kStatusBarVisible = 0x10,
+    kFlatToolbar = 0x20,
+    kMixerWasOpen = 0x40,
+    kSmallMeasurementWindow = 0x80,
+    kOpenImpulseWindow = 0x100,
+    kAppendFrequencyCurve = 0x200,
+    kReplaceFrequencyCurve = 0x400,
+    kCyclicMeasurement = 0x800,
+    kShowLimitsResult = 0x1000,
+    kReplaceImpulseCurve = 0x2000,
+    kOpenFrequencyWindow = 0x4000,
+    kTime24Hour = 0x8000,
+    kMainWindowMaximised = 0x80000000u,
 };
 inline constexpr std::uint32_t kDefaultGlobalFlags = 0x413F;
 inline constexpr std::uint32_t kUsedGlobalFlags = 0x8000FFFFu;  // bits 16..30 stay 0
@@ -64,38 +64,38 @@ inline constexpr double kDefaultTemperature = 20.0;
 
 // Colours are 0x00BBGGRR.
 struct WindowColors {
-  std::uint32_t graphArea = 0xFFFFFF;
-  std::uint32_t frame = 0xDCDCDC;
-  std::uint32_t lines = 0x000000;
-  std::uint32_t grid = 0x808080;
-  std::uint32_t text = 0x000000;
-  bool operator==(const WindowColors&) const = default;
+    std::uint32_t graphArea = 0xFFFFFF;
+    std::uint32_t frame = 0xDCDCDC;
+    std::uint32_t lines = 0x000000;
+    std::uint32_t grid = 0x808080;
+    std::uint32_t text = 0x000000;
+    bool operator==(const WindowColors&) const = default;
 };
 
 // The record in memory. Text fields keep the stored bytes (paths are the file
 // system's bytes); Encode/Decode map it to the stored layout.
 struct GlobalConfig {
-  std::uint32_t flags = kDefaultGlobalFlags;
-  std::array<std::int32_t, 4> windowRect{-1, -1, -1, -1};  // left, top, right, bottom
-  std::int32_t nextTip = 0;
-  std::string backgroundPath;  // empty: no background picture
-  // Folder for recordings; empty: the process's private temporary folder.
-  std::string tempDir;
-  WindowColors colors;
-  std::string fontFace = kFontArial;
-  bool solidGrid = false;
-  double temperature = kDefaultTemperature;  // degrees Celsius
-  double speedOfSound = 343.3;               // m/s, always derived from temperature
-  std::int32_t presetIndex = -1;             // 0..9, -1 none
-  std::int32_t exportFilter = 0;             // 0 EMF, 1 JPEG, 2 BMP
-  std::int32_t exportSize = 0;               // 0..8
+    std::uint32_t flags = kDefaultGlobalFlags;
+    std::array<std::int32_t, 4> windowRect{-1, -1, -1, -1};  // left, top, right, bottom
+    std::int32_t nextTip = 0;
+    std::string backgroundPath;  // empty: no background picture
+    // Folder for recordings; empty: the process's private temporary folder.
+    std::string tempDir;
+    WindowColors colors;
+    std::string fontFace = kFontArial;
+    bool solidGrid = false;
+    double temperature = kDefaultTemperature;  // degrees Celsius
+    double speedOfSound = 343.3;               // m/s, always derived from temperature
+    std::int32_t presetIndex = -1;             // 0..9, -1 none
+    std::int32_t exportFilter = 0;             // 0 EMF, 1 JPEG, 2 BMP
+    std::int32_t exportSize = 0;               // 0..8
 
-  bool Has(std::uint32_t flag) const { return (flags & flag) != 0; }
-  void Set(std::uint32_t flag, bool on) { flags = on ? (flags | flag) : (flags & ~flag); }
-  // Stores a temperature and derives the speed of sound; false (nothing
-  // changed) when the value is not a plausible ambient temperature.
-  bool SetTemperature(double celsius);
-  bool operator==(const GlobalConfig&) const = default;
+    bool Has(std::uint32_t flag) const { return (flags & flag) != 0; }
+    void Set(std::uint32_t flag, bool on) { flags = on ? (flags | flag) : (flags & ~flag); }
+    // Stores a temperature and derives the speed of sound; false (nothing
+    // changed) when the value is not a plausible ambient temperature.
+    bool SetTemperature(double celsius);
+    bool operator==(const GlobalConfig&) const = default;
 };
 
 // c = 331.36 * sqrt(1 + T/273.15), rounded to one decimal, halves away from zero.
@@ -105,8 +105,8 @@ bool IsPlausibleTemperature(double celsius);
 // Where the defaults point to; the program fills it from its folders
 // (StandardGlobalConfigDefaults in the application), tests set it directly.
 struct GlobalConfigDefaults {
-  std::string backgroundPath;
-  std::string tempDir;
+    std::string backgroundPath;
+    std::string tempDir;
 };
 GlobalConfig DefaultGlobalConfig(const GlobalConfigDefaults& defaults = {});
 

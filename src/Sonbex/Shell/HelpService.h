@@ -40,21 +40,21 @@ std::filesystem::path FindHelpFolder(const std::vector<std::filesystem::path>& c
 std::vector<std::filesystem::path> StandardHelpFolders();
 
 class IHelpService {
- public:
-  virtual ~IHelpService() = default;
-  // Opens a page of the help folder; false when it cannot be shown.
-  virtual bool ShowPage(std::string_view page) = 0;
-  bool ShowTopic(int topic) { return ShowPage(HelpPageForTopic(topic)); }
+public:
+    virtual ~IHelpService() = default;
+    // Opens a page of the help folder; false when it cannot be shown.
+    virtual bool ShowPage(std::string_view page) = 0;
+    bool ShowTopic(int topic) { return ShowPage(HelpPageForTopic(topic)); }
 };
 
 class RecordingHelp : public IHelpService {
- public:
-  bool ShowPage(std::string_view page) override;
-  std::vector<std::string> Pages() const;
+public:
+    bool ShowPage(std::string_view page) override;
+    std::vector<std::string> Pages() const;
 
- private:
-  mutable std::mutex mutex_;
-  std::vector<std::string> pages_;
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> pages_;
 };
 
 }  // namespace sonbex::shell

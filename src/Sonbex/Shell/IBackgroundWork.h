@@ -9,13 +9,13 @@
 namespace sonbex::shell {
 
 class IBackgroundWork {
- public:
-  virtual ~IBackgroundWork() = default;
-  // A measurement (asked about at exit) rather than an instrument.
-  virtual bool IsMeasurement() const = 0;
-  virtual bool IsRunning() const = 0;
-  // Posts the stop; the worker ends on its own (IsRunning turns false).
-  virtual void RequestStop() = 0;
+public:
+    virtual ~IBackgroundWork() = default;
+    // A measurement (asked about at exit) rather than an instrument.
+    virtual bool IsMeasurement() const = 0;
+    virtual bool IsRunning() const = 0;
+    // Posts the stop; the worker ends on its own (IsRunning turns false).
+    virtual void RequestStop() = 0;
 };
 
 }  // namespace sonbex::shell

@@ -13,21 +13,21 @@
 namespace sonbex::shell {
 
 class IShellDocument {
- public:
-  virtual ~IShellDocument() = default;
+public:
+    virtual ~IShellDocument() = default;
 
-  // The document kind (2044, 2045 ...).
-  virtual int KindId() const = 0;
-  // Loads a native file; `append` adds it to what the window shows (an .SXF
-  // file into an open frequency graph). False when loading failed (the
-  // document has told the user why).
-  virtual bool LoadFile(const std::string& /*path*/, bool /*append*/) { return false; }
-  // A command the frame forwards (Save, Undo, or a plain command id).
-  virtual void OnFrameCommand(int /*commandId*/, ForwardedMessage /*message*/) {}
-  // A data set routed here (Append or Replace, or NewWindow for a new window).
-  virtual bool TakeResult(const ResultDelivery& /*delivery*/, RouteAction /*action*/) { return false; }
-  // The frame's timer tick (about five per second).
-  virtual void OnFrameTick() {}
+    // The document kind (2044, 2045 ...).
+    virtual int KindId() const = 0;
+    // Loads a native file; `append` adds it to what the window shows (an .SXF
+    // file into an open frequency graph). False when loading failed (the
+    // document has told the user why).
+    virtual bool LoadFile(const std::string& /*path*/, bool /*append*/) { return false; }
+    // A command the frame forwards (Save, Undo, or a plain command id).
+    virtual void OnFrameCommand(int /*commandId*/, ForwardedMessage /*message*/) {}
+    // A data set routed here (Append or Replace, or NewWindow for a new window).
+    virtual bool TakeResult(const ResultDelivery& /*delivery*/, RouteAction /*action*/) { return false; }
+    // The frame's timer tick (about five per second).
+    virtual void OnFrameTick() {}
 };
 
 }  // namespace sonbex::shell

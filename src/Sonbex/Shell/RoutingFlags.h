@@ -15,25 +15,25 @@ std::optional<std::uint32_t> ToggleRoutingFlag(std::uint32_t flags, int commandI
 
 // Kinds of finished data sets a worker hands to the frame.
 enum class ResultKind : std::uint8_t {
-  Impulse,            // impulse response -> impulse graph (2044)
-  FrequencyResponse,  // frequency curve set -> frequency graph (2045)
-  Impedance,          // impedance curves -> impedance graph (2046)
-  Polar,              // polar data -> polar plot (2047)
-  Csd,                // cumulative spectral decay -> waterfall (2048)
-  LimitsResult,       // QC limits test -> the single limits result window (2043)
+    Impulse,            // impulse response -> impulse graph (2044)
+    FrequencyResponse,  // frequency curve set -> frequency graph (2045)
+    Impedance,          // impedance curves -> impedance graph (2046)
+    Polar,              // polar data -> polar plot (2047)
+    Csd,                // cumulative spectral decay -> waterfall (2048)
+    LimitsResult,       // QC limits test -> the single limits result window (2043)
 };
 
 enum class RouteAction : std::uint8_t {
-  Drop,       // the switches say the data set is not shown
-  NewWindow,  // a new window of the kind
-  Append,     // added to the target window
-  Replace,    // replaces what the target window shows
+    Drop,       // the switches say the data set is not shown
+    NewWindow,  // a new window of the kind
+    Append,     // added to the target window
+    Replace,    // replaces what the target window shows
 };
 
 struct Route {
-  RouteAction action = RouteAction::Drop;
-  int windowKind = 0;  // the document kind of the target
-  bool operator==(const Route&) const = default;
+    RouteAction action = RouteAction::Drop;
+    int windowKind = 0;  // the document kind of the target
+    bool operator==(const Route&) const = default;
 };
 
 // The window kind a data set of `kind` is shown in.

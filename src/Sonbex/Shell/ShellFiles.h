@@ -31,8 +31,8 @@ GlobalConfigDefaults StandardGlobalConfigDefaults(const platform::Paths& paths);
 std::filesystem::path RecordingFolder(const GlobalConfig& config, const std::filesystem::path& privateDir);
 
 struct BackgroundChoice {
-  std::string name;              // file name without extension, as listed
-  std::filesystem::path file;    // the picture
+    std::string name;            // file name without extension, as listed
+    std::filesystem::path file;  // the picture
 };
 // The "*.bmp" files (extension in either case) of `folders`, sorted by name;
 // a name found in an earlier folder hides later ones.

@@ -9,10 +9,10 @@ namespace sonbex::shell {
 
 // left, top inclusive; right, bottom exclusive (as stored).
 struct ScreenRect {
-  int left = 0, top = 0, right = 0, bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-  bool operator==(const ScreenRect&) const = default;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool operator==(const ScreenRect&) const = default;
 };
 
 // The stored rectangle when it is usable on `desktop`; otherwise the desktop

@@ -5,6 +5,9 @@
 
 #include <alsa/asoundlib.h>
 
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -12,10 +15,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
-#include <poll.h>
-#include <sys/eventfd.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -25,12 +25,17 @@ constexpr int kMaxQueryChannels = 8;
 
 snd_pcm_format_t AlsaFormat(int bits) {
     switch (bits) {
-    case 8: return SND_PCM_FORMAT_U8;
-    case 16: return SND_PCM_FORMAT_S16_LE;
-    case 20:
-    case 24: return SND_PCM_FORMAT_S24_3LE;
-    case 32: return SND_PCM_FORMAT_S32_LE;
-    default: return SND_PCM_FORMAT_UNKNOWN;
+        case 8:
+            return SND_PCM_FORMAT_U8;
+        case 16:
+            return SND_PCM_FORMAT_S16_LE;
+        case 20:
+        case 24:
+            return SND_PCM_FORMAT_S24_3LE;
+        case 32:
+            return SND_PCM_FORMAT_S32_LE;
+        default:
+            return SND_PCM_FORMAT_UNKNOWN;
     }
 }
 
@@ -62,8 +67,8 @@ bool Configure(snd_pcm_t* pcm, const YWaveStreamSetup& s, int channels, snd_pcm_
     int err = snd_pcm_hw_params_any(pcm, hw);
     if (err < 0) return error = AlsaText("no configuration", err), false;
     if (!RestrictFormat(pcm, hw, s.rate, s.bits, channels))
-        return error = "the device does not support " + std::to_string(s.rate) + " Hz, " + std::to_string(s.bits) +
-                       " bits, " + std::to_string(channels) + " channels exactly",
+        return error = "the device does not support " + std::to_string(s.rate) + " Hz, " +
+                       std::to_string(s.bits) + " bits, " + std::to_string(channels) + " channels exactly",
                false;
     snd_pcm_uframes_t p = period;
     int dir = 0;
@@ -81,14 +86,17 @@ bool Configure(snd_pcm_t* pcm, const YWaveStreamSetup& s, int channels, snd_pcm_
     snd_pcm_sw_params_get_boundary(sw, &boundary);
     snd_pcm_sw_params_set_start_threshold(pcm, sw, boundary);  // started explicitly
     snd_pcm_sw_params_set_avail_min(pcm, sw, out.period);
-    if ((err = snd_pcm_sw_params(pcm, sw)) < 0) return error = AlsaText("cannot set the start mode", err), false;
+    if ((err = snd_pcm_sw_params(pcm, sw)) < 0)
+        return error = AlsaText("cannot set the start mode", err), false;
     return true;
 }
 
 class AlsaStream : public IWaveStream {
 public:
     AlsaStream(const YWaveStreamSetup& s, const YWaveStreamTarget& t)
-        : setup_(s), target_(t), inAlign_(s.inChannels * YBytesPerSample(s.bits)),
+        : setup_(s),
+          target_(t),
+          inAlign_(s.inChannels * YBytesPerSample(s.bits)),
           outAlign_(s.outChannels * YBytesPerSample(s.bits)),
           inRing_(s.record ? static_cast<std::size_t>(s.blockCount) : 0,
                   static_cast<std::size_t>(s.inBlockFrames) * static_cast<std::size_t>(inAlign_)),
@@ -114,17 +122,20 @@ public:
         const int periodFrames = std::clamp(block / 8, 32, 1024);
         const auto period = static_cast<snd_pcm_uframes_t>(periodFrames);
         const auto playPeriods = static_cast<unsigned>(std::max(2, block / 2 / periodFrames));
-        const auto capturePeriods = static_cast<unsigned>(std::max(8, 2 * setup_.inBlockFrames / periodFrames));
+        const auto capturePeriods =
+            static_cast<unsigned>(std::max(8, 2 * setup_.inBlockFrames / periodFrames));
         int err;
         if (setup_.record) {
             if ((err = snd_pcm_open(&capture_, inPcm.c_str(), SND_PCM_STREAM_CAPTURE, kOpenMode)) < 0)
                 return error = AlsaText(("cannot open " + inPcm + " for recording").c_str(), err), false;
-            if (!Configure(capture_, setup_, setup_.inChannels, period, capturePeriods, capConfig_, error)) return false;
+            if (!Configure(capture_, setup_, setup_.inChannels, period, capturePeriods, capConfig_, error))
+                return false;
         }
         if (setup_.play) {
             if ((err = snd_pcm_open(&playback_, outPcm.c_str(), SND_PCM_STREAM_PLAYBACK, kOpenMode)) < 0)
                 return error = AlsaText(("cannot open " + outPcm + " for playing").c_str(), err), false;
-            if (!Configure(playback_, setup_, setup_.outChannels, period, playPeriods, pbConfig_, error)) return false;
+            if (!Configure(playback_, setup_, setup_.outChannels, period, playPeriods, pbConfig_, error))
+                return false;
         }
         return true;
     }
@@ -144,7 +155,8 @@ public:
         if (thread_.joinable()) return false;
         int err;
         if (capture_ && playback_) linked_ = snd_pcm_link(capture_, playback_) == 0;
-        if (capture_ && (err = snd_pcm_prepare(capture_)) < 0) return SetError(AlsaText("cannot prepare", err));
+        if (capture_ && (err = snd_pcm_prepare(capture_)) < 0)
+            return SetError(AlsaText("cannot prepare", err));
         if (playback_ && !linked_ && (err = snd_pcm_prepare(playback_)) < 0)
             return SetError(AlsaText("cannot prepare", err));
         if (playback_) {
@@ -203,8 +215,10 @@ private:
 
     YWaveFault FromAlsaError(int err, bool playing) {
         if (err == -EPIPE) {
-            if (playing && starved_) return Fail(YWaveFault::LateOutput, "an output block came too late for the device");
-            return Fail(YWaveFault::Xrun, playing ? "xrun: the device ran out of output" : "xrun: recorded data was lost");
+            if (playing && starved_)
+                return Fail(YWaveFault::LateOutput, "an output block came too late for the device");
+            return Fail(YWaveFault::Xrun,
+                        playing ? "xrun: the device ran out of output" : "xrun: recorded data was lost");
         }
         if (err == -ENODEV || err == -EBADFD || err == -ESTRPIPE || err == -ENOTTY)
             return Fail(YWaveFault::DeviceLost, AlsaText("the device was lost", err));
@@ -251,8 +265,10 @@ private:
                 starved_ = outSlot_ == nullptr;
                 if (starved_) break;
             }
-            const auto want = std::min<snd_pcm_sframes_t>(avail, static_cast<snd_pcm_sframes_t>((outBytes_ - outPos_) / outAlign_));
-            const snd_pcm_sframes_t n = snd_pcm_writei(playback_, outSlot_ + outPos_, static_cast<snd_pcm_uframes_t>(want));
+            const auto want = std::min<snd_pcm_sframes_t>(
+                avail, static_cast<snd_pcm_sframes_t>((outBytes_ - outPos_) / outAlign_));
+            const snd_pcm_sframes_t n =
+                snd_pcm_writei(playback_, outSlot_ + outPos_, static_cast<snd_pcm_uframes_t>(want));
             if (n == -EAGAIN) break;
             if (n < 0) return FromAlsaError(static_cast<int>(n), true);
             progress_ = true;
@@ -294,8 +310,9 @@ private:
         fds.push_back(pollfd{wakeFd_, POLLIN, 0});
         const std::size_t capFds = addFds(capture_);
         const std::size_t pbFds = addFds(playback_);
-        const int periodMs = std::max(
-            1, static_cast<int>(1000 * std::max(capConfig_.period, pbConfig_.period) / static_cast<unsigned>(setup_.rate)));
+        const int periodMs =
+            std::max(1, static_cast<int>(1000 * std::max(capConfig_.period, pbConfig_.period) /
+                                         static_cast<unsigned>(setup_.rate)));
         auto lastProgress = std::chrono::steady_clock::now();
         while (!stop_) {
             // A starved playback is not polled (it would be always ready); a
@@ -440,7 +457,8 @@ YAlsaBackend::Capabilities& YAlsaBackend::Query(YWaveDirection direction, const 
             for (int channels = 1; channels <= kMaxQueryChannels; ++channels)
                 for (int rate : kQueryRates) {
                     snd_pcm_hw_params_copy(trial, any);
-                    if (RestrictFormat(pcm, trial, rate, bits, channels)) caps.formats.insert({rate, bits, channels});
+                    if (RestrictFormat(pcm, trial, rate, bits, channels))
+                        caps.formats.insert({rate, bits, channels});
                 }
     }
     snd_pcm_close(pcm);
@@ -474,16 +492,16 @@ bool YAlsaBackend::InUse(YWaveDirection direction, int device) {
     return it != cache_.end() && it->second.busy;
 }
 
-std::unique_ptr<IWaveStream> YAlsaBackend::Open(const YWaveStreamSetup& setup, const YWaveStreamTarget& target,
-                                                std::string& error) {
+std::unique_ptr<IWaveStream> YAlsaBackend::Open(const YWaveStreamSetup& setup,
+                                                const YWaveStreamTarget& target, std::string& error) {
     const std::string inPcm = setup.record ? PcmName(setup.inDevice) : "";
     const std::string outPcm = setup.play ? PcmName(setup.outDevice) : "";
     if ((setup.record && inPcm.empty()) || (setup.play && outPcm.empty())) {
         error = "no such sound device";
         return nullptr;
     }
-    if (AlsaFormat(setup.bits) == SND_PCM_FORMAT_UNKNOWN || (!setup.record && !setup.play) || setup.blockCount < 1 ||
-        !target.loop || !target.run) {
+    if (AlsaFormat(setup.bits) == SND_PCM_FORMAT_UNKNOWN || (!setup.record && !setup.play) ||
+        setup.blockCount < 1 || !target.loop || !target.run) {
         error = "unsupported format";
         return nullptr;
     }

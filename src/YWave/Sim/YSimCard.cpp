@@ -44,14 +44,20 @@ class SimStream : public IWaveStream {
 public:
     SimStream(const YSimCardConfig& config, const YWaveStreamSetup& setup, const YWaveStreamTarget& target,
               std::shared_ptr<long> blocksRun)
-        : config_(config), setup_(setup), target_(target), blocksRun_(std::move(blocksRun)),
+        : config_(config),
+          setup_(setup),
+          target_(target),
+          blocksRun_(std::move(blocksRun)),
           inAlign_(setup.inChannels * YBytesPerSample(setup.bits)),
           outAlign_(setup.outChannels * YBytesPerSample(setup.bits)),
-          delay1_(config.latencySamples), delay2_(config.latencySamples), noise_(config.seed) {
+          delay1_(config.latencySamples),
+          delay2_(config.latencySamples),
+          noise_(config.seed) {
         if (config_.deviceUnderTest) device_ = config_.deviceUnderTest(setup.rate);
         if (setup_.record)
-            inRing_.assign(static_cast<std::size_t>(setup_.blockCount),
-                           std::vector<std::uint8_t>(static_cast<std::size_t>(setup_.inBlockFrames * inAlign_)));
+            inRing_.assign(
+                static_cast<std::size_t>(setup_.blockCount),
+                std::vector<std::uint8_t>(static_cast<std::size_t>(setup_.inBlockFrames * inAlign_)));
     }
     ~SimStream() override { Stop(); }
 
@@ -125,7 +131,8 @@ private:
     }
 
     void Tick() {
-        if (blocks_ == config_.xrunAfterBlocks) return Fail(YWaveFault::Xrun, "xrun on the simulated sound card");
+        if (blocks_ == config_.xrunAfterBlocks)
+            return Fail(YWaveFault::Xrun, "xrun on the simulated sound card");
         if (blocks_ == config_.lostAfterBlocks)
             return Fail(YWaveFault::DeviceLost, "the simulated sound card was removed");
         if (setup_.play && (outRing_.empty() || blocks_ == config_.lateAfterBlocks))
@@ -203,7 +210,8 @@ private:
 std::vector<YWaveDevice> YSimCard::Devices() { return {YWaveDevice{0, "sim", kName, true, true}}; }
 
 bool YSimCard::CanOpen(YWaveDirection direction, int device, int rate, int bits, int channels) {
-    const int maxChannels = direction == YWaveDirection::Record ? config_.maxInChannels : config_.maxOutChannels;
+    const int maxChannels =
+        direction == YWaveDirection::Record ? config_.maxInChannels : config_.maxOutChannels;
     return (device == -1 || device == 0) && channels >= 1 && channels <= maxChannels &&
            std::find(config_.rates.begin(), config_.rates.end(), rate) != config_.rates.end() &&
            std::find(config_.widths.begin(), config_.widths.end(), bits) != config_.widths.end();
@@ -215,10 +223,12 @@ std::unique_ptr<IWaveStream> YSimCard::Open(const YWaveStreamSetup& setup, const
         error = "the simulated sound card could not be opened";
         return nullptr;
     }
-    if ((setup.record && !CanOpen(YWaveDirection::Record, setup.inDevice, setup.rate, setup.bits, setup.inChannels)) ||
-        (setup.play && !CanOpen(YWaveDirection::Play, setup.outDevice, setup.rate, setup.bits, setup.outChannels)) ||
-        (!setup.record && !setup.play) || setup.blockCount < 1 || setup.inBlockFrames < 1 || setup.outBlockFrames < 1 ||
-        !target.loop || !target.run) {
+    if ((setup.record &&
+         !CanOpen(YWaveDirection::Record, setup.inDevice, setup.rate, setup.bits, setup.inChannels)) ||
+        (setup.play &&
+         !CanOpen(YWaveDirection::Play, setup.outDevice, setup.rate, setup.bits, setup.outChannels)) ||
+        (!setup.record && !setup.play) || setup.blockCount < 1 || setup.inBlockFrames < 1 ||
+        setup.outBlockFrames < 1 || !target.loop || !target.run) {
         error = "the simulated sound card does not support this format";
         return nullptr;
     }

@@ -28,21 +28,21 @@ struct YSimCardConfig {
     int maxInChannels = 2;
     int maxOutChannels = 2;
 
-    bool realTime = false;          // pace blocks by the loop's clock
-    double latencySamples = 0.0;    // round trip, output to input
+    bool realTime = false;        // pace blocks by the loop's clock
+    double latencySamples = 0.0;  // round trip, output to input
     std::array<double, 2> dcOffset{0.0, 0.0};
     std::array<double, 2> noiseRms{0.0, 0.0};
     std::uint64_t seed = 1;
     double clipHigh = 1.0, clipLow = -1.0;  // full scale
-    bool loopback = true;           // input 2 carries output 1
-    bool swapInputs = false;        // exchange inputs 1 and 2
+    bool loopback = true;                   // input 2 carries output 1
+    bool swapInputs = false;                // exchange inputs 1 and 2
 
     // Faults. A count k makes the fault happen at the (k+1)-th block of a run.
     bool failOpen = false;
     bool failStart = false;
     int xrunAfterBlocks = -1;
     int lostAfterBlocks = -1;
-    int lateAfterBlocks = -1;       // the owner's output block misses its time
+    int lateAfterBlocks = -1;  // the owner's output block misses its time
 
     // Sees each output block as the card starts to play it (tests, meters).
     std::function<void(const std::uint8_t* block, int frames)> onOutputBlock;

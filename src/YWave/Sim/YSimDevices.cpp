@@ -57,8 +57,9 @@ double YSimIir::Process(double x) {
 YSimIir YSimIir::FromAnalog(const std::vector<double>& num, const std::vector<double>& den, double rate,
                             double prewarpHz) {
     const std::size_t n = std::max(num.size(), den.size()) - 1;
-    const double k = prewarpHz > 0.0 ? 2.0 * std::numbers::pi * prewarpHz / std::tan(std::numbers::pi * prewarpHz / rate)
-                                     : 2.0 * rate;
+    const double k = prewarpHz > 0.0
+                         ? 2.0 * std::numbers::pi * prewarpHz / std::tan(std::numbers::pi * prewarpHz / rate)
+                         : 2.0 * rate;
     return YSimIir(Bilinear(num, n, k), Bilinear(den, n, k));
 }
 

@@ -14,37 +14,38 @@ namespace fs = std::filesystem;
 const fs::path kHelpDir = fs::path(SONBEX_TEST_DATA) / ".." / ".." / "docs" / "help";
 
 TEST(HelpService, EveryPageExistsAndLinksOnlyToPagesThatExist) {
-  EXPECT_EQ(FindHelpFolder({"/nonexistent", kHelpDir}), kHelpDir);
-  // A program in the build tree finds the source tree's pages.
-  const fs::path found = FindHelpFolder(StandardHelpFolders());
-  ASSERT_FALSE(found.empty());
-  EXPECT_TRUE(fs::equivalent(found, kHelpDir)) << found;
-  for (std::string_view page : HelpPages()) {
-    const fs::path file = kHelpDir / std::string(page);
-    ASSERT_TRUE(fs::is_regular_file(file)) << page;
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::string html = text.str();
-    for (std::size_t at = html.find("href=\""); at != std::string::npos; at = html.find("href=\"", at + 1)) {
-      const std::size_t end = html.find('"', at + 6);
-      std::string target = html.substr(at + 6, end - at - 6);
-      target = target.substr(0, target.find('#'));
-      if (target.empty() || target.find(':') != std::string::npos) continue;
-      EXPECT_TRUE(fs::is_regular_file(kHelpDir / target)) << page << " links to " << target;
+    EXPECT_EQ(FindHelpFolder({"/nonexistent", kHelpDir}), kHelpDir);
+    // A program in the build tree finds the source tree's pages.
+    const fs::path found = FindHelpFolder(StandardHelpFolders());
+    ASSERT_FALSE(found.empty());
+    EXPECT_TRUE(fs::equivalent(found, kHelpDir)) << found;
+    for (std::string_view page : HelpPages()) {
+        const fs::path file = kHelpDir / std::string(page);
+        ASSERT_TRUE(fs::is_regular_file(file)) << page;
+        std::ifstream in(file);
+        std::stringstream text;
+        text << in.rdbuf();
+        const std::string html = text.str();
+        for (std::size_t at = html.find("href=\""); at != std::string::npos;
+             at = html.find("href=\"", at + 1)) {
+            const std::size_t end = html.find('"', at + 6);
+            std::string target = html.substr(at + 6, end - at - 6);
+            target = target.substr(0, target.find('#'));
+            if (target.empty() || target.find(':') != std::string::npos) continue;
+            EXPECT_TRUE(fs::is_regular_file(kHelpDir / target)) << page << " links to " << target;
+        }
     }
-  }
 }
 
 TEST(HelpService, TopicsOpenTheirPage) {
-  EXPECT_EQ(HelpPageForTopic(103), help::kGlobalSettings);
-  EXPECT_EQ(HelpPageForTopic(cmd::kAppendFrequency), help::kResultRouting);
-  EXPECT_EQ(HelpPageForTopic(cmd::kCascade), help::kWindows);
-  EXPECT_EQ(HelpPageForTopic(cmd::kOpen), help::kOpeningFiles);
-  EXPECT_EQ(HelpPageForTopic(2370), help::kContents) << "a topic without a page of its own";
-  RecordingHelp recording;
-  recording.ShowTopic(191);
-  EXPECT_EQ(recording.Pages(), (std::vector<std::string>{help::kAppearance}));
+    EXPECT_EQ(HelpPageForTopic(103), help::kGlobalSettings);
+    EXPECT_EQ(HelpPageForTopic(cmd::kAppendFrequency), help::kResultRouting);
+    EXPECT_EQ(HelpPageForTopic(cmd::kCascade), help::kWindows);
+    EXPECT_EQ(HelpPageForTopic(cmd::kOpen), help::kOpeningFiles);
+    EXPECT_EQ(HelpPageForTopic(2370), help::kContents) << "a topic without a page of its own";
+    RecordingHelp recording;
+    recording.ShowTopic(191);
+    EXPECT_EQ(recording.Pages(), (std::vector<std::string>{help::kAppearance}));
 }
 
 }  // namespace

@@ -12,20 +12,20 @@
 #include <alsa/asoundlib.h>
 #include <gtest/gtest.h>
 
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
-#include <cstring>
-#include <functional>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <spawn.h>
+#include <functional>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 extern char** environ;
@@ -52,7 +52,8 @@ protected:
                "  playback_ports { 0 loopback:playback_1 1 loopback:playback_2 }\n"
                "  capture_ports { 0 loopback:capture_1 1 loopback:capture_2 }\n"
                "}\n"
-               "pcm." << kPcm << " {\n  type plug\n  slave.pcm \"sonbex_jack\"\n}\n";
+               "pcm."
+            << kPcm << " {\n  type plug\n  slave.pcm \"sonbex_jack\"\n}\n";
         // Before the first ALSA call: the configuration is read once per process.
         setenv("ALSA_CONFIG_PATH", (dir_ / "asound.conf").c_str(), 1);
         setenv("JACK_DEFAULT_SERVER", server_.c_str(), 1);
@@ -61,8 +62,8 @@ protected:
         snd_config_update_free_global();
 
         const std::string log = (dir_ / "jackd.log").string();
-        std::vector<std::string> args = {"jackd", "-n", server_, "-r", "-S", "-t", "4000", "-L", "2", "-d", "dummy",
-                                         "-r", "48000", "-p", "1024"};
+        std::vector<std::string> args = {"jackd", "-n", server_, "-r", "-S",    "-t", "4000", "-L",
+                                         "2",     "-d", "dummy", "-r", "48000", "-p", "1024"};
         std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
@@ -173,13 +174,17 @@ std::string RunClickTrain(YAlsaBackend& alsa, int device, long& latency, std::st
     if (!error.empty()) return error;
 
     // Block j's click is played as block j + 2; the two last never come back.
-    struct Click { int block; long offset; };
+    struct Click {
+        int block;
+        long offset;
+    };
     std::vector<Click> found;
     for (std::size_t n = 0; n < recorded.size(); ++n) {
         if (recorded[n] == 0.0) continue;
         const double block = (recorded[n] - 0.25) * 64.0;
         if (block < 0 || block >= kBlocks || block != std::floor(block))
-            return "a sample of " + std::to_string(recorded[n]) + " at " + std::to_string(n) + " was never played";
+            return "a sample of " + std::to_string(recorded[n]) + " at " + std::to_string(n) +
+                   " was never played";
         const int j = static_cast<int>(block);
         found.push_back({j, static_cast<long>(n) - ((j + 2L) * kBlock + ClickAt(j))});
     }
@@ -208,8 +213,8 @@ std::string RunClickTrain(YAlsaBackend& alsa, int device, long& latency, std::st
             return "the click of block " + std::to_string(c.block) + " is " + std::to_string(shift) +
                    " samples off the latency";
         if (shift != 0)
-            slipped += "block " + std::to_string(c.block) + " came back " + std::to_string(shift / kJackPeriod) +
-                     " server period(s) off\n";
+            slipped += "block " + std::to_string(c.block) + " came back " +
+                       std::to_string(shift / kJackPeriod) + " server period(s) off\n";
     }
     latency = best;
     slips += slipped;
@@ -234,14 +239,15 @@ TEST_F(JackServer, DuplexStimulusComesBackAtAConstantLatency) {
         if (!failure.empty()) failures += "attempt " + std::to_string(attempt + 1) + ": " + failure + "\n";
     }
     ASSERT_GE(latency, 0) << failures;
-    std::cout << failures << slips << "round-trip latency beyond the two-block lead: " << latency << " samples\n";
+    std::cout << failures << slips << "round-trip latency beyond the two-block lead: " << latency
+              << " samples\n";
 }
 
 namespace {
 
 struct FaultRun {
-    int calls = 0;             // callbacks in all
-    int callsAtStop = -1;      // callbacks when the stop message came
+    int calls = 0;         // callbacks in all
+    int callsAtStop = -1;  // callbacks when the stop message came
     std::string error;
 };
 

@@ -8,14 +8,14 @@
 namespace sonbex::shell {
 
 class AboutDialog : public ywin::YDial {
-  Q_OBJECT
- public:
-  explicit AboutDialog(QWidget* parent = nullptr);
-  // "Sonbex Analyzer 3 Std\nVersion 3.0.0 ..." as shown.
-  QString Text() const;
+    Q_OBJECT
+public:
+    explicit AboutDialog(QWidget* parent = nullptr);
+    // "Sonbex Analyzer 3 Std\nVersion 3.0.0 ..." as shown.
+    QString Text() const;
 
- private:
-  QString text_;
+private:
+    QString text_;
 };
 
 // "Version 3.0.0" of this build.

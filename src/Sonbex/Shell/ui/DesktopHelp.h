@@ -13,14 +13,14 @@ namespace sonbex::shell {
 inline constexpr const char* kHelpMissing = "The help pages could not be found ! ";
 
 class DesktopHelp : public IHelpService {
- public:
-  // `folder` empty: the help is not installed. `prompt` must outlive the service.
-  DesktopHelp(std::filesystem::path folder, platform::IPrompt& prompt);
-  bool ShowPage(std::string_view page) override;
+public:
+    // `folder` empty: the help is not installed. `prompt` must outlive the service.
+    DesktopHelp(std::filesystem::path folder, platform::IPrompt& prompt);
+    bool ShowPage(std::string_view page) override;
 
- private:
-  std::filesystem::path folder_;
-  platform::IPrompt& prompt_;
+private:
+    std::filesystem::path folder_;
+    platform::IPrompt& prompt_;
 };
 
 }  // namespace sonbex::shell

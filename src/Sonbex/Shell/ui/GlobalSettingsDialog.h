@@ -25,10 +25,10 @@ namespace sonbex::shell {
 
 // What the dialog changes outside itself; every member may be empty.
 struct GlobalSettingsHost {
-  std::function<void(bool showTime)> relayoutStatusBar;
-  std::function<void(bool flat)> setFlatToolbar;
-  std::function<void(const std::string& backgroundPath)> repaintBackground;
-  std::function<void()> help;
+    std::function<void(bool showTime)> relayoutStatusBar;
+    std::function<void(bool flat)> setFlatToolbar;
+    std::function<void(const std::string& backgroundPath)> repaintBackground;
+    std::function<void()> help;
 };
 
 inline constexpr int kIdTempDir = 1007;
@@ -40,41 +40,41 @@ inline constexpr const char* kTemperatureRangeMessage =
     "The ambient temperature must be between -50 and 60 C° ! ";
 
 class GlobalSettingsDialog : public ywin::YDial {
-  Q_OBJECT
- public:
-  // `config` is the record in force; it and the services must outlive the dialog.
-  GlobalSettingsDialog(GlobalConfig& config, std::vector<BackgroundChoice> backgrounds,
-                       platform::IFileChooser& chooser, platform::IPrompt& prompt, GlobalSettingsHost host,
-                       QWidget* parent = nullptr);
+    Q_OBJECT
+public:
+    // `config` is the record in force; it and the services must outlive the dialog.
+    GlobalSettingsDialog(GlobalConfig& config, std::vector<BackgroundChoice> backgrounds,
+                         platform::IFileChooser& chooser, platform::IPrompt& prompt, GlobalSettingsHost host,
+                         QWidget* parent = nullptr);
 
-  void BrowseTempDir();
-  void ChooseBackground(int index);
+    void BrowseTempDir();
+    void ChooseBackground(int index);
 
- public:
-  // OK and Cancel (public as in QDialog).
-  void accept() override;
-  void reject() override;
+public:
+    // OK and Cancel (public as in QDialog).
+    void accept() override;
+    void reject() override;
 
- protected:
-  void OnInit() override;
+protected:
+    void OnInit() override;
 
- private:
-  void Toggle(std::uint32_t flag, bool on);
-  void ApplyLayout(const GlobalConfig& c);
+private:
+    void Toggle(std::uint32_t flag, bool on);
+    void ApplyLayout(const GlobalConfig& c);
 
-  GlobalConfig& config_;
-  GlobalConfig before_;
-  std::vector<BackgroundChoice> backgrounds_;
-  platform::IFileChooser& chooser_;
-  platform::IPrompt& prompt_;
-  GlobalSettingsHost host_;
-  QLineEdit* tempDir_;
-  QLineEdit* temperature_;
-  QComboBox* background_;
-  QCheckBox* splash_;
-  QCheckBox* time_;
-  QCheckBox* flat_;
-  QCheckBox* time24_;
+    GlobalConfig& config_;
+    GlobalConfig before_;
+    std::vector<BackgroundChoice> backgrounds_;
+    platform::IFileChooser& chooser_;
+    platform::IPrompt& prompt_;
+    GlobalSettingsHost host_;
+    QLineEdit* tempDir_;
+    QLineEdit* temperature_;
+    QComboBox* background_;
+    QCheckBox* splash_;
+    QCheckBox* time_;
+    QCheckBox* flat_;
+    QCheckBox* time24_;
 };
 
 }  // namespace sonbex::shell

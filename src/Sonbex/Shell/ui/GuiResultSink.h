@@ -13,14 +13,14 @@ namespace sonbex::shell {
 class SonbexApp;
 
 class GuiResultSink : public IResultSink {
- public:
-  explicit GuiResultSink(SonbexApp& app) : app_(app) {}
-  bool Deliver(const ResultDelivery& delivery) override;
+public:
+    explicit GuiResultSink(SonbexApp& app) : app_(app) {}
+    bool Deliver(const ResultDelivery& delivery) override;
 
- private:
-  bool DeliverOnGui(const ResultDelivery& delivery);
+private:
+    bool DeliverOnGui(const ResultDelivery& delivery);
 
-  SonbexApp& app_;
+    SonbexApp& app_;
 };
 
 }  // namespace sonbex::shell

@@ -50,529 +50,547 @@ QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<i
 
 // Icons for the toolbar: the desktop theme's, else the style's.
 QIcon ToolIcon(QStyle* style, int id) {
-  struct Glyph {
-    int id;
-    const char* theme;
-    QStyle::StandardPixmap fallback;
-  };
-  static const Glyph kGlyphs[] = {
-      {cmd::kOpen, "document-open", QStyle::SP_DialogOpenButton},
-      {cmd::kSave, "document-save", QStyle::SP_DialogSaveButton},
-      {cmd::kCopy, "edit-copy", QStyle::SP_FileDialogContentsView},
-      {cmd::kPrint, "document-print", QStyle::SP_ComputerIcon},
-      {cmd::kStartMeasurement, "media-playback-start", QStyle::SP_MediaPlay},
-      {cmd::kStopMeasurement, "media-playback-stop", QStyle::SP_MediaStop},
-      {cmd::kMeasurementSettings, "preferences-system", QStyle::SP_FileDialogDetailedView},
-      {cmd::kLevels, "audio-volume-high", QStyle::SP_MediaVolume},
-      {cmd::kNewBoxDesign, "document-new", QStyle::SP_FileIcon},
-      {cmd::kNewCrossover, "insert-object", QStyle::SP_DirIcon},
-      {cmd::kTileSideBySide, "view-grid", QStyle::SP_TitleBarNormalButton},
-      {cmd::kCascade, "window-new", QStyle::SP_TitleBarMaxButton},
-      {cmd::kHelpContents, "help-contents", QStyle::SP_DialogHelpButton},
-  };
-  for (const Glyph& g : kGlyphs)
-    if (g.id == id) return QIcon::fromTheme(QLatin1String(g.theme), style->standardIcon(g.fallback));
-  return style->standardIcon(QStyle::SP_FileIcon);
+    struct Glyph {
+        int id;
+        const char* theme;
+        QStyle::StandardPixmap fallback;
+    };
+    static const Glyph kGlyphs[] = {
+        {cmd::kOpen, "document-open", QStyle::SP_DialogOpenButton},
+        {cmd::kSave, "document-save", QStyle::SP_DialogSaveButton},
+        {cmd::kCopy, "edit-copy", QStyle::SP_FileDialogContentsView},
+        {cmd::kPrint, "document-print", QStyle::SP_ComputerIcon},
+        {cmd::kStartMeasurement, "media-playback-start", QStyle::SP_MediaPlay},
+        {cmd::kStopMeasurement, "media-playback-stop", QStyle::SP_MediaStop},
+        {cmd::kMeasurementSettings, "preferences-system", QStyle::SP_FileDialogDetailedView},
+        {cmd::kLevels, "audio-volume-high", QStyle::SP_MediaVolume},
+        {cmd::kNewBoxDesign, "document-new", QStyle::SP_FileIcon},
+        {cmd::kNewCrossover, "insert-object", QStyle::SP_DirIcon},
+        {cmd::kTileSideBySide, "view-grid", QStyle::SP_TitleBarNormalButton},
+        {cmd::kCascade, "window-new", QStyle::SP_TitleBarMaxButton},
+        {cmd::kHelpContents, "help-contents", QStyle::SP_DialogHelpButton},
+    };
+    for (const Glyph& g : kGlyphs)
+        if (g.id == id) return QIcon::fromTheme(QLatin1String(g.theme), style->standardIcon(g.fallback));
+    return style->standardIcon(QStyle::SP_FileIcon);
 }
 
 QString PlainText(std::string_view menuText) { return Q(menuText).remove(QLatin1Char('&')); }
 
-ScreenRect ToScreenRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+ScreenRect ToScreenRect(const QRect& r) {
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
 
 }  // namespace
 
-SonbexApp::SonbexApp(SonbexAppOptions options)
-    : YWinApp(options.presenter), options_(std::move(options)) {
-  setObjectName(QStringLiteral("frame"));
-  setWindowTitle(Q(kFrameCaption));
-  setAcceptDrops(true);
-  store_ = std::make_unique<platform::SettingsStore>(Prompt());
-  recent_ = std::make_unique<platform::YRecentFileList>(*store_);
-  sink_ = std::make_unique<GuiResultSink>(*this);
-  if (!options_.help)
-    ownHelp_ = std::make_unique<DesktopHelp>(FindHelpFolder(StandardHelpFolders()), Prompt());
-  config_ = DefaultGlobalConfig(StandardGlobalConfigDefaults(options_.paths));
-  RegisterShellCommands();
-  BuildMenus();
-  BuildToolbar();
-  StatusBar().SetPaneCount(6);  // with the message part and the clock: 7 or 8 parts
-  connect(MdiArea(), &QMdiArea::subWindowActivated, this, [this] { UpdateMenus(); });
-  frameTimer_.setInterval(200);
-  connect(&frameTimer_, &QTimer::timeout, this, &SonbexApp::OnTick);
+SonbexApp::SonbexApp(SonbexAppOptions options) : YWinApp(options.presenter), options_(std::move(options)) {
+    setObjectName(QStringLiteral("frame"));
+    setWindowTitle(Q(kFrameCaption));
+    setAcceptDrops(true);
+    store_ = std::make_unique<platform::SettingsStore>(Prompt());
+    recent_ = std::make_unique<platform::YRecentFileList>(*store_);
+    sink_ = std::make_unique<GuiResultSink>(*this);
+    if (!options_.help)
+        ownHelp_ = std::make_unique<DesktopHelp>(FindHelpFolder(StandardHelpFolders()), Prompt());
+    config_ = DefaultGlobalConfig(StandardGlobalConfigDefaults(options_.paths));
+    RegisterShellCommands();
+    BuildMenus();
+    BuildToolbar();
+    StatusBar().SetPaneCount(6);  // with the message part and the clock: 7 or 8 parts
+    connect(MdiArea(), &QMdiArea::subWindowActivated, this, [this] { UpdateMenus(); });
+    frameTimer_.setInterval(200);
+    connect(&frameTimer_, &QTimer::timeout, this, &SonbexApp::OnTick);
 }
 
 SonbexApp::~SonbexApp() {
-  BeginShutdown();
-  frameTimer_.stop();
-  // The widgets outlive this part of the object (QWidget deletes them later)
-  // and signal while they go: none may reach it any more.
-  for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
-  recentMenu_.reset();  // before the list it shows
+    BeginShutdown();
+    frameTimer_.stop();
+    // The widgets outlive this part of the object (QWidget deletes them later)
+    // and signal while they go: none may reach it any more.
+    for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
+    recentMenu_.reset();  // before the list it shows
 }
 
 // ---------------------------------------------------------------- start-up
 
 void SonbexApp::Start(const std::vector<std::filesystem::path>& files) {
-  // Settings: the store, the global configuration (an unreadable one is kept
-  // aside before the exit overwrites it), the recent files.
-  const std::filesystem::path settings =
-      options_.settingsFile.empty() ? options_.paths.SettingsFile() : options_.settingsFile;
-  store_->Open(settings);
-  BackUpUnreadableGlobalConfig(*store_);
-  LoadGlobalConfig(*store_, config_, StandardGlobalConfigDefaults(options_.paths));
-  tips_ = LoadTips(FindTipsFile(options_.paths));
-  for (const auto& step : settingsSteps_) step();
+    // Settings: the store, the global configuration (an unreadable one is kept
+    // aside before the exit overwrites it), the recent files.
+    const std::filesystem::path settings =
+        options_.settingsFile.empty() ? options_.paths.SettingsFile() : options_.settingsFile;
+    store_->Open(settings);
+    BackUpUnreadableGlobalConfig(*store_);
+    LoadGlobalConfig(*store_, config_, StandardGlobalConfigDefaults(options_.paths));
+    tips_ = LoadTips(FindTipsFile(options_.paths));
+    for (const auto& step : settingsSteps_) step();
 
-  setWindowTitle(Q(kFrameCaption));
-  if (config_.Has(kShowSplash)) {
-    splash_ = new SplashScreen();
-    splash_->ShowCentred();
-  }
+    setWindowTitle(Q(kFrameCaption));
+    if (config_.Has(kShowSplash)) {
+        splash_ = new SplashScreen();
+        splash_->ShowCentred();
+    }
 
-  recent_->Attach(platform::kSettingsRoot);
-  recentMenu_ = std::make_unique<ywin::YRecentFilesMenu>(*recent_, *Menu(100), recentBefore_,
-                                                          [this](int id) { ExecuteCommand(id); });
-  SetBackground(QString::fromStdString(config_.backgroundPath));
-  RestoreLayout(*store_);
-  ApplyBars();
-  ApplyPlacement();
-  UpdateMenus();
-  frameTimer_.start();
-  if (splash_) splash_->raise();  // above the frame that was shown after it
-  for (const auto& step : frameSteps_) step();
+    recent_->Attach(platform::kSettingsRoot);
+    recentMenu_ = std::make_unique<ywin::YRecentFilesMenu>(*recent_, *Menu(100), recentBefore_,
+                                                           [this](int id) { ExecuteCommand(id); });
+    SetBackground(QString::fromStdString(config_.backgroundPath));
+    RestoreLayout(*store_);
+    ApplyBars();
+    ApplyPlacement();
+    UpdateMenus();
+    frameTimer_.start();
+    if (splash_) splash_->raise();  // above the frame that was shown after it
+    for (const auto& step : frameSteps_) step();
 
-  OpenFiles(files);
-  if (config_.Has(kShowTips)) {
-    // After the splash screen, so the tip is not hidden behind it.
-    if (splash_) connect(splash_, &QObject::destroyed, this, [this] { ShowTips(); });
-    else ShowTips();
-  }
+    OpenFiles(files);
+    if (config_.Has(kShowTips)) {
+        // After the splash screen, so the tip is not hidden behind it.
+        if (splash_)
+            connect(splash_, &QObject::destroyed, this, [this] { ShowTips(); });
+        else
+            ShowTips();
+    }
 }
 
 void SonbexApp::ApplyPlacement() {
-  QScreen* screen = QGuiApplication::primaryScreen();
-  const QRect desk = screen ? screen->availableVirtualGeometry() : QRect(0, 0, 1024, 768);
-  const auto& r = config_.windowRect;
-  const ScreenRect placed = PlaceMainWindow({r[0], r[1], r[2], r[3]}, ToScreenRect(desk));
-  InitWindows(placed.left, placed.top, placed.right, placed.bottom, config_.Has(kMainWindowMaximised));
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect desk = screen ? screen->availableVirtualGeometry() : QRect(0, 0, 1024, 768);
+    const auto& r = config_.windowRect;
+    const ScreenRect placed = PlaceMainWindow({r[0], r[1], r[2], r[3]}, ToScreenRect(desk));
+    InitWindows(placed.left, placed.top, placed.right, placed.bottom, config_.Has(kMainWindowMaximised));
 }
 
 void SonbexApp::ApplyBars() {
-  ToolBar().setVisible(config_.Has(kToolbarVisible));
-  ToolBar().SetFlat(config_.Has(kFlatToolbar));
-  StatusBar().setVisible(config_.Has(kStatusBarVisible));
-  StatusBar().SetShowTime(config_.Has(kShowTime));
-  StatusBar().SetTime24Hour(config_.Has(kTime24Hour));
+    ToolBar().setVisible(config_.Has(kToolbarVisible));
+    ToolBar().SetFlat(config_.Has(kFlatToolbar));
+    StatusBar().setVisible(config_.Has(kStatusBarVisible));
+    StatusBar().SetShowTime(config_.Has(kShowTime));
+    StatusBar().SetTime24Hour(config_.Has(kTime24Hour));
 }
 
 // ---------------------------------------------------------------- menus
 
 void SonbexApp::BuildMenus() {
-  for (const MenuDef& def : MainMenu()) {
-    QMenu* menu = menuBar()->addMenu(Q(def.title));
-    menu->setObjectName(QStringLiteral("menu%1").arg(def.helpId));
-    menu->menuAction()->setStatusTip(Q(def.statusTip));
-    menus_[def.helpId] = menu;
-    connect(menu, &QMenu::aboutToShow, this, &SonbexApp::UpdateMenus);
-    // The status bar is cleared when a menu closes.
-    connect(menu, &QMenu::aboutToHide, this, [this] { StatusBar().clearMessage(); });
-    AddMenuEntries(menu, def.entries);
-  }
+    for (const MenuDef& def : MainMenu()) {
+        QMenu* menu = menuBar()->addMenu(Q(def.title));
+        menu->setObjectName(QStringLiteral("menu%1").arg(def.helpId));
+        menu->menuAction()->setStatusTip(Q(def.statusTip));
+        menus_[def.helpId] = menu;
+        connect(menu, &QMenu::aboutToShow, this, &SonbexApp::UpdateMenus);
+        // The status bar is cleared when a menu closes.
+        connect(menu, &QMenu::aboutToHide, this, [this] { StatusBar().clearMessage(); });
+        AddMenuEntries(menu, def.entries);
+    }
 }
 
 void SonbexApp::AddMenuEntries(QMenu* menu, const std::vector<MenuEntry>& entries) {
-  for (const MenuEntry& e : entries) {
-    QAction* added = nullptr;
-    switch (e.type) {
-      case MenuEntry::Type::Separator: added = menu->addSeparator(); break;
-      case MenuEntry::Type::Submenu: {
-        QMenu* sub = menu->addMenu(Q(e.text));
-        AddMenuEntries(sub, e.items);
-        added = sub->menuAction();
-        break;
-      }
-      case MenuEntry::Type::RecentFiles: placeRecentBefore_ = true; continue;
-      case MenuEntry::Type::Command: {
-        const CommandInfo* c = FindCommand(e.id);
-        if (!c) continue;
-        QAction* a = menu->addAction(Q(c->menuText));
-        a->setObjectName(ywin::ItemName(c->id));
-        if (!c->shortcut.empty()) a->setShortcut(QKeySequence(Q(c->shortcut)));
-        a->setStatusTip(Q(c->statusTip));
-        a->setCheckable(c->checkable);
-        const int id = c->id;
-        connect(a, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
-        actions_[id] = a;
-        added = a;
-        break;
-      }
+    for (const MenuEntry& e : entries) {
+        QAction* added = nullptr;
+        switch (e.type) {
+            case MenuEntry::Type::Separator:
+                added = menu->addSeparator();
+                break;
+            case MenuEntry::Type::Submenu: {
+                QMenu* sub = menu->addMenu(Q(e.text));
+                AddMenuEntries(sub, e.items);
+                added = sub->menuAction();
+                break;
+            }
+            case MenuEntry::Type::RecentFiles:
+                placeRecentBefore_ = true;
+                continue;
+            case MenuEntry::Type::Command: {
+                const CommandInfo* c = FindCommand(e.id);
+                if (!c) continue;
+                QAction* a = menu->addAction(Q(c->menuText));
+                a->setObjectName(ywin::ItemName(c->id));
+                if (!c->shortcut.empty()) a->setShortcut(QKeySequence(Q(c->shortcut)));
+                a->setStatusTip(Q(c->statusTip));
+                a->setCheckable(c->checkable);
+                const int id = c->id;
+                connect(a, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+                actions_[id] = a;
+                added = a;
+                break;
+            }
+        }
+        if (placeRecentBefore_ && added) {
+            recentBefore_ = added;
+            placeRecentBefore_ = false;
+        }
     }
-    if (placeRecentBefore_ && added) {
-      recentBefore_ = added;
-      placeRecentBefore_ = false;
-    }
-  }
 }
 
 void SonbexApp::BuildToolbar() {
-  for (int id : ToolbarCommands()) {
-    if (id == 0) {
-      ToolBar().addSeparator();
-      continue;
+    for (int id : ToolbarCommands()) {
+        if (id == 0) {
+            ToolBar().addSeparator();
+            continue;
+        }
+        const CommandInfo* c = FindCommand(id);
+        QAction* button = ToolBar().AddButton(id, ToolIcon(style(), id), PlainText(c->menuText));
+        button->setStatusTip(Q(c->statusTip));
     }
-    const CommandInfo* c = FindCommand(id);
-    QAction* button = ToolBar().AddButton(id, ToolIcon(style(), id), PlainText(c->menuText));
-    button->setStatusTip(Q(c->statusTip));
-  }
 }
 
 QAction* SonbexApp::MenuAction(int id) const {
-  auto it = actions_.find(id);
-  return it == actions_.end() ? nullptr : it->second;
+    auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
 }
 
 QMenu* SonbexApp::Menu(int helpId) const {
-  auto it = menus_.find(helpId);
-  return it == menus_.end() ? nullptr : it->second;
+    auto it = menus_.find(helpId);
+    return it == menus_.end() ? nullptr : it->second;
 }
 
 CommandState SonbexApp::CurrentState() const {
-  CommandState s;
-  ywin::YStdWnd* active = ActiveChild();
-  s.active.present = active != nullptr;
-  if (ywin::IGraphWnd* g = FindObject(active)) {
-    s.active.graph = true;
-    s.active.canUndo = g->CanUndo();
-    s.active.modified = g->IsModified();
-    s.active.canSave = g->CanSave();
-    s.active.canSaveLimits = g->CanSaveLimits();
-    s.active.canSaveSweepTable = g->CanSaveSweepTable();
-    s.active.canCut = g->CanCut();
-    s.active.canCopy = g->CanCopy();
-    s.active.canPaste = g->CanPaste();
-  }
-  s.measuring = measuring_;
-  s.flags = config_.flags;
-  s.presetFilled = presetFilled_;
-  s.recentFiles = recent_->Files().size();
-  s.monochromePrint = monochromePrint_;
-  s.available = [this](int id) { return IsAvailable(id); };
-  return s;
+    CommandState s;
+    ywin::YStdWnd* active = ActiveChild();
+    s.active.present = active != nullptr;
+    if (ywin::IGraphWnd* g = FindObject(active)) {
+        s.active.graph = true;
+        s.active.canUndo = g->CanUndo();
+        s.active.modified = g->IsModified();
+        s.active.canSave = g->CanSave();
+        s.active.canSaveLimits = g->CanSaveLimits();
+        s.active.canSaveSweepTable = g->CanSaveSweepTable();
+        s.active.canCut = g->CanCut();
+        s.active.canCopy = g->CanCopy();
+        s.active.canPaste = g->CanPaste();
+    }
+    s.measuring = measuring_;
+    s.flags = config_.flags;
+    s.presetFilled = presetFilled_;
+    s.recentFiles = recent_->Files().size();
+    s.monochromePrint = monochromePrint_;
+    s.available = [this](int id) { return IsAvailable(id); };
+    return s;
 }
 
 bool SonbexApp::IsAvailable(int id) const {
-  if (!handlers_.count(id)) return false;
-  switch (id) {
-    case cmd::kNewBoxDesign: return CanCreate(kind::kBoxDesign);
-    case cmd::kNewCrossover: return CanCreate(kind::kCrossoverSchematic);
-    case cmd::kShowLimitsResult: return CanCreate(kind::kLimitsResult);
-    case cmd::kImport: return static_cast<bool>(importer_);
-    case cmd::kOpen: return !factories_.empty() || settingsLoader_;
-  }
-  return true;
+    if (!handlers_.count(id)) return false;
+    switch (id) {
+        case cmd::kNewBoxDesign:
+            return CanCreate(kind::kBoxDesign);
+        case cmd::kNewCrossover:
+            return CanCreate(kind::kCrossoverSchematic);
+        case cmd::kShowLimitsResult:
+            return CanCreate(kind::kLimitsResult);
+        case cmd::kImport:
+            return static_cast<bool>(importer_);
+        case cmd::kOpen:
+            return !factories_.empty() || settingsLoader_;
+    }
+    return true;
 }
 
 bool SonbexApp::IsEnabled(int id) const { return IsCommandEnabled(id, CurrentState()); }
 
 void SonbexApp::UpdateMenus() {
-  const CommandState state = CurrentState();
-  for (const CommandInfo& c : Commands()) {
-    const bool enabled = IsCommandEnabled(c, state);
-    const bool checked = IsCommandChecked(c, state);
-    if (QAction* a = MenuAction(c.id)) {
-      a->setEnabled(enabled);
-      if (c.checkable) a->setChecked(checked);
+    const CommandState state = CurrentState();
+    for (const CommandInfo& c : Commands()) {
+        const bool enabled = IsCommandEnabled(c, state);
+        const bool checked = IsCommandChecked(c, state);
+        if (QAction* a = MenuAction(c.id)) {
+            a->setEnabled(enabled);
+            if (c.checkable) a->setChecked(checked);
+        }
+        if (QAction* b = ToolBar().Button(c.id)) b->setEnabled(enabled);
     }
-    if (QAction* b = ToolBar().Button(c.id)) b->setEnabled(enabled);
-  }
-  if (recentMenu_)
-    for (QAction* a : recentMenu_->Actions())
-      if (!a->isSeparator()) a->setEnabled(true);
+    if (recentMenu_)
+        for (QAction* a : recentMenu_->Actions())
+            if (!a->isSeparator()) a->setEnabled(true);
 }
 
 void SonbexApp::SetCommandHandler(int id, std::function<void()> handler) {
-  if (handler) handlers_[id] = std::move(handler);
-  else handlers_.erase(id);
-  UpdateMenus();
+    if (handler)
+        handlers_[id] = std::move(handler);
+    else
+        handlers_.erase(id);
+    UpdateMenus();
 }
 
 bool SonbexApp::ExecuteCommand(int id) {
-  const CommandInfo* c = FindCommand(id);
-  if (!c) {  // a command the frame does not know goes to the active document
-    ForwardToActive(id);
+    const CommandInfo* c = FindCommand(id);
+    if (!c) {  // a command the frame does not know goes to the active document
+        ForwardToActive(id);
+        return true;
+    }
+    if (!IsCommandEnabled(*c, CurrentState())) {
+        UpdateMenus();  // the state changed since the menu was shown
+        return false;
+    }
+    handlers_.at(id)();
+    UpdateMenus();
     return true;
-  }
-  if (!IsCommandEnabled(*c, CurrentState())) {
-    UpdateMenus();  // the state changed since the menu was shown
-    return false;
-  }
-  handlers_.at(id)();
-  UpdateMenus();
-  return true;
 }
 
 void SonbexApp::RegisterShellCommands() {
-  auto on = [this](int id, std::function<void()> f) { handlers_[id] = std::move(f); };
-  on(cmd::kNewBoxDesign, [this] { NewDocument(kind::kBoxDesign); });
-  on(cmd::kNewCrossover, [this] { NewDocument(kind::kCrossoverSchematic); });
-  on(cmd::kOpen, [this] { ChooseAndOpen(); });
-  on(cmd::kImport, [this] { ImportFile({}); });
-  for (int id : {cmd::kOpenInWindow, cmd::kSave, cmd::kSaveAs, cmd::kSaveLimits, cmd::kSaveSweepTable, cmd::kExport,
-                 cmd::kUndo, cmd::kCut, cmd::kPaste})
-    on(id, [this, id] { ForwardToActive(id); });
-  on(cmd::kCopy, [this] { CopyToClipboard(); });
-  on(cmd::kGlobalSettings, [this] { ShowGlobalSettings(); });
-  on(cmd::kExit, [this] { close(); });
-  for (int id = cmd::kFirstRecentFile; id <= cmd::kLastRecentFile; ++id) on(id, [this, id] { ReopenRecent(id); });
-  on(cmd::kToggleToolbar, [this] {
-    config_.Set(kToolbarVisible, !config_.Has(kToolbarVisible));
-    ApplyBars();
-  });
-  on(cmd::kToggleStatusBar, [this] {
-    config_.Set(kStatusBarVisible, !config_.Has(kStatusBarVisible));
-    ApplyBars();
-  });
-  on(cmd::kRestoreToolbar, [this] {
-    RestoreLayout(*store_);
-    ApplyBars();
-  });
-  on(cmd::kUpdateWindows, [this] {
-    for (ywin::YStdWnd* w : Children()) w->update();
-  });
-  on(cmd::kShowLimitsResult, [this] {
-    ToggleRouting(cmd::kShowLimitsResult);
-    ywin::YStdWnd* window = TopDocument(kind::kLimitsResult);
-    if (config_.Has(kShowLimitsResult) && !window) NewDocument(kind::kLimitsResult);
-    if (!config_.Has(kShowLimitsResult) && window && window->SubWindow()) window->SubWindow()->close();
-  });
-  for (int id = cmd::kSmallMeasurementWindow; id <= cmd::kCyclicMeasurement; ++id)
-    on(id, [this, id] { ToggleRouting(id); });
-  on(cmd::kTileSideBySide, [this] { TileDocuments(true); });
-  on(cmd::kTileOverUnder, [this] { TileDocuments(false); });
-  on(cmd::kCascade, [this] { Cascade(); });
-  on(cmd::kArrangeIcons, [this] { ArrangeIcons(); });
-  on(cmd::kCloseAll, [this] { CloseAll(); });
-  on(cmd::kHelpContents, [this] { Help().ShowPage(help::kContents); });
-  on(cmd::kTipOfTheDay, [this] { ShowTips(); });
-  on(cmd::kAbout, [this] { ShowAbout(); });
+    auto on = [this](int id, std::function<void()> f) { handlers_[id] = std::move(f); };
+    on(cmd::kNewBoxDesign, [this] { NewDocument(kind::kBoxDesign); });
+    on(cmd::kNewCrossover, [this] { NewDocument(kind::kCrossoverSchematic); });
+    on(cmd::kOpen, [this] { ChooseAndOpen(); });
+    on(cmd::kImport, [this] { ImportFile({}); });
+    for (int id : {cmd::kOpenInWindow, cmd::kSave, cmd::kSaveAs, cmd::kSaveLimits, cmd::kSaveSweepTable,
+                   cmd::kExport, cmd::kUndo, cmd::kCut, cmd::kPaste})
+        on(id, [this, id] { ForwardToActive(id); });
+    on(cmd::kCopy, [this] { CopyToClipboard(); });
+    on(cmd::kGlobalSettings, [this] { ShowGlobalSettings(); });
+    on(cmd::kExit, [this] { close(); });
+    for (int id = cmd::kFirstRecentFile; id <= cmd::kLastRecentFile; ++id)
+        on(id, [this, id] { ReopenRecent(id); });
+    on(cmd::kToggleToolbar, [this] {
+        config_.Set(kToolbarVisible, !config_.Has(kToolbarVisible));
+        ApplyBars();
+    });
+    on(cmd::kToggleStatusBar, [this] {
+        config_.Set(kStatusBarVisible, !config_.Has(kStatusBarVisible));
+        ApplyBars();
+    });
+    on(cmd::kRestoreToolbar, [this] {
+        RestoreLayout(*store_);
+        ApplyBars();
+    });
+    on(cmd::kUpdateWindows, [this] {
+        for (ywin::YStdWnd* w : Children()) w->update();
+    });
+    on(cmd::kShowLimitsResult, [this] {
+        ToggleRouting(cmd::kShowLimitsResult);
+        ywin::YStdWnd* window = TopDocument(kind::kLimitsResult);
+        if (config_.Has(kShowLimitsResult) && !window) NewDocument(kind::kLimitsResult);
+        if (!config_.Has(kShowLimitsResult) && window && window->SubWindow()) window->SubWindow()->close();
+    });
+    for (int id = cmd::kSmallMeasurementWindow; id <= cmd::kCyclicMeasurement; ++id)
+        on(id, [this, id] { ToggleRouting(id); });
+    on(cmd::kTileSideBySide, [this] { TileDocuments(true); });
+    on(cmd::kTileOverUnder, [this] { TileDocuments(false); });
+    on(cmd::kCascade, [this] { Cascade(); });
+    on(cmd::kArrangeIcons, [this] { ArrangeIcons(); });
+    on(cmd::kCloseAll, [this] { CloseAll(); });
+    on(cmd::kHelpContents, [this] { Help().ShowPage(help::kContents); });
+    on(cmd::kTipOfTheDay, [this] { ShowTips(); });
+    on(cmd::kAbout, [this] { ShowAbout(); });
 }
 
 void SonbexApp::ToggleRouting(int id) {
-  if (auto flags = ToggleRoutingFlag(config_.flags, id)) config_.flags = *flags;
+    if (auto flags = ToggleRoutingFlag(config_.flags, id)) config_.flags = *flags;
 }
 
 void SonbexApp::ForwardToActive(int id) {
-  if (auto* doc = dynamic_cast<IShellDocument*>(ActiveChild())) doc->OnFrameCommand(id, ForwardedAs(id));
+    if (auto* doc = dynamic_cast<IShellDocument*>(ActiveChild())) doc->OnFrameCommand(id, ForwardedAs(id));
 }
 
 // ---------------------------------------------------------------- documents
 
 void SonbexApp::RegisterDocumentKind(int kindId, DocumentFactory factory) {
-  if (factory) factories_[kindId] = std::move(factory);
-  else factories_.erase(kindId);
-  UpdateMenus();
+    if (factory)
+        factories_[kindId] = std::move(factory);
+    else
+        factories_.erase(kindId);
+    UpdateMenus();
 }
 
 bool SonbexApp::CanCreate(int kindId) const { return factories_.count(kindId) != 0; }
 
 ywin::YStdWnd* SonbexApp::CreateDocumentWindow(int kindId) {
-  auto it = factories_.find(kindId);
-  if (it == factories_.end()) return nullptr;
-  ywin::YStdWnd* window = it->second();
-  if (!window) return nullptr;
-  if (!window->SubWindow()) {
-    const DocumentKindInfo* info = FindDocumentKind(kindId);
-    window->Create(*this, info ? Q(info->objectName) : QString());
-  }
-  UpdateMenus();
-  return window;
+    auto it = factories_.find(kindId);
+    if (it == factories_.end()) return nullptr;
+    ywin::YStdWnd* window = it->second();
+    if (!window) return nullptr;
+    if (!window->SubWindow()) {
+        const DocumentKindInfo* info = FindDocumentKind(kindId);
+        window->Create(*this, info ? Q(info->objectName) : QString());
+    }
+    UpdateMenus();
+    return window;
 }
 
 ywin::YStdWnd* SonbexApp::NewDocument(int kindId) {
-  ywin::YStdWnd* window = CreateDocumentWindow(kindId);
-  if (!window) Prompt().Show(kCouldntCreateWindow, PromptIcon::Error);
-  return window;
+    ywin::YStdWnd* window = CreateDocumentWindow(kindId);
+    if (!window) Prompt().Show(kCouldntCreateWindow, PromptIcon::Error);
+    return window;
 }
 
 ywin::YStdWnd* SonbexApp::TopDocument(int kindId) const {
-  auto isKind = [kindId](ywin::YStdWnd* w) {
-    auto* doc = dynamic_cast<IShellDocument*>(w);
-    return doc && doc->KindId() == kindId;
-  };
-  if (ywin::YStdWnd* active = ActiveChild(); active && isKind(active)) return active;
-  // Stacking order: the last is the topmost.
-  const QList<QMdiSubWindow*> stack = MdiArea()->subWindowList(QMdiArea::StackingOrder);
-  for (auto it = stack.rbegin(); it != stack.rend(); ++it)
-    if (auto* w = qobject_cast<ywin::YStdWnd*>((*it)->widget()); w && isKind(w)) return w;
-  return nullptr;
+    auto isKind = [kindId](ywin::YStdWnd* w) {
+        auto* doc = dynamic_cast<IShellDocument*>(w);
+        return doc && doc->KindId() == kindId;
+    };
+    if (ywin::YStdWnd* active = ActiveChild(); active && isKind(active)) return active;
+    // Stacking order: the last is the topmost.
+    const QList<QMdiSubWindow*> stack = MdiArea()->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it)
+        if (auto* w = qobject_cast<ywin::YStdWnd*>((*it)->widget()); w && isKind(w)) return w;
+    return nullptr;
 }
 
 SonbexApp::OpenResult SonbexApp::OpenFile(const std::string& path, bool silent) {
-  const OpenPlan plan = PlanOpen(path);
-  switch (plan.target) {
-    case OpenTarget::None:
-      if (!silent) Prompt().Show(kNoValidClass, PromptIcon::Warning);
-      return OpenResult::NotClaimed;
-    case OpenTarget::MeasurementSettings:
-      if (measuring_) {
-        Prompt().Show(kSettingsLocked, PromptIcon::Warning);
-        return OpenResult::Failed;
-      }
-      if (!settingsLoader_) {
-        Prompt().Show(kNoValidClass + path, PromptIcon::Warning);
-        return OpenResult::Failed;
-      }
-      if (!settingsLoader_(path)) return OpenResult::Failed;
-      recent_->Add(path);
-      return OpenResult::Opened;
-    case OpenTarget::Window: break;
-  }
-  if (plan.appendToActive && config_.Has(kAppendFrequencyCurve)) {
-    auto* active = dynamic_cast<IShellDocument*>(ActiveChild());
-    if (active && active->KindId() == plan.windowKind) {
-      if (!active->LoadFile(path, true)) return OpenResult::Failed;
-      recent_->Add(path);
-      return OpenResult::Opened;
+    const OpenPlan plan = PlanOpen(path);
+    switch (plan.target) {
+        case OpenTarget::None:
+            if (!silent) Prompt().Show(kNoValidClass, PromptIcon::Warning);
+            return OpenResult::NotClaimed;
+        case OpenTarget::MeasurementSettings:
+            if (measuring_) {
+                Prompt().Show(kSettingsLocked, PromptIcon::Warning);
+                return OpenResult::Failed;
+            }
+            if (!settingsLoader_) {
+                Prompt().Show(kNoValidClass + path, PromptIcon::Warning);
+                return OpenResult::Failed;
+            }
+            if (!settingsLoader_(path)) return OpenResult::Failed;
+            recent_->Add(path);
+            return OpenResult::Opened;
+        case OpenTarget::Window:
+            break;
     }
-  }
-  ywin::YStdWnd* window = CreateDocumentWindow(plan.windowKind);
-  auto* doc = dynamic_cast<IShellDocument*>(window);
-  if (!doc) {
-    if (window && window->SubWindow()) window->SubWindow()->close();
-    Prompt().Show(kCouldntCreateWindow, PromptIcon::Error);
-    return OpenResult::Failed;
-  }
-  if (!doc->LoadFile(path, false)) {
-    if (window->SubWindow()) window->SubWindow()->close();
-    return OpenResult::Failed;
-  }
-  recent_->Add(path);
-  return OpenResult::Opened;
+    if (plan.appendToActive && config_.Has(kAppendFrequencyCurve)) {
+        auto* active = dynamic_cast<IShellDocument*>(ActiveChild());
+        if (active && active->KindId() == plan.windowKind) {
+            if (!active->LoadFile(path, true)) return OpenResult::Failed;
+            recent_->Add(path);
+            return OpenResult::Opened;
+        }
+    }
+    ywin::YStdWnd* window = CreateDocumentWindow(plan.windowKind);
+    auto* doc = dynamic_cast<IShellDocument*>(window);
+    if (!doc) {
+        if (window && window->SubWindow()) window->SubWindow()->close();
+        Prompt().Show(kCouldntCreateWindow, PromptIcon::Error);
+        return OpenResult::Failed;
+    }
+    if (!doc->LoadFile(path, false)) {
+        if (window->SubWindow()) window->SubWindow()->close();
+        return OpenResult::Failed;
+    }
+    recent_->Add(path);
+    return OpenResult::Opened;
 }
 
 bool SonbexApp::ImportFile(const std::string& path) {
-  if (measuring_) {
-    Prompt().Show(kSettingsLocked, PromptIcon::Warning);
-    return false;
-  }
-  std::string file = path;
-  if (file.empty()) {
-    if (!importer_) return false;
-    auto chosen = FileChooser().OpenFile(kImportTitle, kImportFilter, recent_->InitialDirectory());
-    if (!chosen) return false;
-    file = chosen->string();
-  }
-  if (!importer_) {
-    Prompt().Show(kImportFailed + file, PromptIcon::Warning);
-    return false;
-  }
-  return importer_(file);
+    if (measuring_) {
+        Prompt().Show(kSettingsLocked, PromptIcon::Warning);
+        return false;
+    }
+    std::string file = path;
+    if (file.empty()) {
+        if (!importer_) return false;
+        auto chosen = FileChooser().OpenFile(kImportTitle, kImportFilter, recent_->InitialDirectory());
+        if (!chosen) return false;
+        file = chosen->string();
+    }
+    if (!importer_) {
+        Prompt().Show(kImportFailed + file, PromptIcon::Warning);
+        return false;
+    }
+    return importer_(file);
 }
 
 void SonbexApp::OpenFiles(const std::vector<std::filesystem::path>& files) {
-  if (files.empty()) return;
-  ywin::YHourglass hourglass;
-  for (const std::filesystem::path& f : files)
-    if (OpenFile(f.string(), true) == OpenResult::NotClaimed) ImportFile(f.string());
-  UpdateMenus();
+    if (files.empty()) return;
+    ywin::YHourglass hourglass;
+    for (const std::filesystem::path& f : files)
+        if (OpenFile(f.string(), true) == OpenResult::NotClaimed) ImportFile(f.string());
+    UpdateMenus();
 }
 
 void SonbexApp::ChooseAndOpen() {
-  auto chosen = FileChooser().OpenFile("Open", kNativeOpenFilter, recent_->InitialDirectory());
-  if (chosen) OpenFile(chosen->string(), false);
+    auto chosen = FileChooser().OpenFile("Open", kNativeOpenFilter, recent_->InitialDirectory());
+    if (chosen) OpenFile(chosen->string(), false);
 }
 
 void SonbexApp::ReopenRecent(int id) {
-  std::string path;
-  if (!recent_->Take(static_cast<std::size_t>(id - cmd::kFirstRecentFile), path)) return;
-  if (OpenFile(path, true) == OpenResult::NotClaimed) ImportFile(path);
+    std::string path;
+    if (!recent_->Take(static_cast<std::size_t>(id - cmd::kFirstRecentFile), path)) return;
+    if (OpenFile(path, true) == OpenResult::NotClaimed) ImportFile(path);
 }
 
 void SonbexApp::SetSettingsFileLoader(std::function<bool(const std::string&)> loader) {
-  settingsLoader_ = std::move(loader);
-  UpdateMenus();
+    settingsLoader_ = std::move(loader);
+    UpdateMenus();
 }
 
 void SonbexApp::SetImporter(std::function<bool(const std::string&)> importer) {
-  importer_ = std::move(importer);
-  UpdateMenus();
+    importer_ = std::move(importer);
+    UpdateMenus();
 }
 
 void SonbexApp::dragEnterEvent(QDragEnterEvent* event) {
-  const QMimeData* mime = event->mimeData();
-  if (mime && mime->hasUrls())
-    for (const QUrl& url : mime->urls())
-      if (url.isLocalFile()) {
-        event->acceptProposedAction();
-        return;
-      }
-  event->ignore();
+    const QMimeData* mime = event->mimeData();
+    if (mime && mime->hasUrls())
+        for (const QUrl& url : mime->urls())
+            if (url.isLocalFile()) {
+                event->acceptProposedAction();
+                return;
+            }
+    event->ignore();
 }
 
 void SonbexApp::dropEvent(QDropEvent* event) {
-  std::vector<std::filesystem::path> files;
-  if (const QMimeData* mime = event->mimeData())
-    for (const QUrl& url : mime->urls())
-      if (url.isLocalFile()) files.emplace_back(url.toLocalFile().toStdString());
-  if (files.empty()) {
-    event->ignore();
-    return;
-  }
-  event->acceptProposedAction();
-  OpenFiles(files);
+    std::vector<std::filesystem::path> files;
+    if (const QMimeData* mime = event->mimeData())
+        for (const QUrl& url : mime->urls())
+            if (url.isLocalFile()) files.emplace_back(url.toLocalFile().toStdString());
+    if (files.empty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    OpenFiles(files);
 }
 
 // ---------------------------------------------------------------- clipboard and windows
 
 bool SonbexApp::CopyToClipboard() {
-  ywin::IGraphWnd* graph = ActiveGraph();
-  QClipboard* clipboard = QGuiApplication::clipboard();
-  bool copied = false;
-  if (graph && clipboard) {
-    const ywin::YRect r = graph->GetRect();
-    if (!r.IsEmpty()) {
-      const QImage picture = ywin::RenderToImage(*graph, r.Width(), r.Height(), ywin::kDrawPicture);
-      if (!picture.isNull()) {
-        clipboard->setImage(picture);
-        copied = !clipboard->image().isNull();
-      }
+    ywin::IGraphWnd* graph = ActiveGraph();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    bool copied = false;
+    if (graph && clipboard) {
+        const ywin::YRect r = graph->GetRect();
+        if (!r.IsEmpty()) {
+            const QImage picture = ywin::RenderToImage(*graph, r.Width(), r.Height(), ywin::kDrawPicture);
+            if (!picture.isNull()) {
+                clipboard->setImage(picture);
+                copied = !clipboard->image().isNull();
+            }
+        }
     }
-  }
-  if (!copied) {
-    Prompt().Show(kCopyFailed, PromptIcon::Error);
-    return false;
-  }
-  graph->OnCopied();
-  return true;
+    if (!copied) {
+        Prompt().Show(kCopyFailed, PromptIcon::Error);
+        return false;
+    }
+    graph->OnCopied();
+    return true;
 }
 
 void SonbexApp::TileDocuments(bool sideBySide) {
-  std::vector<QMdiSubWindow*> windows;
-  for (QMdiSubWindow* sub : MdiArea()->subWindowList())
-    if (sub->isVisible() && !sub->isMinimized()) windows.push_back(sub);
-  const QRect area = MdiArea()->viewport()->rect();
-  const std::vector<ScreenRect> cells =
-      TileWindows(static_cast<int>(windows.size()), ToScreenRect(area), sideBySide);
-  for (std::size_t i = 0; i < windows.size(); ++i) {
-    if (windows[i]->isMaximized()) windows[i]->showNormal();
-    windows[i]->setGeometry(cells[i].left, cells[i].top, cells[i].Width(), cells[i].Height());
-  }
+    std::vector<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* sub : MdiArea()->subWindowList())
+        if (sub->isVisible() && !sub->isMinimized()) windows.push_back(sub);
+    const QRect area = MdiArea()->viewport()->rect();
+    const std::vector<ScreenRect> cells =
+        TileWindows(static_cast<int>(windows.size()), ToScreenRect(area), sideBySide);
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (windows[i]->isMaximized()) windows[i]->showNormal();
+        windows[i]->setGeometry(cells[i].left, cells[i].top, cells[i].Width(), cells[i].Height());
+    }
 }
 
 void SonbexApp::ArrangeIcons() {
-  const QRect area = MdiArea()->viewport()->rect();
-  int x = area.left();
-  int y = area.bottom();
-  for (QMdiSubWindow* sub : MdiArea()->subWindowList()) {
-    if (!sub->isMinimized()) continue;
-    const QSize size = sub->size();
-    if (x + size.width() > area.right() && x > area.left()) {
-      x = area.left();
-      y -= size.height();
+    const QRect area = MdiArea()->viewport()->rect();
+    int x = area.left();
+    int y = area.bottom();
+    for (QMdiSubWindow* sub : MdiArea()->subWindowList()) {
+        if (!sub->isMinimized()) continue;
+        const QSize size = sub->size();
+        if (x + size.width() > area.right() && x > area.left()) {
+            x = area.left();
+            y -= size.height();
+        }
+        sub->move(x, y - size.height() + 1);
+        x += size.width();
     }
-    sub->move(x, y - size.height() + 1);
-    x += size.width();
-  }
 }
 
 // ---------------------------------------------------------------- dialogs and help
@@ -580,35 +598,36 @@ void SonbexApp::ArrangeIcons() {
 QWidget* SonbexApp::OpenDialog() const { return lastDialog_.data(); }
 
 void SonbexApp::ShowAbout() {
-  if (!about_) about_ = std::make_unique<AboutDialog>(this);
-  lastDialog_ = about_.get();
-  about_->Create(options_.modalDialogs);
+    if (!about_) about_ = std::make_unique<AboutDialog>(this);
+    lastDialog_ = about_.get();
+    about_->Create(options_.modalDialogs);
 }
 
 void SonbexApp::ShowGlobalSettings() {
-  if (settingsDialog_ && settingsDialog_->IsOpen()) {
-    settingsDialog_->Create(false);  // to the front
-    return;
-  }
-  GlobalSettingsHost host;
-  host.relayoutStatusBar = [this](bool show) { StatusBar().SetShowTime(show); };
-  host.setFlatToolbar = [this](bool flat) { ToolBar().SetFlat(flat); };
-  host.repaintBackground = [this](const std::string& path) { SetBackground(QString::fromStdString(path)); };
-  host.help = [this] { Help().ShowPage(help::kGlobalSettings); };
-  settingsDialog_ = std::make_unique<GlobalSettingsDialog>(
-      config_, ListBackgrounds(BackgroundFolders(options_.paths)), FileChooser(), Prompt(), std::move(host), this);
-  connect(settingsDialog_.get(), &QDialog::finished, this, [this] {
-    ApplyBars();
-    UpdateMenus();
-  });
-  lastDialog_ = settingsDialog_.get();
-  settingsDialog_->Create(options_.modalDialogs);
+    if (settingsDialog_ && settingsDialog_->IsOpen()) {
+        settingsDialog_->Create(false);  // to the front
+        return;
+    }
+    GlobalSettingsHost host;
+    host.relayoutStatusBar = [this](bool show) { StatusBar().SetShowTime(show); };
+    host.setFlatToolbar = [this](bool flat) { ToolBar().SetFlat(flat); };
+    host.repaintBackground = [this](const std::string& path) { SetBackground(QString::fromStdString(path)); };
+    host.help = [this] { Help().ShowPage(help::kGlobalSettings); };
+    settingsDialog_ =
+        std::make_unique<GlobalSettingsDialog>(config_, ListBackgrounds(BackgroundFolders(options_.paths)),
+                                               FileChooser(), Prompt(), std::move(host), this);
+    connect(settingsDialog_.get(), &QDialog::finished, this, [this] {
+        ApplyBars();
+        UpdateMenus();
+    });
+    lastDialog_ = settingsDialog_.get();
+    settingsDialog_->Create(options_.modalDialogs);
 }
 
 void SonbexApp::ShowTips() {
-  // Modeless, so the frame can be used at once; shown again it comes to the front.
-  if (!tipsDialog_) tipsDialog_ = std::make_unique<TipsDialog>(tips_, config_, this);
-  if (tipsDialog_->Open(false)) lastDialog_ = tipsDialog_.get();
+    // Modeless, so the frame can be used at once; shown again it comes to the front.
+    if (!tipsDialog_) tipsDialog_ = std::make_unique<TipsDialog>(tips_, config_, this);
+    if (tipsDialog_->Open(false)) lastDialog_ = tipsDialog_.get();
 }
 
 IHelpService& SonbexApp::Help() { return options_.help ? *options_.help : *ownHelp_; }
@@ -618,95 +637,98 @@ IResultSink& SonbexApp::ResultSink() { return *sink_; }
 // ---------------------------------------------------------------- measurement state
 
 void SonbexApp::SetMeasuring(bool measuring) {
-  measuring_ = measuring;
-  UpdateMenus();
+    measuring_ = measuring;
+    UpdateMenus();
 }
 
 void SonbexApp::AddBackgroundWork(IBackgroundWork* work) {
-  if (work && std::find(work_.begin(), work_.end(), work) == work_.end()) work_.push_back(work);
+    if (work && std::find(work_.begin(), work_.end(), work) == work_.end()) work_.push_back(work);
 }
 
 void SonbexApp::RemoveBackgroundWork(IBackgroundWork* work) {
-  work_.erase(std::remove(work_.begin(), work_.end(), work), work_.end());
+    work_.erase(std::remove(work_.begin(), work_.end(), work), work_.end());
 }
 
 void SonbexApp::SetPresetFilled(int slot, bool filled, const std::string& title) {
-  if (slot < 0 || slot >= 10) return;
-  presetFilled_[static_cast<std::size_t>(slot)] = filled;
-  const int id = cmd::kFirstPreset + slot;
-  if (QAction* a = MenuAction(id))
-    a->setText(title.empty() ? Q(FindCommand(id)->menuText)
-                             : QStringLiteral("%1\t#%2").arg(QString::fromStdString(title)).arg(slot + 1));
-  UpdateMenus();
+    if (slot < 0 || slot >= 10) return;
+    presetFilled_[static_cast<std::size_t>(slot)] = filled;
+    const int id = cmd::kFirstPreset + slot;
+    if (QAction* a = MenuAction(id))
+        a->setText(title.empty()
+                       ? Q(FindCommand(id)->menuText)
+                       : QStringLiteral("%1\t#%2").arg(QString::fromStdString(title)).arg(slot + 1));
+    UpdateMenus();
 }
 
 void SonbexApp::AddStartupStep(StartupStage stage, std::function<void()> step) {
-  if (step) (stage == StartupStage::SettingsLoaded ? settingsSteps_ : frameSteps_).push_back(std::move(step));
+    if (step)
+        (stage == StartupStage::SettingsLoaded ? settingsSteps_ : frameSteps_).push_back(std::move(step));
 }
 
 void SonbexApp::AddExitSaver(std::function<void()> saver) {
-  if (saver) exitSavers_.push_back(std::move(saver));
+    if (saver) exitSavers_.push_back(std::move(saver));
 }
 
 void SonbexApp::OnTick() {
-  timerTicks_ = (timerTicks_ + 1) % 5;
-  if (auto* doc = dynamic_cast<IShellDocument*>(ActiveChild()); doc && doc->KindId() == kind::kImpulseGraph)
-    doc->OnFrameTick();
+    timerTicks_ = (timerTicks_ + 1) % 5;
+    if (auto* doc = dynamic_cast<IShellDocument*>(ActiveChild()); doc && doc->KindId() == kind::kImpulseGraph)
+        doc->OnFrameTick();
 }
 
 // ---------------------------------------------------------------- shutdown
 
 bool SonbexApp::QueryClose() {
-  if (closing_) return false;  // a close request while the last one is still under way
-  closing_ = true;
-  const bool agreed = StopBackgroundWork() && CloseAll();
-  if (agreed) SaveAtExit();
-  closing_ = false;
-  return agreed;
+    if (closing_) return false;  // a close request while the last one is still under way
+    closing_ = true;
+    const bool agreed = StopBackgroundWork() && CloseAll();
+    if (agreed) SaveAtExit();
+    closing_ = false;
+    return agreed;
 }
 
 bool SonbexApp::StopBackgroundWork() {
-  auto running = [this](bool measurementOnly) {
-    return std::any_of(work_.begin(), work_.end(), [&](IBackgroundWork* w) {
-      return w->IsRunning() && (!measurementOnly || w->IsMeasurement());
+    auto running = [this](bool measurementOnly) {
+        return std::any_of(work_.begin(), work_.end(), [&](IBackgroundWork* w) {
+            return w->IsRunning() && (!measurementOnly || w->IsMeasurement());
+        });
+    };
+    if (running(true) && Prompt().Show(kStopMeasurementQuestion, PromptIcon::Question,
+                                       PromptButtons::YesNo) != PromptAnswer::Yes)
+        return false;
+    const std::vector<IBackgroundWork*> work = work_;
+    for (IBackgroundWork* w : work)
+        if (w->IsRunning()) w->RequestStop();
+    // Serve events while the workers end: their last results and completion
+    // messages still arrive. A timer wakes the loop to look again.
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (!running(false) || elapsed.elapsed() > options_.stopWaitMs) loop.quit();
     });
-  };
-  if (running(true) &&
-      Prompt().Show(kStopMeasurementQuestion, PromptIcon::Question, PromptButtons::YesNo) != PromptAnswer::Yes)
-    return false;
-  const std::vector<IBackgroundWork*> work = work_;
-  for (IBackgroundWork* w : work)
-    if (w->IsRunning()) w->RequestStop();
-  // Serve events while the workers end: their last results and completion
-  // messages still arrive. A timer wakes the loop to look again.
-  QElapsedTimer elapsed;
-  elapsed.start();
-  QEventLoop loop;
-  QTimer poll;
-  poll.setInterval(10);
-  connect(&poll, &QTimer::timeout, &loop, [&] {
-    if (!running(false) || elapsed.elapsed() > options_.stopWaitMs) loop.quit();
-  });
-  if (running(false)) {
-    poll.start();
-    loop.exec();
-  }
-  if (running(false)) {
-    Prompt().Show(kWorkDidNotStop, PromptIcon::Error);
-    return false;
-  }
-  return true;
+    if (running(false)) {
+        poll.start();
+        loop.exec();
+    }
+    if (running(false)) {
+        Prompt().Show(kWorkDidNotStop, PromptIcon::Error);
+        return false;
+    }
+    return true;
 }
 
 void SonbexApp::SaveAtExit() {
-  for (const auto& saver : exitSavers_) saver();
-  recent_->Save();
-  const QRect normal = isMaximized() ? normalGeometry() : geometry();
-  if (normal.isValid()) config_.windowRect = {normal.left(), normal.top(), normal.left() + normal.width(),
-                                              normal.top() + normal.height()};
-  config_.Set(kMainWindowMaximised, isMaximized());
-  SaveLayout(*store_);
-  SaveGlobalConfig(*store_, config_);
+    for (const auto& saver : exitSavers_) saver();
+    recent_->Save();
+    const QRect normal = isMaximized() ? normalGeometry() : geometry();
+    if (normal.isValid())
+        config_.windowRect = {normal.left(), normal.top(), normal.left() + normal.width(),
+                              normal.top() + normal.height()};
+    config_.Set(kMainWindowMaximised, isMaximized());
+    SaveLayout(*store_);
+    SaveGlobalConfig(*store_, config_);
 }
 
 }  // namespace sonbex::shell

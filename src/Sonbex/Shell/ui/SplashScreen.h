@@ -14,18 +14,18 @@ inline constexpr int kSplashHeight = 316;
 inline constexpr int kSplashMs = 3000;
 
 class SplashScreen : public QWidget {
-  Q_OBJECT
- public:
-  explicit SplashScreen(int showMs = kSplashMs, QWidget* parent = nullptr);
-  // Shows it centred on the primary screen; it deletes itself when it closes.
-  void ShowCentred();
+    Q_OBJECT
+public:
+    explicit SplashScreen(int showMs = kSplashMs, QWidget* parent = nullptr);
+    // Shows it centred on the primary screen; it deletes itself when it closes.
+    void ShowCentred();
 
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;  // a click closes it early
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;  // a click closes it early
 
- private:
-  QTimer timer_;
+private:
+    QTimer timer_;
 };
 
 }  // namespace sonbex::shell

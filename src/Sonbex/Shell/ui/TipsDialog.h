@@ -17,28 +17,28 @@ class QLabel;
 namespace sonbex::shell {
 
 class TipsDialog : public ywin::YDial {
-  Q_OBJECT
- public:
-  // `config` must outlive the dialog.
-  TipsDialog(std::vector<std::string> tips, GlobalConfig& config, QWidget* parent = nullptr);
+    Q_OBJECT
+public:
+    // `config` must outlive the dialog.
+    TipsDialog(std::vector<std::string> tips, GlobalConfig& config, QWidget* parent = nullptr);
 
-  // Opens the dialog (modal or not); false, and nothing shown, when there are no tips.
-  bool Open(bool modal);
-  void ShowNextTip();
-  QString CurrentTip() const;
+    // Opens the dialog (modal or not); false, and nothing shown, when there are no tips.
+    bool Open(bool modal);
+    void ShowNextTip();
+    QString CurrentTip() const;
 
- protected:
-  void OnInit() override;
-  void OnEnd(int result) override;
+protected:
+    void OnInit() override;
+    void OnEnd(int result) override;
 
- private:
-  void ShowTip(std::size_t index);
+private:
+    void ShowTip(std::size_t index);
 
-  std::vector<std::string> tips_;
-  GlobalConfig& config_;
-  std::size_t shown_ = 0;
-  QLabel* tip_;
-  QCheckBox* showAtStart_;
+    std::vector<std::string> tips_;
+    GlobalConfig& config_;
+    std::size_t shown_ = 0;
+    QLabel* tip_;
+    QCheckBox* showAtStart_;
 };
 
 }  // namespace sonbex::shell
