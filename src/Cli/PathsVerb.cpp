@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
+
 namespace sonbex::cli {
 
 void SetupPathsVerb(CLI::App& verb) {
@@ -14,11 +16,22 @@ void SetupPathsVerb(CLI::App& verb) {
         const std::string config = paths.ConfigDir().string();
         const std::string data = paths.DataDir().string();
         const std::string settings = paths.SettingsFile().string();
+        // The folder of shipped data this program reads: installed, or the source tree's.
+        std::string shipped;
+        for (const auto& dir : platform::Paths::ShippedDataDirs()) {
+            std::error_code ec;
+            if (std::filesystem::is_directory(dir, ec)) {
+                shipped = dir.string();
+                break;
+            }
+        }
         if (output->Json()) {
-            nlohmann::json j{{"config", config}, {"data", data}, {"settings", settings}};
+            nlohmann::json j{
+                {"config", config}, {"data", data}, {"settings", settings}, {"shipped", shipped}};
             output->Write(j.dump(2) + "\n");
         } else {
-            output->Write("config\t" + config + "\ndata\t" + data + "\nsettings\t" + settings + "\n");
+            output->Write("config\t" + config + "\ndata\t" + data + "\nsettings\t" + settings +
+                          "\nshipped\t" + shipped + "\n");
         }
     });
 }
