@@ -5,6 +5,7 @@
 #include "Cli/Verbs.h"
 
 #include "Platform/NumberText.h"
+#include "Waveform/YLogSweep.h"
 #include "Waveform/YWaveformBase.h"
 #include "Waveform/YWaveformModules.h"
 #include "YLib/YText.h"
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <iostream>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -239,6 +241,7 @@ struct AnalyseOptions {
     double rate = 0.0;
     bool dual = false, skipFirst = false;
     int average = 1;
+    int harmonics = 0;
     std::vector<std::string> settings;
 };
 
@@ -260,8 +263,9 @@ std::vector<Column> TransferColumns(const ResponseList& responses) {
     std::vector<Column> columns;
     for (const ResponseEntry& e : responses) {
         if (e.data.Size() != points) throw VerbFailure("the analysis gave results of different lengths");
-        static const char* const kNames[] = {"frequency_hz", "magnitude_db", "phase_deg", "thd_pct",
-                                             "thdn_pct",     "h2_pct",       "h3_pct"};
+        static const char* const kNames[] = {"frequency_hz", "magnitude_db", "phase_deg",
+                                             "thd_pct",      "thdn_pct",     "h2_pct",
+                                             "h3_pct",       "h4_pct",       "h5_pct"};
         const int kind = e.tag - ResponseEntry::kFrequency;
         Column c{kind >= 0 && kind < int(std::size(kNames)) ? kNames[kind] : "tag_" + std::to_string(e.tag),
                  {}};
@@ -291,6 +295,9 @@ void SetupAnalyse(CLI::App& verb) {
     verb.add_option("--average", o->average, "Periods averaged (default 1)")->check(CLI::Range(1, 100000));
     verb.add_flag("--skip-first", o->skipFirst, "Leave out the first recorded period");
     verb.add_option("--set", o->settings, "Parameter NAME=VALUE, as used to generate (repeatable)");
+    verb.add_option("--harmonics", o->harmonics,
+                    "Log sine sweep: also separate harmonics 2..N and give THD and H2..HN in percent")
+        ->check(CLI::Range(2, 5));
     output->AddOptions(verb);
     verb.callback([o, output] {
         double fileRate = 0.0;
@@ -303,6 +310,9 @@ void SetupAnalyse(CLI::App& verb) {
         Modules modules(o->rate, int(channels.size()), 2, 16);
         IWaveform& m = modules.Find(o->module);
         ApplySettings(m, o->settings);
+        auto* sweep = dynamic_cast<YLogSweep*>(&m);
+        if (o->harmonics > 0 && (!sweep || !sweep->SetHarmonics(o->harmonics)))
+            throw VerbFailure("--harmonics works with the log sine sweep only, not with " + Name(m));
         if (!m.SetStereo(o->dual))
             throw VerbFailure("cannot analyse " + Name(m) + " against a reference channel");
         if (!m.Generate()) throw VerbFailure("cannot prepare " + Name(m) + " with these settings");
@@ -320,6 +330,10 @@ void SetupAnalyse(CLI::App& verb) {
             throw VerbFailure(o->recording + " is too short or not a recording of " + Name(m) +
                               " with these settings");
 
+        if (sweep && sweep->HarmonicsLeftOut() > 0)
+            std::cerr << "sonbex3-cli: harmonics from H" << sweep->HarmonicsLeftOut()
+                      << " on left out: the sweep is too short to separate them (give it a longer 'Duration "
+                         "per octave')\n";
         nlohmann::json json{{"module", Name(m)}, {"id", m.GetId()}, {"sampleRate", o->rate}};
         std::string text;
         if (m.GetCategory() == kCategoryImpulse) {

@@ -31,6 +31,13 @@ struct ResponseEntry {
     static constexpr int kFrequency = 100;  // a frequency axis in Hz
     static constexpr int kMagnitude = 101;  // magnitudes at the preceding axis
     static constexpr int kPhase = 102;      // phases (radians) at the preceding axis
+    // Distortion at the preceding axis, in percent of the whole signal.
+    static constexpr int kThd = 103;
+    static constexpr int kThdN = 104;
+    static constexpr int kH2 = 105;
+    static constexpr int kH3 = 106;
+    static constexpr int kH4 = 107;
+    static constexpr int kH5 = 108;
 
     int tag = kImpulse;
     YDoubleVec data;

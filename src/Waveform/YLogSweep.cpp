@@ -236,7 +236,58 @@ bool YLogSweep::Analyze(RecordedChannels recording, ResponseList& responses, int
         return false;
     }
     responses[1].data *= level / generatedPeak_ * levelLeft_;
+    if (harmonics_ >= 2 && !AppendDistortion(responses)) {
+        ClearResponses(responses);
+        return false;
+    }
     transferKept_ = !compensate;
+    return true;
+}
+
+bool YLogSweep::SetHarmonics(int highest) {
+    if (highest != 0 && (highest < 2 || highest > YSweepHarmonics::kMaxHarmonic)) return false;
+    harmonics_ = highest;
+    return true;
+}
+
+bool YLogSweep::AppendDistortion(ResponseList& responses) {
+    harmonicsLeftOut_ = 0;
+    YSweepHarmonics::Result& parts = harmonicSpectra_;
+    const YSweepHarmonics::Sweep sweep{sampleRate_, startFrequency_, stopFrequency_, samples_.Size()};
+    if (!harmonicParts_.Separate(transfer_, sweep, harmonics_, parts)) return false;
+    harmonicsLeftOut_ = parts.firstLeftOut;
+    const int kept = int(parts.spectra.size());
+    if (kept < 2) return true;  // nothing separated: no distortion to report
+    const YDoubleVec& axis = responses[0].data;
+    const int n = axis.Size();
+    const double floor = 100.0 / std::ldexp(1.0, std::clamp(bits_ - 1, 0, 23));
+    // 100·sqrt(part / (part + fundamental)), the stepped sine's percent.
+    const auto percent = [floor](double part, double fundamental) {
+        const double total = part + fundamental;
+        const double p = total > 0.0 && std::isfinite(total) ? 100.0 * std::sqrt(part / total) : 0.0;
+        return std::max(p, floor);
+    };
+    static constexpr int kTags[] = {ResponseEntry::kH2, ResponseEntry::kH3, ResponseEntry::kH4,
+                                    ResponseEntry::kH5};
+    const std::size_t thd = responses.size();
+    responses.resize(thd + kept);
+    responses[thd].tag = ResponseEntry::kThd;
+    for (int k = 2; k <= kept; ++k) responses[thd + k - 1].tag = kTags[k - 2];
+    for (std::size_t e = thd; e < responses.size(); ++e)
+        if (!responses[e].data.Resize(n, false)) return false;
+    for (int i = 0; i < n; ++i) {
+        const double f = axis.Data()[i];
+        const double fundamental = Norm(SpectrumAt(parts.spectra[0], f, true));
+        double all = 0.0;
+        for (int k = 2; k <= kept; ++k) {
+            // Harmonic k of f was measured only where k·f lies within the sweep.
+            const double power =
+                k * f <= stopFrequency_ ? Norm(SpectrumAt(parts.spectra[k - 1], k * f, true)) : 0.0;
+            all += power;
+            responses[thd + k - 1].data.Data()[i] = percent(power, fundamental);
+        }
+        responses[thd].data.Data()[i] = percent(all, fundamental);
+    }
     return true;
 }
 

@@ -16,8 +16,16 @@
 // frequency", "Points per octave", "Linear scale". The sync pulse is never
 // used.
 //
+// With SetHarmonics(n), n = 2..5, the analysis also separates the responses of
+// harmonics 2..n (YSweepHarmonics) and delivers after magnitude and phase the
+// distortion on the same axis, in percent as the stepped sine gives it:
+// THD (103), H2 (105), H3 (106), H4 (107), H5 (108), each at least the
+// distortion floor of the sample width. A harmonic k counts at f only while k·f
+// lies within the sweep. Magnitude and phase stay those of the plain analysis.
+//
 // Threading: as IWaveform.
 
+#include "Waveform/YSweepHarmonics.h"
 #include "Waveform/YWaveformBase.h"
 #include "YLib/YComplexVec.h"
 
@@ -42,6 +50,14 @@ public:
     // (also after an analysis that applied a compensation).
     bool GetResult(YComplexVec* out) override;
 
+    // The highest harmonic the analysis separates: 0 (none) or 2..5; other
+    // values are refused. Not a stored parameter: the caller sets it per run.
+    bool SetHarmonics(int highest);
+    int Harmonics() const { return harmonics_; }
+    // After an analysis with harmonics: the lowest harmonic asked for that the
+    // sweep was too short to separate (it and those above are left out), else 0.
+    int HarmonicsLeftOut() const { return harmonicsLeftOut_; }
+
     double StartFrequency() const { return startFrequency_; }
     double StopFrequency() const { return stopFrequency_; }
     double DurationPerOctave() const { return durationPerOctave_; }
@@ -63,11 +79,19 @@ private:
     void PutRange(WaveformParams& records) const;
     static bool Spectrum(const YDoubleVec& v, int k, std::vector<YComplex>& out);
 
+    // Appends the distortion entries of the last transfer to responses (whose
+    // first entry is the axis).
+    bool AppendDistortion(ResponseList& responses);
+
     double startFrequency_ = 20.0;
     double stopFrequency_ = 20000.0;
     double durationPerOctave_ = 0.1;
     int pointsPerOctave_ = 96;
     bool linearAxis_ = false;
+    int harmonics_ = 0;
+    int harmonicsLeftOut_ = 0;
+    YSweepHarmonics harmonicParts_;
+    YSweepHarmonics::Result harmonicSpectra_;
     // The spectra of the last analysis: measured (then the transfer, kept for
     // GetResult when transferKept_) and reference.
     std::vector<YComplex> transfer_, reference_;

@@ -229,6 +229,76 @@ TEST_F(StimulusVerb, AnalyseWritesEveryResultOfTheModule) {
     }
 }
 
+TEST_F(StimulusVerb, SweepHarmonicsAgreeWithTheGatedSine) {
+    // One device, y = x + 0.1 x², measured with the gated sine and with one
+    // log sweep whose harmonic responses are separated.
+    const auto device = [](const std::vector<double>& x, int i) { return x[i] + 0.1 * x[i] * x[i]; };
+    // Both axes hold 160, 320, ... 5120 Hz.
+    const std::string gatedSet = " --set 'Points per octave=1' --set 'Start frequency=160'";
+    ASSERT_EQ(
+        RunCli("stimulus generate 1001 --rate 48000 --bits 32" + gatedSet + " -o " + Path("g.wav")).status,
+        0);
+    const std::string sweepSet = " --set 'Duration per octave=0.2' --set 'Points per octave=1'";
+    ASSERT_EQ(RunCli("stimulus generate 'log sine sweep' --rate 48000 --bits 32" + sweepSet + " -o " +
+                     Path("s.wav"))
+                  .status,
+              0);
+    const auto twice = [&](const char* name) {
+        YWaveFileInfo info;
+        auto x = Channel(Path(name), info);
+        const auto once = x;
+        x.insert(x.end(), once.begin(), once.end());
+        return x;
+    };
+    Record(twice("g.wav"), Path("grec.wav"), device);
+    Record(twice("s.wav"), Path("srec.wav"), device);
+
+    const CliRun gated =
+        RunCli("stimulus analyse 1001 --rate 48000 --json" + gatedSet + " --recording " + Path("grec.wav"));
+    ASSERT_EQ(gated.status, 0) << gated.out;
+    const CliRun sweep = RunCli("stimulus analyse 'log sine sweep' --rate 48000 --harmonics 3 --json" +
+                                sweepSet + " --recording " + Path("srec.wav"));
+    ASSERT_EQ(sweep.status, 0) << sweep.out;
+    const auto g = nlohmann::json::parse(gated.out), s = nlohmann::json::parse(sweep.out);
+    ASSERT_TRUE(s.contains("h2_pct") && s.contains("h3_pct") && s.contains("thd_pct")) << sweep.out;
+    int compared = 0;
+    for (std::size_t i = 0; i < g["frequency_hz"].size(); ++i) {
+        const double f = g["frequency_hz"][i];
+        if (f < 100.0 || f > 5000.0) continue;
+        for (std::size_t j = 0; j < s["frequency_hz"].size(); ++j) {
+            if (std::abs(double(s["frequency_hz"][j]) / f - 1.0) > 1e-6) continue;
+            EXPECT_NEAR(20 * std::log10(double(s["h2_pct"][j]) / double(g["h2_pct"][i])), 0.0, 0.2)
+                << f << " Hz";
+            ++compared;
+        }
+    }
+    EXPECT_GE(compared, 5);
+
+    const CliRun mls =
+        RunCli("stimulus analyse 2001 --rate 48000 --harmonics 3 --recording " + Path("srec.wav"));
+    EXPECT_EQ(mls.status, 1);
+    EXPECT_NE(mls.out.find("--harmonics works with the log sine sweep only"), std::string::npos) << mls.out;
+}
+
+TEST_F(StimulusVerb, TooShortSweepSaysWhichHarmonicsItLeftOut) {
+    const std::string set = " --set 'Duration per octave=0.05'";
+    ASSERT_EQ(
+        RunCli("stimulus generate 'log sine sweep' --rate 48000 --bits 32" + set + " -o " + Path("s.wav"))
+            .status,
+        0);
+    YWaveFileInfo info;
+    auto x = Channel(Path("s.wav"), info);
+    const auto once = x;
+    x.insert(x.end(), once.begin(), once.end());
+    Record(x, Path("srec.wav"));
+    const CliRun r = RunCli("stimulus analyse 'log sine sweep' --rate 48000 --harmonics 3" + set +
+                            " --recording " + Path("srec.wav"));
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("harmonics from H2 on left out: the sweep is too short"), std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("h2_pct"), std::string::npos) << r.out;
+}
+
 TEST_F(StimulusVerb, WrongInputIsAOneLineError) {
     ASSERT_EQ(RunCli("stimulus generate 2001 --rate 48000 --bits 16 --set 'MLS length=8' -o " + Path("m.wav"))
                   .status,
