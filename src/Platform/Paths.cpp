@@ -74,7 +74,7 @@ std::vector<fs::path> Paths::ShippedDataDirs(const fs::path& executable) {
 fs::path Paths::FindShippedFile(const fs::path& relative) {
     for (const fs::path& dir : ShippedDataDirs()) {
         std::error_code ec;
-        const fs::path candidate = dir / relative;
+        fs::path candidate = dir / relative;
         if (fs::is_regular_file(candidate, ec)) return candidate;
     }
     return {};
