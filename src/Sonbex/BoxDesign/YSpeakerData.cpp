@@ -2,7 +2,10 @@
 
 #include "Platform/NumberText.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <system_error>
@@ -27,12 +30,22 @@ std::string Banner() {
 
 // Reads at most `limit` bytes of a file; false when it cannot be opened or read.
 bool ReadPrefix(const fs::path& path, std::size_t limit, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
     out.assign(limit, '\0');
-    in.read(out.data(), static_cast<std::streamsize>(limit));
-    if (in.bad()) return false;
-    out.resize(static_cast<std::size_t>(in.gcount()));
+    std::size_t got = 0;
+    while (got < limit) {
+        const ssize_t n = ::read(fd, out.data() + got, limit - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    out.resize(got);
     return true;
 }
 
@@ -278,16 +291,17 @@ int YSpeakerData::ImportFolder(const fs::path& dir, bool recursive, int depth) {
     for (const fs::directory_entry& item : items) {
         const std::string name = item.path().filename().string();
         if (name.empty() || name[0] == '.') continue;
+        // The entry's own type comes with the folder listing; only a link needs a look further.
         std::error_code e2;
-        const fs::file_status own = item.symlink_status(e2);
+        const bool link = item.is_symlink(e2);
         if (e2) continue;
-        if (fs::is_directory(own)) {
+        if (!link && item.is_directory(e2)) {
             if (recursive && depth < kMaxImportDepth)
                 accepted += ImportFolder(item.path(), recursive, depth + 1);
             continue;
         }
         // A link is followed only to a regular file, never to a folder.
-        if (!fs::is_regular_file(item.status(e2)) || e2) continue;
+        if (!item.is_regular_file(e2) || e2) continue;
         DriverRecord record;
         int error = 0;
         if (ImportOldDriverFile(item.path(), record, &error)) {
