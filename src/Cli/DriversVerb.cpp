@@ -8,6 +8,7 @@
 #include "Platform/NumberText.h"
 #include "Platform/StderrPrompt.h"
 #include "Sonbex/BoxDesign/SpeakerDatabaseFile.h"
+#include "Sonbex/BoxDesign/StoredText.h"
 #include "YLib/YText.h"
 
 #include <nlohmann/json.hpp>
@@ -125,7 +126,8 @@ void SetupDriversVerb(CLI::App& verb) {
         show->callback([db, out, names] {
             YSpeakerData data;
             db->Open(data);
-            const auto id = data.FindByName(names->first, names->second);
+            const auto id = data.FindByName(boxdesign::Windows1252FromUtf8(names->first),
+                                            boxdesign::Windows1252FromUtf8(names->second));
             if (id == boxdesign::kNoDriver)
                 throw VerbFailure("no driver '" + names->first + "' '" + names->second + "' in the database");
             out->Write(out->Json() ? Json(*data.Get(id)).dump(2) + "\n" : Details(*data.Get(id)));

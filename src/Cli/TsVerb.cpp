@@ -7,6 +7,7 @@
 #include "Platform/NumberText.h"
 #include "Platform/StderrPrompt.h"
 #include "Sonbex/BoxDesign/SpeakerDatabaseFile.h"
+#include "Sonbex/BoxDesign/StoredText.h"
 #include "Sonbex/PostProcessing/CalcTS.h"
 #include "YLib/YText.h"
 
@@ -168,9 +169,9 @@ void SetupTsVerb(CLI::App& verb) {
             loaded = ReadImpedanceInput(second[1]);
         }
         TSRecord record;
-        record.manufacturer = o->manufacturer;
-        record.model = o->model;
-        record.comment = o->comment;
+        record.manufacturer = boxdesign::Windows1252FromUtf8(o->manufacturer).substr(0, 127);
+        record.model = boxdesign::Windows1252FromUtf8(o->model).substr(0, 127);
+        record.comment = boxdesign::Windows1252FromUtf8(o->comment).substr(0, 255);
         CalcTS calc(freeAir, loaded, record);
         if (loaded && calc.Record().deltaMass != wantMass) {
             std::cerr << "sonbex3-cli: warning: the loaded resonance lies " << (wantMass ? "above" : "below")

@@ -138,6 +138,26 @@ TEST_F(DriverVerbsTest, DriversImportListShowExport) {
     EXPECT_NE(text.find("; Total: 2 units\r\n"), std::string::npos);
 }
 
+TEST_F(DriverVerbsTest, TsInsertsIntoTheDatabase) {
+    const std::string ts = "ts " + kData + "model_free.txt --re 6 --added-mass 10 " + kData +
+                           "model_10g.txt --sd 200 --xmax 5 --insert " + Db();
+    CliRun r = RunCli(ts + "--model W8");
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.out.find("The manufacturer name and model must be filled"), std::string::npos) << r.out;
+    r = RunCli(ts + "--manufacturer 'Kl\xC3\xBCgel' --model W8");
+    ASSERT_EQ(r.status, 0) << r.out;
+    r = RunCli(ts + "--manufacturer 'Kl\xC3\xBCgel' --model w8");  // the same driver again: replaced
+    ASSERT_EQ(r.status, 0) << r.out;
+    r = RunCli("drivers " + Db() + "list --json");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const auto list = nlohmann::json::parse(r.out);
+    ASSERT_EQ(list.size(), 1u) << r.out;
+    EXPECT_EQ(list[0]["manufacturer"], "Kl\xC3\xBCgel");
+    EXPECT_EQ(list[0]["model"], "w8");
+    EXPECT_NEAR(list[0]["xmax_m"].get<double>(), 0.005, 1e-12);
+    EXPECT_EQ(list[0]["znom_ohm"], 7);
+}
+
 TEST_F(DriverVerbsTest, ForeignDatabaseIsRefusedAndLeftAlone) {
     const std::string foreign(400, 'z');
     std::ofstream(dir_ / "my.SDB", std::ios::binary) << foreign;

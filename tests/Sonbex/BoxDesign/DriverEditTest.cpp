@@ -118,3 +118,27 @@ TEST(DriverEditTest, EditingKeepsWhatTheDialogDoesNotShow) {
 
 }  // namespace
 }  // namespace sonbex::boxdesign
+
+#include "Sonbex/BoxDesign/StoredText.h"
+
+namespace sonbex::boxdesign {
+namespace {
+
+TEST(StoredTextTest, Utf8ToWindows1252) {
+    struct Case {
+        const char* utf8;
+        const char* stored;
+    } cases[] = {
+        {"ACME W8", "ACME W8"},
+        {"Kl\xC3\xBCgel", "Kl\xFCgel"},  // u umlaut: Latin-1 range
+        {"\xE2\x82\xAC 99", "\x80 99"},  // euro sign: the Windows-1252 range
+        {"\xE2\x84\xA2", "\x99"},        // trade mark sign
+        {"\xE4\xB8\xAD", "?"},           // not in Windows-1252
+        {"bad \xC3", "bad ?"},           // cut sequence
+        {"\xFFx", "?x"},                 // invalid byte
+    };
+    for (const Case& c : cases) EXPECT_EQ(Windows1252FromUtf8(c.utf8), c.stored) << c.utf8;
+}
+
+}  // namespace
+}  // namespace sonbex::boxdesign

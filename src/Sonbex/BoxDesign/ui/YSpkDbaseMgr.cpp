@@ -1,5 +1,6 @@
 #include "Sonbex/BoxDesign/ui/YSpkDbaseMgr.h"
 
+#include "Sonbex/BoxDesign/StoredText.h"
 #include "YLib/YText.h"
 #include "YWin/YDialogItems.h"
 
@@ -27,10 +28,7 @@ constexpr int kIdRole = Qt::UserRole + 1;
 
 // Stored text is Windows-1252; the dialog shows and reads Unicode.
 QString FromStored(const std::string& text) { return QString::fromStdString(Utf8FromWindows1252(text)); }
-std::string ToStored(const QString& text) {
-    const QByteArray bytes = text.toLatin1();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
+std::string ToStored(const QString& text) { return Windows1252FromUtf8(text.toStdString()); }
 
 std::optional<double> FieldValue(const QWidget* dialog, int id) {
     const QString text = ywin::ItemText(dialog, id).trimmed();

@@ -1,6 +1,7 @@
 #include "Sonbex/PostProcessing/ui/CalcTSDialog.h"
 
 #include "Platform/YRegistry.h"
+#include "Sonbex/BoxDesign/StoredText.h"
 #include "Sonbex/PostProcessing/TSReport.h"
 #include "YLib/YText.h"
 #include "YWin/QPainterCanvas.h"
@@ -31,8 +32,7 @@ namespace {
 
 QString FromStored(const std::string& text) { return QString::fromStdString(Utf8FromWindows1252(text)); }
 std::string ToStored(const QString& text, int size) {
-    const QByteArray bytes = text.left(size - 1).toLatin1();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return boxdesign::Windows1252FromUtf8(text.toStdString()).substr(0, static_cast<std::size_t>(size - 1));
 }
 
 bool SystemClipboard(const std::string& text) {
