@@ -11,6 +11,7 @@
 #include "YWin/RecordingCanvas.h"
 #include "YWin/YDialogItems.h"
 
+#include <QAbstractButton>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -251,6 +252,35 @@ TEST_F(DriverToolsTest, ThieleSmallDialogCalculatesCopiesPrintsInsertsAndWritesB
     EXPECT_EQ(changed, 1) << "the impedance set is marked unsaved";
     EXPECT_EQ(record.model, "W8");
     EXPECT_NEAR(record.mms, 0.020, 0.0001);
+}
+
+TEST_F(DriverToolsTest, ThieleSmallDialogLabelsFollowTheMethodAndTheDiaphragmEntry) {
+    using namespace postprocessing;
+    postprocessing::TSRecord record;
+    CalcTSServices services;
+    services.prompt = &prompt_;
+    // A loaded resonance above the free-air one: a closed box.
+    CalcTSDialog box(Curve(), Curve(-0.005), record, services);
+    ASSERT_TRUE(box.Create(false));
+    EXPECT_EQ(ywin::ItemText(&box, kIdTsAddedLabel), "Vt (l)");
+    EXPECT_EQ(ywin::ItemText(&box, kIdTsDiaphragmLabel), QStringLiteral("SD-Area (cm\u00B2)"));
+    ywin::SetItemText(&box, kIdTsDiaphragm, "133");
+    ywin::FindItemAs<QAbstractButton>(&box, kIdTsArea)->click();
+    EXPECT_EQ(ywin::ItemText(&box, kIdTsDiaphragmLabel), "DD-Dia (cm)");
+    EXPECT_EQ(ywin::ItemText(&box, kIdTsDiaphragm), "14.89");
+    ywin::FindItemAs<QAbstractButton>(&box, kIdTsArea)->click();
+    EXPECT_NEAR(ywin::ItemDouble(&box, kIdTsDiaphragm).value(), 133, 0.1);
+    box.End(0);
+
+    // Free air only: no added value, no insert; Scan Revc proposes 0.8 x the smallest |Z|.
+    CalcTSDialog freeAir(Curve(), std::nullopt, record, services);
+    ASSERT_TRUE(freeAir.Create(false));
+    EXPECT_FALSE(ywin::FindItem(&freeAir, kIdTsAdded)->isEnabled());
+    EXPECT_FALSE(ywin::FindItem(&freeAir, kIdTsInsert)->isEnabled());
+    Click(&freeAir, kIdTsScanRevc);
+    EXPECT_NEAR(ywin::ItemDouble(&freeAir, kIdTsRevc).value(), 0.8 * 6, 0.05);
+    Click(&freeAir, kIdTsCancel);
+    EXPECT_EQ(record.freeAir.fs, 0);
 }
 
 TEST_F(DriverToolsTest, FrameOpensTheSeededDatabaseAndSavesItAtExit) {
