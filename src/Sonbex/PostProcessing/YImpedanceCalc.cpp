@@ -47,6 +47,8 @@ bool SetupUsable(const ImpedanceSetup& s) {
 
 }  // namespace
 
+fs::path CalibrationFolder(const platform::Paths& paths) { return paths.DataDir() / "Calibration"; }
+
 YImpedanceCalc::YImpedanceCalc(ImpedanceSetup setup, CalibrationSetting setting, fs::path calibrationDir)
     : setup_(setup), setting_(setting), dir_(std::move(calibrationDir)) {}
 

@@ -19,6 +19,7 @@
 // the same calibration.
 
 #include "Platform/AtomicFile.h"
+#include "Platform/Paths.h"
 
 #include <filesystem>
 #include <string>
@@ -60,6 +61,9 @@ struct CalibrationPoint {
     double factor = 1;
     double phaseOffset = 0;
 };
+
+// <per-user data folder>/Calibration, where the calibrations are kept.
+std::filesystem::path CalibrationFolder(const platform::Paths& paths);
 
 class YImpedanceCalc {
 public:

@@ -90,6 +90,8 @@ TEST_F(ImpedanceCalcTest, CalibrationNameBindsTheSetting) {
     EXPECT_EQ(calc.CalibrationPath(false).filename(), "ZCV2_1A_1_2_48000_24_8003_250.00_-1_10_20000_24L.zcl");
     EXPECT_EQ(calc.CalibrationPath(true).filename(), "ZCV2_1A_1_2_48000_24_LCR.zcl");
     EXPECT_EQ(calc.CalibrationPath(false).parent_path(), dir_);
+    EXPECT_EQ(CalibrationFolder(platform::Paths({"/home/u", "", "/home/u/.data", ""})),
+              fs::path("/home/u/.data/sonbex3/Calibration"));
     EXPECT_EQ(YImpedanceCalc({0, 1, 68}, Setting(), dir_).CalibrationPath(true).filename(),
               "ZCCC_1A_1_2_48000_24_LCR.zcl");
     EXPECT_EQ(YImpedanceCalc({0, 2, 0, 10, 1}, Setting(), dir_).CalibrationPath(true).filename(),
