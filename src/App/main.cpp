@@ -1,5 +1,6 @@
 // sonbex3: the desktop program.
 
+#include "Sonbex/BoxDesign/ui/DriverToolsWiring.h"
 #include "Sonbex/Shell/CommandLine.h"
 #include "Sonbex/Shell/ui/SonbexApp.h"
 #include "SonbexVersion.h"
@@ -94,6 +95,8 @@ int main(int argc, char** argv) {
     }
 
     sonbex::shell::SonbexApp frame;
+    // The subsystems' commands, start-up steps and exit savers.
+    sonbex::boxdesign::InstallDriverTools(frame, sonbex::platform::Paths{});
     bool screenshotTaken = false;
     if (!line.screenshot.empty()) ScheduleScreenshot(frame, line.screenshot, screenshotTaken);
     frame.Start(line.files);

@@ -51,6 +51,9 @@ std::span<const VerbEntry> AllVerbs() {
         {"loopback", "Check a sound card: round-trip latency and level of a looped-back click train",
          SetupLoopbackVerb},
         {"stimulus", "List, generate and analyse measurement stimuli", SetupStimulusVerb},
+        {"ts", "Thiele-Small parameters from impedance curves (free air, added mass, closed box)",
+         SetupTsVerb},
+        {"drivers", "The speaker database: list, show, import, export", SetupDriversVerb},
     };
     return verbs;
 }

@@ -12,5 +12,9 @@ void SetupRecordVerb(CLI::App& verb);
 void SetupLoopbackVerb(CLI::App& verb);
 // stimulus list | generate | analyse
 void SetupStimulusVerb(CLI::App& verb);
+// ts FREE [--added-mass G LOADED | --box-volume L LOADED] ...
+void SetupTsVerb(CLI::App& verb);
+// drivers list | show | import | export | seed
+void SetupDriversVerb(CLI::App& verb);
 
 }  // namespace sonbex::cli
