@@ -1,4 +1,5 @@
-// devices: the sound devices with the formats they accept.
+// devices: the sound devices with their descriptions and the formats they
+// accept in each direction, or why they cannot be opened.
 
 #include "Cli/CliVerb.h"
 #include "Cli/SoundCard.h"
@@ -21,11 +22,14 @@ struct Formats {
     std::set<int> rates, widths;
     int maxChannels = 0;
     bool inUse = false;
+    std::string problem;  // why the device does not open
     bool Any() const { return maxChannels > 0; }
 };
 
 Formats Query(YWaveDevices& devices, YWaveDirection direction, int device) {
     Formats f;
+    f.problem = devices.Unavailable(direction, device);
+    if (!f.problem.empty()) return f;
     for (int bits : kWidths)
         for (int channels = 1; channels <= kMaxChannels; ++channels)
             for (int rate : kRates)
@@ -39,12 +43,19 @@ Formats Query(YWaveDevices& devices, YWaveDirection direction, int device) {
 }
 
 nlohmann::json ToJson(const Formats& f) {
-    return {{"rates", f.rates}, {"bits", f.widths}, {"maxChannels", f.maxChannels}, {"inUse", f.inUse}};
+    nlohmann::json j{{"rates", f.rates},
+                     {"bits", f.widths},
+                     {"maxChannels", f.maxChannels},
+                     {"inUse", f.inUse},
+                     {"available", f.problem.empty()}};
+    if (!f.problem.empty()) j["error"] = f.problem;
+    return j;
 }
 
 std::string ToText(const char* what, const Formats& f) {
     std::ostringstream s;
     s << "  " << what << ": ";
+    if (!f.problem.empty()) return s.str() + "not available: " + f.problem + "\n";
     if (f.inUse) return s.str() + "in use\n";
     if (!f.Any()) return s.str() + "no format\n";
     s << "rates";
@@ -65,8 +76,12 @@ void SetupDevicesVerb(CLI::App& verb) {
         nlohmann::json list = nlohmann::json::array();
         std::string text;
         for (const YWaveDevice& d : card.Devices().Devices()) {
-            nlohmann::json entry{{"index", d.index}, {"id", d.id}, {"name", d.name}};
+            nlohmann::json entry{{"index", d.index},         {"id", d.id},
+                                 {"name", d.name},           {"description", d.description},
+                                 {"canRecord", d.canRecord}, {"canPlay", d.canPlay}};
             text += std::to_string(d.index) + "\t" + d.id + "\t" + d.name + "\n";
+            std::istringstream lines(d.description);
+            for (std::string line; std::getline(lines, line);) text += "    " + line + "\n";
             if (d.canRecord) {
                 const Formats f = Query(card.Devices(), YWaveDirection::Record, d.index);
                 entry["record"] = ToJson(f);
