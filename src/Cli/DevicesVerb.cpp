@@ -78,10 +78,15 @@ void SetupDevicesVerb(CLI::App& verb) {
         for (const YWaveDevice& d : card.Devices().Devices()) {
             nlohmann::json entry{{"index", d.index},         {"id", d.id},
                                  {"name", d.name},           {"description", d.description},
-                                 {"canRecord", d.canRecord}, {"canPlay", d.canPlay}};
+                                 {"canRecord", d.canRecord}, {"canPlay", d.canPlay},
+                                 {"server", d.server}};
             text += std::to_string(d.index) + "\t" + d.id + "\t" + d.name + "\n";
             std::istringstream lines(d.description);
             for (std::string line; std::getline(lines, line);) text += "    " + line + "\n";
+            if (d.server == "PulseAudio" || d.server == "PipeWire")
+                text += "    through the " + d.server + " server, which converts other rates to its own\n";
+            else if (!d.server.empty())
+                text += "    through the " + d.server + " server\n";
             if (d.canRecord) {
                 const Formats f = Query(card.Devices(), YWaveDirection::Record, d.index);
                 entry["record"] = ToJson(f);

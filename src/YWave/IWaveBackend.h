@@ -31,6 +31,10 @@ struct YWaveDevice {
     // What the device is, in the system's words ("PulseAudio Sound Server",
     // "HDA Intel PCH: ALC892 Analog"); may hold several lines; "" when none.
     std::string description = {};
+    // The sound server the device plays through ("JACK", "PulseAudio",
+    // "PipeWire"); "" for none. PulseAudio and PipeWire take every rate and
+    // convert it to their own inside the server, out of the program's sight.
+    std::string server = {};
 };
 
 struct YWaveStreamSetup {

@@ -383,7 +383,8 @@ int YAlsaBackend::IndexOf(const std::string& pcm) const {
 int YAlsaBackend::AddPcm(const std::string& pcm, const std::string& description) {
     Enumerate();
     if (const int listed = IndexOf(pcm); listed >= 0) return listed;
-    added_.push_back(Entry{YWaveDevice{0, "alsa:" + pcm, pcm, true, true, description}, pcm});
+    added_.push_back(
+        Entry{YWaveDevice{0, "alsa:" + pcm, pcm, true, true, description, YAlsaServerBehind(pcm)}, pcm});
     entries_.push_back(added_.back());
     const int index = static_cast<int>(entries_.size()) - 1;
     entries_.back().device.index = index;
@@ -397,8 +398,9 @@ void YAlsaBackend::Enumerate() {
     std::string defaultText;
     for (const YAlsaPcmHint& h : hints)
         if (h.name == "default") defaultText = h.description;
-    entries_.push_back(
-        Entry{YWaveDevice{0, "alsa:default", "Default device", true, true, defaultText}, "default"});
+    entries_.push_back(Entry{YWaveDevice{0, "alsa:default", "Default device", true, true, defaultText,
+                                         YAlsaServerBehind("default")},
+                             "default"});
     int card = -1;
     while (snd_card_next(&card) == 0 && card >= 0) {
         snd_ctl_t* ctl = nullptr;
@@ -443,7 +445,8 @@ void YAlsaBackend::Enumerate() {
                       h.name,
                       h.canRecord,
                       h.canPlay,
-                      h.description};
+                      h.description,
+                      YAlsaServerBehind(h.name)};
         entries_.push_back(Entry{d, h.name});
     }
     for (const Entry& added : added_) {

@@ -63,6 +63,7 @@ TEST_F(JackServer, TheLoopBackIsListedAndItsRoundTripIsTheServersOwnLoopLatency)
     ASSERT_FALSE(loop.is_null()) << devices.dump(1);
     EXPECT_EQ(loop["name"], kPcm);
     EXPECT_EQ(loop["description"], kPcmDescription);
+    EXPECT_EQ(loop["server"], "JACK");
     EXPECT_EQ(loop["canRecord"], true);
     EXPECT_EQ(loop["canPlay"], true);
     for (const char* direction : {"record", "play"}) {
@@ -135,6 +136,7 @@ TEST_F(PulseServer, DevicesListPulseWhileItsServerRunsAndSayWhenItDoesNot) {
     ASSERT_FALSE(pulse.is_null());
     EXPECT_EQ(pulse["name"], "pulse");
     EXPECT_EQ(pulse["description"], "PulseAudio Sound Server");
+    EXPECT_EQ(pulse["server"], "PulseAudio");
     for (const char* direction : {"record", "play"}) {
         EXPECT_EQ(pulse[direction]["available"], true) << pulse.dump(1);
         EXPECT_GE(pulse[direction]["maxChannels"], 2) << pulse.dump(1);

@@ -61,9 +61,10 @@ TEST_F(AlsaConfig, TheHintedDevicesAreListedWithTheirDescriptionsAndTheOthersAre
     struct Case {
         const char* pcm;
         const char* description;  // null: not listed
+        const char* server = "";
     } cases[] = {
         {"t_plug", "Plug into nothing"},
-        {"t_jack", "Through JACK"},
+        {"t_jack", "Through JACK", "JACK"},
         {"t_null", nullptr},
         {"t_rate", nullptr},
         {"t_upmix", nullptr},
@@ -80,6 +81,7 @@ TEST_F(AlsaConfig, TheHintedDevicesAreListedWithTheirDescriptionsAndTheOthersAre
         ASSERT_NE(d, nullptr) << c.pcm;
         EXPECT_EQ(d->name, c.pcm);
         EXPECT_EQ(d->description, c.description);
+        EXPECT_EQ(d->server, c.server) << c.pcm;
         EXPECT_TRUE(d->canPlay && d->canRecord) << c.pcm;
         EXPECT_EQ(alsa.PcmName(d->index), c.pcm);
     }
