@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <set>
 #include <sstream>
 
@@ -70,12 +71,17 @@ std::string ToText(const char* what, const Formats& f) {
 
 void SetupDevicesVerb(CLI::App& verb) {
     auto output = std::make_shared<VerbOutput>();
+    auto only = std::make_shared<std::string>();
+    verb.add_option("--device", *only,
+                    "Only this device: number, id or name; 'alsa:NAME' for any ALSA PCM, listed or not");
     output->AddOptions(verb);
-    verb.callback([output] {
+    verb.callback([output, only] {
         SoundCard card;
         nlohmann::json list = nlohmann::json::array();
         std::string text;
+        const int wanted = only->empty() ? -3 : card.Device(*only);
         for (const YWaveDevice& d : card.Devices().Devices()) {
+            if (wanted != -3 && d.index != std::max(wanted, 0)) continue;
             nlohmann::json entry{{"index", d.index},         {"id", d.id},
                                  {"name", d.name},           {"description", d.description},
                                  {"canRecord", d.canRecord}, {"canPlay", d.canPlay},

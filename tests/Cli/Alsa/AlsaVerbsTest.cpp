@@ -101,6 +101,12 @@ TEST_F(JackServer, TheLoopBackIsListedAndItsRoundTripIsTheServersOwnLoopLatency)
 
 TEST_F(JackServer, APcmIsOpenedByAnyNameAlsaKnowsAndRefusedWithItsReason) {
     // A PCM the hints do not list, named the way ALSA takes it.
+    const CliRun listed = RunCli("devices --device alsa:plug:sonbex_jack --json");
+    ASSERT_EQ(listed.status, 0) << listed.out;
+    const auto one = nlohmann::json::parse(listed.out)["devices"];
+    ASSERT_EQ(one.size(), 1u) << listed.out;
+    EXPECT_EQ(one[0]["id"], "alsa:plug:sonbex_jack");
+    EXPECT_EQ(one[0]["play"]["rates"], nlohmann::json::array({sound_servers::kJackRate})) << listed.out;
     std::string failures;
     EXPECT_EQ(RoundTrips("alsa:plug:sonbex_jack", 1, failures).size(), 1u) << failures;
 
