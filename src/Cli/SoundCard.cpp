@@ -33,7 +33,9 @@ int SoundCard::Device(const std::string& name) {
     std::string why;
     const int index = devices_.Find(name, why);
     if (index == -2 && !why.empty()) throw VerbFailure("no sound device '" + name + "': " + why);
-    if (index == -2) throw VerbFailure("no sound device '" + name + "'; 'sonbex3-cli devices' lists them");
+    if (index == -2)
+        throw VerbFailure("no sound device '" + name +
+                          "'; 'sonbex3-cli devices' lists them, and 'alsa:NAME' names any ALSA PCM");
     return index;
 }
 

@@ -509,7 +509,9 @@ std::vector<YWaveDevice> YAlsaBackend::Devices() {
 
 YAlsaBackend::Capabilities& YAlsaBackend::Query(YWaveDirection direction, const std::string& pcmName) {
     Capabilities& caps = cache_[{static_cast<int>(direction), pcmName}];
-    if (caps.known) return caps;
+    constexpr auto kRetryFailedAfter = std::chrono::seconds(3);
+    const auto now = std::chrono::steady_clock::now();
+    if (caps.known && (caps.problem.empty() || now - caps.failed < kRetryFailedAfter)) return caps;
     caps.busy = false;
     caps.problem.clear();
     snd_pcm_t* pcm = nullptr;
@@ -518,6 +520,7 @@ YAlsaBackend::Capabilities& YAlsaBackend::Query(YWaveDirection direction, const 
     if (err < 0) {
         caps.busy = err == -EBUSY;
         if (!caps.busy) caps.problem = why;
+        caps.failed = now;
         caps.known = !caps.busy;  // a busy device is asked again next time
         return caps;
     }

@@ -11,7 +11,9 @@
 // Formats: U8 (8 bits), S16_LE, S24_3LE (20 and 24 bits, top-justified in three
 // bytes), S32_LE; the rate is exact (no resampling is ever inserted). Format
 // queries open the device once per direction and are cached until Rescan; a
-// device another program holds reports "in use" and is asked again next time.
+// device another program holds reports "in use" and is asked again next time;
+// one that did not open is asked again after a few seconds (a server started
+// meanwhile is found).
 // A PCM that cannot be opened reports ALSA's own reason, and says so when the
 // sound server behind it (JACK, PulseAudio, PipeWire) is not running.
 //
@@ -25,6 +27,7 @@
 
 #include "YWave/IWaveBackend.h"
 
+#include <chrono>
 #include <map>
 #include <set>
 #include <string>
@@ -61,8 +64,9 @@ private:
     struct Capabilities {
         bool busy = false;
         bool known = false;
-        std::string problem;                          // why the device did not open
-        std::set<std::tuple<int, int, int>> formats;  // rate, bits, channels
+        std::string problem;                           // why the device did not open
+        std::chrono::steady_clock::time_point failed;  // when it did not
+        std::set<std::tuple<int, int, int>> formats;   // rate, bits, channels
     };
     void Enumerate();
     int IndexOf(const std::string& pcm) const;

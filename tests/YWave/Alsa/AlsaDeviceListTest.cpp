@@ -1,6 +1,7 @@
 // The ALSA device list from a configuration written here: which PCMs of the
 // name hints are devices, PCMs named but not listed, and the reasons given
-// when a PCM cannot be opened. No sound server runs.
+// when a PCM cannot be opened; no sound server runs there. Then the cache of
+// format answers, against a JACK server that goes away and comes back.
 
 #include "YWave/Alsa/YAlsaBackend.h"
 
@@ -147,3 +148,25 @@ TEST_F(AlsaConfig, APcmWhoseServerIsNotRunningSaysSo) {
 }
 
 }  // namespace
+
+using sound_servers::JackServer;
+
+TEST_F(JackServer, FormatAnswersAreCachedUntilARescan) {
+    YAlsaBackend alsa;
+    const int device = alsa.AddPcm(sound_servers::kPcm);
+    ASSERT_TRUE(alsa.CanOpen(YWaveDirection::Play, device, 48000, 16, 2));
+    EXPECT_EQ(alsa.Unavailable(YWaveDirection::Play, device), "");
+
+    // The answer stands while the server is away ...
+    StopServer();
+    EXPECT_TRUE(alsa.CanOpen(YWaveDirection::Play, device, 48000, 16, 2)) << "asked the device again";
+    // ... and a rescan finds it gone, then back.
+    alsa.Rescan();
+    EXPECT_NE(alsa.Unavailable(YWaveDirection::Play, device).find("JACK server is not running"),
+              std::string::npos);
+    EXPECT_FALSE(alsa.CanOpen(YWaveDirection::Play, device, 48000, 16, 2));
+    ASSERT_TRUE(StartServer());
+    alsa.Rescan();
+    EXPECT_EQ(alsa.Unavailable(YWaveDirection::Play, device), "");
+    EXPECT_TRUE(alsa.CanOpen(YWaveDirection::Play, device, 48000, 16, 2));
+}
