@@ -53,12 +53,22 @@ nlohmann::json ToJson(const Formats& f) {
     return j;
 }
 
-std::string ToText(const char* what, const Formats& f) {
+// An ALSA PCM of no integer format (the "jack" plugin takes float samples
+// only) is usable through a "plug" PCM, which converts the sample format but,
+// opened as here, never the rate.
+std::string NoFormatAdvice(const YWaveDevice& d) {
+    const std::string prefix = "alsa:";
+    if (d.id.compare(0, prefix.size(), prefix) != 0 || d.name.compare(0, 4, "plug") == 0) return "";
+    return " (try alsa:plug:" + d.id.substr(prefix.size()) +
+           ", which converts the sample format, never the rate)";
+}
+
+std::string ToText(const char* what, const Formats& f, const std::string& advice) {
     std::ostringstream s;
     s << "  " << what << ": ";
     if (!f.problem.empty()) return s.str() + "not available: " + f.problem + "\n";
     if (f.inUse) return s.str() + "in use\n";
-    if (!f.Any()) return s.str() + "no format\n";
+    if (!f.Any()) return s.str() + "no format" + advice + "\n";
     s << "rates";
     for (int r : f.rates) s << ' ' << r;
     s << "; bits";
@@ -96,12 +106,12 @@ void SetupDevicesVerb(CLI::App& verb) {
             if (d.canRecord) {
                 const Formats f = Query(card.Devices(), YWaveDirection::Record, d.index);
                 entry["record"] = ToJson(f);
-                text += ToText("record", f);
+                text += ToText("record", f, NoFormatAdvice(d));
             }
             if (d.canPlay) {
                 const Formats f = Query(card.Devices(), YWaveDirection::Play, d.index);
                 entry["play"] = ToJson(f);
-                text += ToText("play", f);
+                text += ToText("play", f, NoFormatAdvice(d));
             }
             list.push_back(entry);
         }
