@@ -30,8 +30,12 @@ SoundCard::SoundCard() : sim_(PlainSimulatedCard()), devices_({&alsa_, &sim_}) {
 }
 
 int SoundCard::Device(const std::string& name) {
-    const int index = devices_.Find(name);
-    if (index == -2) throw VerbFailure("no sound device '" + name + "'; 'sonbex3-cli devices' lists them");
+    std::string why;
+    const int index = devices_.Find(name, why);
+    if (index == -2 && !why.empty()) throw VerbFailure("no sound device '" + name + "': " + why);
+    if (index == -2)
+        throw VerbFailure("no sound device '" + name +
+                          "'; 'sonbex3-cli devices' lists them, and 'alsa:NAME' names any ALSA PCM");
     return index;
 }
 

@@ -20,12 +20,21 @@
 
 enum class YWaveDirection { Record, Play };
 
+// One entry of the device list. The index holds until the list changes (a
+// card plugged in, a PCM named by the user, a rescan); settings store the id.
 struct YWaveDevice {
     int index = -1;    // the number callers pass; -1 is the system default
-    std::string id;    // stable across boots ("alsa:hw:CARD=PCH,DEV=0", "sim")
-    std::string name;  // shown to the user
+    std::string id;    // stable across boots ("alsa:hw:CARD=PCH,DEV=0", "alsa:pulse", "sim")
+    std::string name;  // shown to the user: the PCM name for ALSA ("pulse", "hw:CARD=PCH,DEV=0")
     bool canRecord = false;
     bool canPlay = false;
+    // What the device is, in the system's words ("PulseAudio Sound Server",
+    // "HDA Intel PCH: ALC892 Analog"); may hold several lines; "" when none.
+    std::string description = {};
+    // The sound server the device plays through ("JACK", "PulseAudio",
+    // "PipeWire"); "" for none. PulseAudio and PipeWire take every rate and
+    // convert it to their own inside the server, out of the program's sight.
+    std::string server = {};
 };
 
 struct YWaveStreamSetup {
@@ -82,6 +91,17 @@ public:
     virtual bool CanOpen(YWaveDirection direction, int device, int rate, int bits, int channels) = 0;
     // True when the last query found the device held by another program.
     virtual bool InUse(YWaveDirection /*direction*/, int /*device*/) { return false; }
+    // Why the device cannot be opened in that direction at all, as the last
+    // query found it ("the JACK server is not running ..."); "" when it can
+    // (or is only in use, see InUse).
+    virtual std::string Unavailable(YWaveDirection /*direction*/, int /*device*/) { return ""; }
+    // A device that is not listed but that this backend can open by its id
+    // (ALSA: "alsa:" and any PCM name of the configuration): adds it to the
+    // list and returns its index. -2 when the id is not this backend's, or
+    // when the device cannot be opened: then `error` says why.
+    virtual int Resolve(const std::string& /*id*/, std::string& /*error*/) { return -2; }
+    // Lists the devices again and forgets the cached format answers.
+    virtual void Rescan() {}
     // Null with `error` set when the devices cannot be opened with the format.
     virtual std::unique_ptr<IWaveStream> Open(const YWaveStreamSetup& setup, const YWaveStreamTarget& target,
                                               std::string& error) = 0;

@@ -62,7 +62,28 @@ std::unique_ptr<IWaveStream> YWaveDevices::Open(const YWaveStreamSetup& setup,
     return (in ? in : out)->Open(local, target, error);
 }
 
-int YWaveDevices::Find(const std::string& device) {
+std::string YWaveDevices::Unavailable(YWaveDirection direction, int device) {
+    int local = 0;
+    IWaveBackend* b = Locate(device, local);
+    return b ? b->Unavailable(direction, local) : "no such sound device";
+}
+
+int YWaveDevices::Resolve(const std::string& id, std::string& error) {
+    int offset = 0;
+    for (IWaveBackend* b : backends_) {
+        const int local = b->Resolve(id, error);
+        if (local >= 0) return offset + local;
+        if (!error.empty()) return -2;
+        offset += static_cast<int>(b->Devices().size());
+    }
+    return -2;
+}
+
+void YWaveDevices::Rescan() {
+    for (IWaveBackend* b : backends_) b->Rescan();
+}
+
+int YWaveDevices::Find(const std::string& device, std::string& error) {
     if (device.empty() || device == "default") return -1;
     int index = 0;
     const auto [end, ec] = std::from_chars(device.data(), device.data() + device.size(), index);
@@ -71,5 +92,5 @@ int YWaveDevices::Find(const std::string& device) {
         return index >= -1 && index < static_cast<int>(all.size()) ? index : -2;
     for (const YWaveDevice& d : all)
         if (d.id == device || d.name == device) return d.index;
-    return -2;
+    return Resolve(device, error);
 }

@@ -18,13 +18,22 @@ public:
     std::vector<YWaveDevice> Devices() override;
     bool CanOpen(YWaveDirection direction, int device, int rate, int bits, int channels) override;
     bool InUse(YWaveDirection direction, int device) override;
+    std::string Unavailable(YWaveDirection direction, int device) override;
+    int Resolve(const std::string& id, std::string& error) override;
+    void Rescan() override;
     std::unique_ptr<IWaveStream> Open(const YWaveStreamSetup& setup, const YWaveStreamTarget& target,
                                       std::string& error) override;
 
     // The index of a device given by its number, its stable id ("sim",
-    // "alsa:hw:CARD=PCH,DEV=0") or its exact name; -1 for "default" or "";
-    // -2 when none matches.
-    int Find(const std::string& device);
+    // "alsa:hw:CARD=PCH,DEV=0") or its exact name; -1 for "default" or "".
+    // An id no device of the list has is offered to the backends (Resolve):
+    // "alsa:jloop" finds any PCM ALSA can open. -2 when none matches, with
+    // `error` saying why when a backend refused the id.
+    int Find(const std::string& device, std::string& error);
+    int Find(const std::string& device) {
+        std::string error;
+        return Find(device, error);
+    }
 
 private:
     // The backend of a global index and its own index there; null when none.

@@ -1,5 +1,7 @@
 #include "YWave/Alsa/YAlsaBackend.h"
 
+#include "YWave/Alsa/YAlsaNames.h"
+
 #include "YWave/YBlockRing.h"
 #include "YWave/YWaveFormat.h"
 
@@ -15,6 +17,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <string_view>
 #include <thread>
 
 namespace {
@@ -124,16 +127,16 @@ public:
         const auto playPeriods = static_cast<unsigned>(std::max(2, block / 2 / periodFrames));
         const auto capturePeriods =
             static_cast<unsigned>(std::max(8, 2 * setup_.inBlockFrames / periodFrames));
-        int err;
+        std::string why;
         if (setup_.record) {
-            if ((err = snd_pcm_open(&capture_, inPcm.c_str(), SND_PCM_STREAM_CAPTURE, kOpenMode)) < 0)
-                return error = AlsaText(("cannot open " + inPcm + " for recording").c_str(), err), false;
+            if (YAlsaOpenPcm(&capture_, inPcm, SND_PCM_STREAM_CAPTURE, kOpenMode, why) < 0)
+                return error = "cannot open alsa:" + inPcm + " for recording: " + why, false;
             if (!Configure(capture_, setup_, setup_.inChannels, period, capturePeriods, capConfig_, error))
                 return false;
         }
         if (setup_.play) {
-            if ((err = snd_pcm_open(&playback_, outPcm.c_str(), SND_PCM_STREAM_PLAYBACK, kOpenMode)) < 0)
-                return error = AlsaText(("cannot open " + outPcm + " for playing").c_str(), err), false;
+            if (YAlsaOpenPcm(&playback_, outPcm, SND_PCM_STREAM_PLAYBACK, kOpenMode, why) < 0)
+                return error = "cannot open alsa:" + outPcm + " for playing: " + why, false;
             if (!Configure(playback_, setup_, setup_.outChannels, period, playPeriods, pbConfig_, error))
                 return false;
         }
@@ -367,15 +370,21 @@ private:
     std::string error_;
 };
 
-extern "C" void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
-
 }  // namespace
 
-YAlsaBackend::YAlsaBackend() { snd_lib_error_set_handler(QuietAlsa); }
+YAlsaBackend::YAlsaBackend() { YAlsaQuiet(); }
 
-int YAlsaBackend::AddPcm(const std::string& pcm, const std::string& name) {
+int YAlsaBackend::IndexOf(const std::string& pcm) const {
+    for (const Entry& e : entries_)
+        if (e.pcm == pcm) return e.device.index;
+    return -1;
+}
+
+int YAlsaBackend::AddPcm(const std::string& pcm, const std::string& description) {
     Enumerate();
-    added_.push_back(Entry{YWaveDevice{0, "alsa:" + pcm, name, true, true}, pcm});
+    if (const int listed = IndexOf(pcm); listed >= 0) return listed;
+    added_.push_back(
+        Entry{YWaveDevice{0, "alsa:" + pcm, pcm, true, true, description, YAlsaServerBehind(pcm)}, pcm});
     entries_.push_back(added_.back());
     const int index = static_cast<int>(entries_.size()) - 1;
     entries_.back().device.index = index;
@@ -385,7 +394,13 @@ int YAlsaBackend::AddPcm(const std::string& pcm, const std::string& name) {
 void YAlsaBackend::Enumerate() {
     if (enumerated_) return;
     enumerated_ = true;
-    entries_.push_back(Entry{YWaveDevice{0, "alsa:default", "Default device", true, true}, "default"});
+    const std::vector<YAlsaPcmHint> hints = YAlsaPcmHints();
+    std::string defaultText;
+    for (const YAlsaPcmHint& h : hints)
+        if (h.name == "default") defaultText = h.description;
+    entries_.push_back(Entry{YWaveDevice{0, "alsa:default", "Default device", true, true, defaultText,
+                                         YAlsaServerBehind("default")},
+                             "default"});
     int card = -1;
     while (snd_card_next(&card) == 0 && card >= 0) {
         snd_ctl_t* ctl = nullptr;
@@ -416,11 +431,66 @@ void YAlsaBackend::Enumerate() {
             const std::string pcm = "hw:CARD=" + cardId + ",DEV=" + std::to_string(dev);
             d.index = static_cast<int>(entries_.size());
             d.id = "alsa:" + pcm;
-            d.name = cardName + ": " + pcmName;
+            d.name = pcm;
+            d.description = cardName + ": " + pcmName;
             entries_.push_back(Entry{d, pcm});
         }
         snd_ctl_close(ctl);
     }
+    // The configuration's PCMs; a card's own hw PCM is listed once, above.
+    for (const YAlsaPcmHint& h : hints) {
+        if (h.name == "default" || IndexOf(h.name) >= 0) continue;
+        YWaveDevice d{static_cast<int>(entries_.size()),
+                      "alsa:" + h.name,
+                      h.name,
+                      h.canRecord,
+                      h.canPlay,
+                      h.description,
+                      YAlsaServerBehind(h.name)};
+        entries_.push_back(Entry{d, h.name});
+    }
+    for (const Entry& added : added_) {
+        if (IndexOf(added.pcm) >= 0) continue;
+        entries_.push_back(added);
+        entries_.back().device.index = static_cast<int>(entries_.size()) - 1;
+    }
+}
+
+int YAlsaBackend::Resolve(const std::string& id, std::string& error) {
+    constexpr std::string_view prefix = "alsa:";
+    if (id.compare(0, prefix.size(), prefix) != 0) return -2;
+    const std::string pcm = id.substr(prefix.size());
+    if (pcm.empty()) {
+        error = "'alsa:' must be followed by the name of an ALSA PCM";
+        return -2;
+    }
+    Enumerate();
+    if (const int listed = IndexOf(pcm); listed >= 0) return listed;
+    bool opens[2] = {false, false};
+    std::string why[2];
+    const YWaveDirection directions[2] = {YWaveDirection::Play, YWaveDirection::Record};
+    for (int i = 0; i < 2; ++i) {
+        snd_pcm_t* p = nullptr;
+        const int err = YAlsaOpenPcm(&p, pcm, StreamOf(directions[i]), kOpenMode, why[i]);
+        opens[i] = err >= 0 || err == -EBUSY;
+        if (p) snd_pcm_close(p);
+    }
+    if (!opens[0] && !opens[1]) {
+        error = "ALSA cannot open '" + pcm + "': " + why[0];
+        return -2;
+    }
+    const int index = AddPcm(pcm);
+    added_.back().device.canPlay = entries_.back().device.canPlay = opens[0];
+    added_.back().device.canRecord = entries_.back().device.canRecord = opens[1];
+    return index;
+}
+
+void YAlsaBackend::Rescan() {
+    snd_config_update();
+    enumerated_ = false;
+    entries_.clear();
+    cache_.clear();
+    Enumerate();
 }
 
 std::string YAlsaBackend::PcmName(int device) {
@@ -439,12 +509,18 @@ std::vector<YWaveDevice> YAlsaBackend::Devices() {
 
 YAlsaBackend::Capabilities& YAlsaBackend::Query(YWaveDirection direction, const std::string& pcmName) {
     Capabilities& caps = cache_[{static_cast<int>(direction), pcmName}];
-    if (caps.known) return caps;
+    constexpr auto kRetryFailedAfter = std::chrono::seconds(3);
+    const auto now = std::chrono::steady_clock::now();
+    if (caps.known && (caps.problem.empty() || now - caps.failed < kRetryFailedAfter)) return caps;
     caps.busy = false;
+    caps.problem.clear();
     snd_pcm_t* pcm = nullptr;
-    const int err = snd_pcm_open(&pcm, pcmName.c_str(), StreamOf(direction), kOpenMode);
+    std::string why;
+    const int err = YAlsaOpenPcm(&pcm, pcmName, StreamOf(direction), kOpenMode, why);
     if (err < 0) {
         caps.busy = err == -EBUSY;
+        if (!caps.busy) caps.problem = why;
+        caps.failed = now;
         caps.known = !caps.busy;  // a busy device is asked again next time
         return caps;
     }
@@ -476,7 +552,8 @@ bool YAlsaBackend::CanOpen(YWaveDirection direction, int device, int rate, int b
         return false;
     // An unusual rate or channel count: ask the device itself.
     snd_pcm_t* p = nullptr;
-    if (snd_pcm_open(&p, pcm.c_str(), StreamOf(direction), kOpenMode) < 0) return false;
+    std::string why;
+    if (!caps.problem.empty() || YAlsaOpenPcm(&p, pcm, StreamOf(direction), kOpenMode, why) < 0) return false;
     snd_pcm_hw_params_t* hw;
     snd_pcm_hw_params_alloca(&hw);
     const bool ok = snd_pcm_hw_params_any(p, hw) >= 0 && RestrictFormat(p, hw, rate, bits, channels);
@@ -490,6 +567,12 @@ bool YAlsaBackend::InUse(YWaveDirection direction, int device) {
     if (pcm.empty()) return false;
     const auto it = cache_.find({static_cast<int>(direction), pcm});
     return it != cache_.end() && it->second.busy;
+}
+
+std::string YAlsaBackend::Unavailable(YWaveDirection direction, int device) {
+    const std::string pcm = PcmName(device);
+    if (pcm.empty()) return "no such sound device";
+    return Query(direction, pcm).problem;
 }
 
 std::unique_ptr<IWaveStream> YAlsaBackend::Open(const YWaveStreamSetup& setup,
