@@ -31,7 +31,8 @@ YDoubleVec Vec(const std::vector<double>& v) {
 void ExpectVec(const YDoubleVec& got, const std::vector<double>& want, const char* what) {
     ASSERT_EQ(got.Size(), static_cast<int>(want.size())) << what;
     for (std::size_t i = 0; i < want.size(); ++i)
-        EXPECT_EQ(got[static_cast<int>(i)], static_cast<double>(static_cast<float>(want[i]))) << what << "[" << i << "]";
+        EXPECT_EQ(got[static_cast<int>(i)], static_cast<double>(static_cast<float>(want[i])))
+            << what << "[" << i << "]";
 }
 
 // The settings block the script writes (marker 0x11 for current files).
@@ -44,7 +45,8 @@ SettingsBlock FixtureSettings(std::size_t size, int marker) {
     s.SetMinPhaseAccuracy(1);
     s.SetDouble(2560, 0.004);
     for (std::size_t i = 2720; i < 2848; ++i) s.bytes()[i] = static_cast<std::uint8_t>((i + marker) & 0xFF);
-    for (std::size_t i = 2848; i < size; ++i) s.bytes()[i] = static_cast<std::uint8_t>((i * 7 + marker) & 0xFF);
+    for (std::size_t i = 2848; i < size; ++i)
+        s.bytes()[i] = static_cast<std::uint8_t>((i * 7 + marker) & 0xFF);
     s.bytes()[100] = static_cast<std::uint8_t>(marker);
     return s;
 }
@@ -163,7 +165,8 @@ ImpedanceSet FixtureImpedance(bool loaded, const SettingsBlock& settings) {
     z.header.settings = settings;
     z.header.title = "Driver A";
     z.header.path = "/data/driver_a.sxz";
-    for (std::size_t i = 0; i < z.thieleSmall.size(); ++i) z.thieleSmall[i] = static_cast<std::uint8_t>((i * 3) & 0xFF);
+    for (std::size_t i = 0; i < z.thieleSmall.size(); ++i)
+        z.thieleSmall[i] = static_cast<std::uint8_t>((i * 3) & 0xFF);
     z.frequency = Vec({10, 20, 40, 80});
     z.magnitude = Vec({6.5, 12.0, 30.0, 9.0});
     z.phase = Vec({0.1, 0.6, 0.0, -0.5});
@@ -327,8 +330,10 @@ TEST(CurveFiles, SmgMultiGraph) {
     };
     for (const Case& c : cases) EXPECT_EQ(DecodeSmg(c.text, got), c.status) << c.name;
     // Skipped lines; the title cut at its first control character.
-    ASSERT_EQ(DecodeSmg("Sonbex Analyzer 3 Multi-Graph v1\nBox\tA\n\n; \"x\"\nno quotes\n\"one quote\n\"/a.sxf\"\n", got),
-              SmgStatus::Ok);
+    ASSERT_EQ(
+        DecodeSmg("Sonbex Analyzer 3 Multi-Graph v1\nBox\tA\n\n; \"x\"\nno quotes\n\"one quote\n\"/a.sxf\"\n",
+                  got),
+        SmgStatus::Ok);
     EXPECT_EQ(got.title, "Box");
     ASSERT_EQ(got.entries.size(), 1u);
     EXPECT_EQ(got.entries[0].path, "/a.sxf");

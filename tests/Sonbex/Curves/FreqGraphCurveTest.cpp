@@ -187,7 +187,7 @@ TEST(FreqGraphCurve, PointsPerOctave) {
         {{}, 0},
         {{1000.0}, 0},  // one point: 0, not a division by zero
         {{100.0, 200.0}, 2},
-        {{100.0, 200.0, 400.0}, 2},          // 3 / 2 = 1.5 rounds away from zero
+        {{100.0, 200.0, 400.0}, 2},  // 3 / 2 = 1.5 rounds away from zero
         {{100.0, 141.4213562373095, 200.0}, 3},
     };
     for (const Case& c : cases) {
