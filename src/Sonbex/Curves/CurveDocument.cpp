@@ -83,6 +83,7 @@ bool CurveDocument::Load(const std::filesystem::path& path, bool append, platfor
                 break;
         }
         multiGraph = std::move(set);
+        currentVersion_ = true;
     } else {
         std::vector<std::unique_ptr<YFreqGraphCurve>> sets;
         switch (Decode(bytes, sets)) {
@@ -112,30 +113,38 @@ bool CurveDocument::Load(const std::filesystem::path& path, bool append, platfor
 
 DecodeStatus CurveDocument::Decode(std::string_view bytes,
                                    std::vector<std::unique_ptr<YFreqGraphCurve>>& sets) {
+    DecodeInfo info;
+    const DecodeStatus status = DecodeInto(bytes, sets, info);
+    if (status == DecodeStatus::Ok) currentVersion_ = info.currentVersion;
+    return status;
+}
+
+DecodeStatus CurveDocument::DecodeInto(std::string_view bytes,
+                                       std::vector<std::unique_ptr<YFreqGraphCurve>>& sets, DecodeInfo& info) {
     switch (type_) {
         case CurveFileType::Sxf:
-            return DecodeSxf(bytes, sets);
+            return DecodeSxf(bytes, sets, &info);
         case CurveFileType::Sxz: {
             ImpedanceSet s;
-            const DecodeStatus st = DecodeSxz(bytes, s);
+            const DecodeStatus st = DecodeSxz(bytes, s, &info);
             if (st == DecodeStatus::Ok) impedance = std::move(s);
             return st;
         }
         case CurveFileType::Sxp: {
             ImpulseRecord r;
-            const DecodeStatus st = DecodeSxp(bytes, r);
+            const DecodeStatus st = DecodeSxp(bytes, r, &info);
             if (st == DecodeStatus::Ok) impulse = std::move(r);
             return st;
         }
         case CurveFileType::Spp: {
             PolarSet s;
-            const DecodeStatus st = DecodeSpp(bytes, s);
+            const DecodeStatus st = DecodeSpp(bytes, s, &info);
             if (st == DecodeStatus::Ok) polar = std::move(s);
             return st;
         }
         case CurveFileType::Csd: {
             CsdSet s;
-            const DecodeStatus st = DecodeCsd(bytes, s);
+            const DecodeStatus st = DecodeCsd(bytes, s, &info);
             if (st == DecodeStatus::Ok) csd = std::move(s);
             return st;
         }

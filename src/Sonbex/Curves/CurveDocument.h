@@ -81,6 +81,8 @@ public:
     bool IsModified() const;
     void SetModified(bool modified) { modified_ = modified; }
     const std::filesystem::path& FilePath() const { return path_; }
+    // Whether the file loaded last was of the current version (else the one before).
+    bool LoadedCurrentVersion() const { return currentVersion_; }
     // The title shown as the window caption.
     std::string Title() const;
     std::vector<SetSummary> Summaries() const;
@@ -98,11 +100,14 @@ public:
 
 private:
     DecodeStatus Decode(std::string_view bytes, std::vector<std::unique_ptr<YFreqGraphCurve>>& sets);
+    DecodeStatus DecodeInto(std::string_view bytes, std::vector<std::unique_ptr<YFreqGraphCurve>>& sets,
+                            DecodeInfo& info);
     void SetPathFields(const std::string& path);
 
     CurveFileType type_;
     std::filesystem::path path_;
     bool modified_ = false;
+    bool currentVersion_ = true;
 };
 
 }  // namespace sonbex::curves
