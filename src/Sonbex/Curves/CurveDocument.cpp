@@ -120,7 +120,8 @@ DecodeStatus CurveDocument::Decode(std::string_view bytes,
 }
 
 DecodeStatus CurveDocument::DecodeInto(std::string_view bytes,
-                                       std::vector<std::unique_ptr<YFreqGraphCurve>>& sets, DecodeInfo& info) {
+                                       std::vector<std::unique_ptr<YFreqGraphCurve>>& sets,
+                                       DecodeInfo& info) {
     switch (type_) {
         case CurveFileType::Sxf:
             return DecodeSxf(bytes, sets, &info);

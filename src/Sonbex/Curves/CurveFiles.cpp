@@ -123,6 +123,11 @@ DecodeStatus DecodeSxf(std::string_view bytes, std::vector<std::unique_ptr<YFreq
 
 std::optional<std::string> EncodeSxf(std::span<const YFreqGraphCurve* const> sets) {
     ByteWriter out;
+    // One allocation of the whole file: growing a large buffer step by step
+    // costs more than writing it.
+    std::size_t size = kSxfMagic.size() + 4;
+    for (const YFreqGraphCurve* set : sets) size += set ? set->RecordSize() : 0;
+    out.Reserve(size);
     out.Raw(kSxfMagic);
     out.I32(static_cast<std::int32_t>(sets.size()));
     for (const YFreqGraphCurve* set : sets)

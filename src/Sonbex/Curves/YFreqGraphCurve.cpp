@@ -300,6 +300,15 @@ void YFreqGraphCurve::Undo() {
     RefreshDisplay();
 }
 
+std::size_t YFreqGraphCurve::RecordSize() const {
+    const std::size_t vector = 4 + 4 * static_cast<std::size_t>(frequency_.Size());
+    std::size_t size = kTitleFieldSize + kAcquireDateSize + kSettingsBlockSize + vector + 4;
+    for (CurveKind k : kRecordKinds)
+        if (const YCurve* c = FindCurve(k, true))
+            size += 4 + 4 + 4 * static_cast<std::size_t>(c->values.Size());
+    return size;
+}
+
 bool YFreqGraphCurve::WriteRecord(ByteWriter& out) const {
     if (frequency_.Empty()) return false;
     out.Text(header_.title, kTitleFieldSize);

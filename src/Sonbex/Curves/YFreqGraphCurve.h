@@ -103,6 +103,8 @@ public:
     // version (2960-byte settings) or the one before (2848 bytes, converted)
     // and builds the set; false (set cleared) on a short or corrupt record.
     bool WriteRecord(ByteWriter& out) const;
+    // The bytes WriteRecord writes.
+    std::size_t RecordSize() const;
     bool ReadRecord(ByteReader& in, bool isCurrentVersion);
 
     const YDoubleVec& Frequency() const { return frequency_; }
