@@ -1,5 +1,6 @@
 // sonbex3: the desktop program.
 
+#include "Sonbex/Curves/ui/CurveDocumentWindow.h"
 #include "Sonbex/Shell/CommandLine.h"
 #include "Sonbex/Shell/ui/SonbexApp.h"
 #include "SonbexVersion.h"
@@ -94,6 +95,8 @@ int main(int argc, char** argv) {
     }
 
     sonbex::shell::SonbexApp frame;
+    // The document kinds of the subsystems.
+    sonbex::curves::RegisterCurveDocuments(frame);
     bool screenshotTaken = false;
     if (!line.screenshot.empty()) ScheduleScreenshot(frame, line.screenshot, screenshotTaken);
     frame.Start(line.files);

@@ -260,6 +260,8 @@ std::string EncodeSpp(const PolarSet& s) {
 int CsdLayoutFlag(const CsdSet& s) {
     if (s.slices.empty()) return 0;
     const YDoubleVec& axis = s.slices.front().frequency;
+    // Slices without points share no axis a reader could size them by.
+    if (axis.Empty()) return 1;
     for (const CsdSlice& slice : s.slices) {
         if (slice.frequency.Size() != axis.Size()) return 1;
         for (int i = 0; i < axis.Size(); ++i)

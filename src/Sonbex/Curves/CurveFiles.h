@@ -76,8 +76,8 @@ std::string EncodeSpp(const PolarSet& set);
 
 DecodeStatus DecodeCsd(std::string_view bytes, CsdSet& set, DecodeInfo* info = nullptr);
 std::string EncodeCsd(const CsdSet& set);
-// The layout flag a writer uses: 0 when every slice has the same axis (as
-// stored, in float32), else 1.
+// The layout flag a writer uses: 0 when every slice has the same, non-empty
+// axis (as stored, in float32), else 1.
 int CsdLayoutFlag(const CsdSet& set);
 
 enum class SmgStatus { Ok, NotMultiGraph, UnexpectedEnd };

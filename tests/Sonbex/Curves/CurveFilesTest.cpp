@@ -289,6 +289,13 @@ TEST(CurveFiles, CsdSharedAxisOwnAxesAndMissingLength) {
     // Same lengths, other frequencies: still each slice its own axis.
     f1.slices[2] = {Vec({220, 440, 880}), Vec({70, 71, 72})};
     EXPECT_EQ(CsdLayoutFlag(f1), 1);
+    // Slices without points: each its own (empty) axis, read back as such.
+    CsdSet empty;
+    empty.slices.resize(3);
+    EXPECT_EQ(CsdLayoutFlag(empty), 1);
+    CsdSet back;
+    ASSERT_EQ(DecodeCsd(EncodeCsd(empty), back), DecodeStatus::Ok);
+    EXPECT_EQ(back.slices.size(), 3u);
 
     CsdSet got;
     ASSERT_EQ(DecodeCsd(Fixture("csd_f0.csd"), got), DecodeStatus::Ok);
