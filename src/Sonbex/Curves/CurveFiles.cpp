@@ -219,7 +219,7 @@ DecodeStatus DecodeSpp(std::string_view bytes, PolarSet& set, DecodeInfo* info) 
         !in.I32(s.referenceAngle) || !ReadTitleAndPath(in, s.header) || !in.FloatVector(s.angles) ||
         !in.FloatVector(s.frequency))
         return DecodeStatus::Corrupt;
-    s.slots[0] = activeFrequency;
+    s.frequencySlots[0] = activeFrequency;
     std::int32_t a = 0;
     if (!in.Count(a, 4) || a != s.angles.Size()) return DecodeStatus::Corrupt;
     const int n = s.frequency.Size();
@@ -228,7 +228,7 @@ DecodeStatus DecodeSpp(std::string_view bytes, PolarSet& set, DecodeInfo* info) 
     for (std::int32_t i = 0; i < a; ++i)
         if (!ReadPairs(in, s.magnitude[i], s.phase[i]) || s.magnitude[i].Size() != n)
             return DecodeStatus::Corrupt;
-    for (std::int32_t& slot : s.slots)
+    for (std::int32_t& slot : s.frequencySlots)
         if (!in.I32(slot) || slot < -1 || slot >= n) return DecodeStatus::Corrupt;
     if (a > 0 && (s.referenceAngle < 0 || s.referenceAngle >= a)) return DecodeStatus::Corrupt;
     // Up to two float64 values may follow; they are not used.
@@ -243,7 +243,7 @@ std::string EncodeSpp(const PolarSet& s) {
     out.Raw(kSppMagic);
     WriteHeaderStart(out, s.header);
     const int active = std::clamp(s.activeSlot, 0, kPolarSlots - 1);
-    out.I32(s.slots[active]);
+    out.I32(s.frequencySlots[active]);
     out.I32(s.referenceAngle);
     WriteTitleAndPath(out, s.header);
     out.FloatVector(s.angles);
@@ -251,7 +251,7 @@ std::string EncodeSpp(const PolarSet& s) {
     const std::size_t a = std::min(s.magnitude.size(), s.phase.size());
     out.I32(static_cast<std::int32_t>(a));
     for (std::size_t i = 0; i < a; ++i) WritePairs(out, s.magnitude[i], s.phase[i]);
-    for (std::int32_t slot : s.slots) out.I32(slot);
+    for (std::int32_t slot : s.frequencySlots) out.I32(slot);
     return out.Take();
 }
 

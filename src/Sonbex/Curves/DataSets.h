@@ -44,8 +44,8 @@ struct PolarSet {
     // Per angle: magnitude (dB) and phase (radians), as long as `frequency`.
     std::vector<YDoubleVec> magnitude;
     std::vector<YDoubleVec> phase;
-    // Indexes into `frequency`, -1 when the slot is empty.
-    std::array<std::int32_t, kPolarSlots> slots{-1, -1, -1, -1, -1, -1, -1, -1};
+    // Indexes into `frequency`, -1 when the slot is empty (not "slots": a Qt keyword).
+    std::array<std::int32_t, kPolarSlots> frequencySlots{-1, -1, -1, -1, -1, -1, -1, -1};
     int activeSlot = 0;
     std::int32_t referenceAngle = 0;  // index of the 0 degree angle
 };

@@ -234,7 +234,7 @@ PolarSet FixturePolar(bool emptySlots) {
     p.frequency = Vec({500, 1000, 2000});
     p.magnitude = {Vec({80, 81, 82}), Vec({84, 85, 86}), Vec({79, 80.5, 81.5})};
     p.phase = {Vec({0.1, 0.2, 0.3}), Vec({0, 0, 0}), Vec({-0.1, -0.2, -0.3})};
-    if (!emptySlots) p.slots = {1, 2, -1, -1, -1, -1, -1, 0};
+    if (!emptySlots) p.frequencySlots = {1, 2, -1, -1, -1, -1, -1, 0};
     p.referenceAngle = 1;
     return p;
 }
@@ -246,7 +246,7 @@ TEST(CurveFiles, SppPolar) {
         EXPECT_TRUE(EncodeSpp(want) == Fixture(name)) << name;
         PolarSet got;
         ASSERT_EQ(DecodeSpp(Fixture(name), got), DecodeStatus::Ok) << name;
-        EXPECT_EQ(got.slots, want.slots) << name;
+        EXPECT_EQ(got.frequencySlots, want.frequencySlots) << name;
         EXPECT_EQ(got.referenceAngle, 1);
         ASSERT_EQ(got.magnitude.size(), 3u);
         ExpectVec(got.magnitude[2], {79, 80.5, 81.5}, "magnitude @ 30");
