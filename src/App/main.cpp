@@ -1,6 +1,7 @@
 // sonbex3: the desktop program.
 
 #include "Sonbex/BoxDesign/ui/DriverToolsWiring.h"
+#include "Sonbex/Curves/ui/CurveDocumentWindow.h"
 #include "Sonbex/Shell/CommandLine.h"
 #include "Sonbex/Shell/ui/SonbexApp.h"
 #include "SonbexVersion.h"
@@ -97,6 +98,8 @@ int main(int argc, char** argv) {
     sonbex::shell::SonbexApp frame;
     // The subsystems' commands, start-up steps and exit savers.
     sonbex::boxdesign::InstallDriverTools(frame, sonbex::platform::Paths{});
+    // The document kinds of the subsystems.
+    sonbex::curves::RegisterCurveDocuments(frame);
     bool screenshotTaken = false;
     if (!line.screenshot.empty()) ScheduleScreenshot(frame, line.screenshot, screenshotTaken);
     frame.Start(line.files);

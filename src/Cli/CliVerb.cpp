@@ -54,6 +54,7 @@ std::span<const VerbEntry> AllVerbs() {
         {"ts", "Thiele-Small parameters from impedance curves (free air, added mass, closed box)",
          SetupTsVerb},
         {"drivers", "The speaker database: list, show, import, export", SetupDriversVerb},
+        {"curve", "Show and convert native curve files", SetupCurveVerb},
     };
     return verbs;
 }

@@ -16,5 +16,7 @@ void SetupStimulusVerb(CLI::App& verb);
 void SetupTsVerb(CLI::App& verb);
 // drivers list | show | import | export | seed
 void SetupDriversVerb(CLI::App& verb);
+// curve info | convert
+void SetupCurveVerb(CLI::App& verb);
 
 }  // namespace sonbex::cli
