@@ -1,6 +1,8 @@
 #include "Sonbex/PostProcessing/ImpedanceCurve.h"
 
 #include "Platform/NumberText.h"
+#include "Sonbex/Curves/CurveFiles.h"
+#include "Sonbex/Curves/DataSets.h"
 
 #include <cmath>
 #include <fstream>
@@ -99,6 +101,24 @@ bool ReadImpedanceTable(const std::filesystem::path& path, ImpedanceCurve& out, 
     if (!in) {
         error = "can't read " + path.string();
         return false;
+    }
+    if (text.starts_with(curves::kSxzMagic) || text.starts_with(curves::kSxzMagicOld)) {
+        // An impedance curve file of this program: its free-air curve.
+        curves::ImpedanceSet set;
+        if (curves::DecodeSxz(text, set) != curves::DecodeStatus::Ok) {
+            error = path.string() + " is a damaged impedance curve file";
+            return false;
+        }
+        ImpedanceCurve c;
+        c.frequency.assign(set.frequency.begin(), set.frequency.end());
+        c.magnitude.assign(set.magnitude.begin(), set.magnitude.end());
+        c.phase.assign(set.phase.begin(), set.phase.end());
+        if (!c.IsValid()) {
+            error = path.string() + " holds no usable impedance curve";
+            return false;
+        }
+        out = std::move(c);
+        return true;
     }
     if (!ParseImpedanceTable(text, out, error)) {
         error = path.string() + ": " + error;

@@ -26,6 +26,8 @@ struct ImpedanceCurve {
 // ',' is never a decimal mark); a phase column missing on every line reads as
 // 0. False with `error` naming the line on bad input.
 bool ParseImpedanceTable(std::string_view text, ImpedanceCurve& out, std::string& error);
+// Reads a text table, or the free-air curve of an impedance curve file
+// (.SXZ, recognised by its magic).
 bool ReadImpedanceTable(const std::filesystem::path& path, ImpedanceCurve& out, std::string& error);
 
 }  // namespace sonbex::postprocessing
