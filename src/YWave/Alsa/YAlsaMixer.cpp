@@ -126,7 +126,7 @@ public:
 
     bool GetVolume(const MixerLine& line, std::uint32_t& left, std::uint32_t& right) override {
         Refresh();
-        const auto it = volume_.find(line.volumeControlId);
+        const auto it = VolumeOf(line.volumeControlId);
         if (it == volume_.end()) return false;
         snd_mixer_elem_t* e = elements_[it->second.element].elem;
         long l = 0, r = 0;
@@ -147,7 +147,7 @@ public:
     }
 
     bool SetVolume(const MixerLine& line, std::uint32_t left, std::uint32_t right) override {
-        const auto it = volume_.find(line.volumeControlId);
+        const auto it = VolumeOf(line.volumeControlId);
         if (it == volume_.end()) return false;
         snd_mixer_elem_t* e = elements_[it->second.element].elem;
         const long l = it->second.min + static_cast<long>(left),
@@ -206,6 +206,18 @@ private:
     };
 
     static std::uint32_t Id(std::size_t k) { return static_cast<std::uint32_t>(k + 1); }
+
+    // The volume control of an id, also one of a line described by another
+    // opening of the same mixer (the ids name the element and direction).
+    std::map<std::uint32_t, Volume>::iterator VolumeOf(std::uint32_t id) {
+        auto it = volume_.find(id);
+        if (it != volume_.end() || id == 0) return it;
+        const std::size_t k = (id & 0x7FFFFFFFu) - 1;
+        if (k >= elements_.size()) return volume_.end();
+        MixerLine scratch;
+        Describe(scratch, k, (id & 0x80000000u) != 0);
+        return volume_.find(id);
+    }
 
     // Takes pending change events, so the values read are the card's own.
     int Refresh() {
