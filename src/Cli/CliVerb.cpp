@@ -51,6 +51,8 @@ std::span<const VerbEntry> AllVerbs() {
         {"loopback", "Check a sound card: round-trip latency and level of a looped-back click train",
          SetupLoopbackVerb},
         {"stimulus", "List, generate and analyse measurement stimuli", SetupStimulusVerb},
+        {"mixer", "Show a sound device's mixer and calibrated output level; 'mixer set' sets the levels",
+         SetupMixerVerb},
     };
     return verbs;
 }

@@ -12,5 +12,7 @@ void SetupRecordVerb(CLI::App& verb);
 void SetupLoopbackVerb(CLI::App& verb);
 // stimulus list | generate | analyse
 void SetupStimulusVerb(CLI::App& verb);
+// mixer [set]
+void SetupMixerVerb(CLI::App& verb);
 
 }  // namespace sonbex::cli

@@ -251,31 +251,38 @@ void YMixer::CloseMixers() {
     outputMixer_.Close();
 }
 
-void YMixer::SelectLines() {
+void YMixer::OpenLines() {
     Lock lock(mutex_);
     masterOut_ = wave_ = masterIn_ = MixerLine{};
     inputLines_.clear();
-
     int in = hw_.inputMixer;
     if (in < 0) in = inputMixer_.MixerForWaveDevice(hw_.inputDevice - 1, true);
     if (inputMixer_.Open(in)) {
         inputMixer_.GetLine(masterIn_, kMixerDstWaveIn);
         inputMixer_.EnumRecordingLines(inputLines_);
-        if (MixerLine* line = SelectedInput()) {
-            if (!(hw_.flags & kHwDontMuteInputs)) inputMixer_.SetLineMute(*line, true);
-            if (!(hw_.flags & kHwDontSelectInput)) inputMixer_.SelectRecordingLine(*line);
-        }
     } else {
-        inputLines_.clear();
         hw_.inputLine = 0;
     }
-
     int out = hw_.outputMixer;
     if (out < 0) out = outputMixer_.MixerForWaveDevice(hw_.outputDevice - 1, false);
     if (outputMixer_.Open(out)) {
         outputMixer_.GetLine(masterOut_, kMixerDstSpeakers);
+        outputMixer_.GetLine(wave_, kMixerSrcWaveOut);
+    }
+}
+
+void YMixer::SelectLines() {
+    Lock lock(mutex_);
+    OpenLines();
+    if (inputMixer_.Handle()) {
+        if (MixerLine* line = SelectedInput()) {
+            if (!(hw_.flags & kHwDontMuteInputs)) inputMixer_.SetLineMute(*line, true);
+            if (!(hw_.flags & kHwDontSelectInput)) inputMixer_.SelectRecordingLine(*line);
+        }
+    }
+    if (outputMixer_.Handle()) {
         outputMixer_.SetLineMute(masterOut_, false);
-        if (outputMixer_.GetLine(wave_, kMixerSrcWaveOut)) outputMixer_.SetLineMute(wave_, false);
+        if (wave_.lineId) outputMixer_.SetLineMute(wave_, false);
     }
 
     Notify(kMixerRefill);

@@ -124,6 +124,9 @@ public:
     // mutes the selected input's monitor and selects it (unless the flags
     // say not to), unmutes the outputs, loads the preset of the mode.
     void SelectLines();
+    // Only opens the mixers of the devices and reads their lines: nothing is
+    // written to them (a look at the mixers, as `sonbex3-cli mixer` takes).
+    void OpenLines();
     // Control 1108: the recording line `index` becomes the selected one.
     void SelectInputLine(int index);
 
