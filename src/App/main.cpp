@@ -1,5 +1,6 @@
 // sonbex3: the desktop program.
 
+#include "App/LevelControl.h"
 #include "Sonbex/Shell/CommandLine.h"
 #include "Sonbex/Shell/ui/SonbexApp.h"
 #include "SonbexVersion.h"
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
     }
 
     sonbex::shell::SonbexApp frame;
+    LevelControl levels(frame);  // the mixers and the "Level's" window
     bool screenshotTaken = false;
     if (!line.screenshot.empty()) ScheduleScreenshot(frame, line.screenshot, screenshotTaken);
     frame.Start(line.files);
