@@ -24,6 +24,7 @@ public:
     explicit LevelControl(sonbex::shell::SonbexApp& app);
     ~LevelControl();
     YMixer& Mixer() { return *mixer_; }
+    YSimMixer& SimulatedMixer() { return simMixer_; }
     sonbex::measurement::LevelsWindow* Window() const { return window_; }
 
 private:
