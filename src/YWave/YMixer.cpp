@@ -343,6 +343,9 @@ void YMixer::LoadPreset(int mode) {
 
 void YMixer::SavePreset(int mode) {
     Lock lock(mutex_);
+    // Without an open mixer there is nothing to keep, and a preset of zeros
+    // would silence the lines when it is loaded with the mixers back.
+    if (!inputMixer_.Handle() && !outputMixer_.Handle()) return;
     YLevelPreset p;
     auto get = [](YMixerApi& api, const MixerLine& line, std::uint32_t pair[2]) {
         if (!api.Handle() || !line.Usable()) return;

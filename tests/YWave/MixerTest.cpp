@@ -248,6 +248,18 @@ TEST(Mixer, PresetsRoundTripAndDamagedFilesAreIgnored) {
     EXPECT_EQ(rig.mixer.Volume("Capture"), (std::array<std::uint32_t, 2>{11, 12}));
 }
 
+TEST(Mixer, WithoutAMixerNothingIsSetAndNoPresetWritten) {
+    YSimMixerConfig config;
+    config.failOpen = true;
+    Rig rig(config);
+    rig.level->SelectLines();
+    EXPECT_FALSE(rig.level->InputMixerOpen());
+    EXPECT_FALSE(rig.level->SetOutputVoltage(1.0, false));
+    rig.level->SavePreset(0);
+    EXPECT_FALSE(fs::exists(rig.level->PresetPath(0)));
+    EXPECT_TRUE(rig.level->InputLines().empty());
+}
+
 TEST(Mixer, CalibrationFilesLoadWithTheirFallbacks) {
     Rig rig;
     rig.level->SelectLines();
