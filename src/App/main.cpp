@@ -1,5 +1,6 @@
 // sonbex3: the desktop program.
 
+#include "App/LevelControl.h"
 #include "Sonbex/BoxDesign/ui/DriverToolsWiring.h"
 #include "Sonbex/Curves/ui/CurveDocumentWindow.h"
 #include "Sonbex/Shell/CommandLine.h"
@@ -100,6 +101,7 @@ int main(int argc, char** argv) {
     sonbex::boxdesign::InstallDriverTools(frame, sonbex::platform::Paths{});
     // The document kinds of the subsystems.
     sonbex::curves::RegisterCurveDocuments(frame);
+    LevelControl levels(frame);  // the mixers and the "Level's" window
     bool screenshotTaken = false;
     if (!line.screenshot.empty()) ScheduleScreenshot(frame, line.screenshot, screenshotTaken);
     frame.Start(line.files);

@@ -55,6 +55,8 @@ std::span<const VerbEntry> AllVerbs() {
          SetupTsVerb},
         {"drivers", "The speaker database: list, show, import, export", SetupDriversVerb},
         {"curve", "Show and convert native curve files", SetupCurveVerb},
+        {"mixer", "Show a sound device's mixer and calibrated output level; 'mixer set' sets the levels",
+         SetupMixerVerb},
     };
     return verbs;
 }

@@ -18,5 +18,7 @@ void SetupTsVerb(CLI::App& verb);
 void SetupDriversVerb(CLI::App& verb);
 // curve info | convert
 void SetupCurveVerb(CLI::App& verb);
+// mixer [set]
+void SetupMixerVerb(CLI::App& verb);
 
 }  // namespace sonbex::cli

@@ -26,6 +26,10 @@ std::string_view HelpPageForTopic(int topic) {
         case cmd::kOpen:
         case cmd::kImport:
             return help::kOpeningFiles;
+        case cmd::kLevels:
+        case 1610:  // the "Level's" window
+        case 1470:  // "Mixer Settings"
+            return help::kLevels;
     }
     if (topic >= cmd::kShowLimitsResult && topic <= cmd::kCyclicMeasurement) return help::kResultRouting;
     if (topic >= cmd::kTileSideBySide && topic <= cmd::kCloseAll) return help::kWindows;

@@ -22,6 +22,7 @@ inline constexpr const char* kMainWindow = "main-window.html";
 inline constexpr const char* kOpeningFiles = "opening-files.html";
 inline constexpr const char* kGlobalSettings = "global-settings.html";
 inline constexpr const char* kAppearance = "appearance.html";
+inline constexpr const char* kLevels = "levels.html";
 inline constexpr const char* kTipOfTheDay = "tip-of-the-day.html";
 inline constexpr const char* kWindows = "windows.html";
 inline constexpr const char* kResultRouting = "result-routing.html";

@@ -141,6 +141,7 @@ private:
             return Fail(YWaveFault::Xrun, "xrun on the simulated sound card: recorded blocks were not taken");
 
         const int frames = PeriodFrames();
+        if (config_.mixerGains) config_.mixerGains(outGain_, inGain_);
         std::uint8_t* in = setup_.record ? inRing_[(inHead_ + inCount_) % inRing_.size()].data() : nullptr;
         int outDone = 0;
         for (int f = 0; f < frames; ++f) {
@@ -151,6 +152,7 @@ private:
                 if (outPos_ == 0 && config_.onOutputBlock)
                     config_.onOutputBlock(block.data(), static_cast<int>(block.size() / outAlign_));
                 YSampleToReal(block.data() + outPos_, setup_.bits, drive);
+                drive *= outGain_[0];
                 outPos_ += static_cast<std::size_t>(outAlign_);
                 if (outPos_ >= block.size()) {
                     outRing_.pop_front();
@@ -178,7 +180,7 @@ private:
         if (config_.swapInputs) std::swap(inputs[0], inputs[1]);
         for (int c = 0; c < setup_.inChannels; ++c) {
             const int k = std::min(c, 1);
-            double v = (c < 2 ? inputs[c] : 0.0) + config_.dcOffset[k];
+            double v = (c < 2 ? inputs[c] * inGain_[static_cast<std::size_t>(k)] : 0.0) + config_.dcOffset[k];
             if (config_.noiseRms[k] > 0.0) v += config_.noiseRms[k] * noise_.Gaussian();
             v = std::clamp(v, config_.clipLow, config_.clipHigh);
             in = YRealToSample(v, setup_.bits, in);
@@ -200,6 +202,7 @@ private:
     long blocks_ = 0;
     std::deque<std::vector<std::uint8_t>> outRing_;
     std::size_t outPos_ = 0;
+    std::array<double, 2> outGain_{1.0, 1.0}, inGain_{1.0, 1.0};  // the mixer's, this period
     std::vector<std::vector<std::uint8_t>> inRing_;
     std::size_t inHead_ = 0, inCount_ = 0;
     std::string error_;

@@ -47,6 +47,11 @@ struct YSimCardConfig {
     // Sees each output block as the card starts to play it (tests, meters).
     std::function<void(const std::uint8_t* block, int frames)> onOutputBlock;
 
+    // The mixer's gains at the card's hardware stage (YSimMixer::Attach sets
+    // it): read once per period, output gains on the played channels, input
+    // gains on the recorded ones before the offset and noise; empty: unity.
+    std::function<void(std::array<double, 2>& output, std::array<double, 2>& input)> mixerGains;
+
     // Builds the device under test for a run at the given rate; empty: a wire.
     std::function<std::unique_ptr<ISimDevice>(double rate)> deviceUnderTest;
 };
