@@ -3,6 +3,9 @@
 #include "Platform/Paths.h"
 #include "Sonbex/Shell/CommandTable.h"
 
+#include <algorithm>
+#include <cctype>
+#include <fstream>
 #include <system_error>
 
 namespace sonbex::shell {
@@ -49,6 +52,63 @@ std::vector<fs::path> StandardHelpFolders() {
         out.push_back((shared / ".." / ".." / "docs" / "help").lexically_normal());
     }
     return out;
+}
+
+namespace {
+
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string DecodeEntities(std::string_view in) {
+    static const std::pair<std::string_view, char> kEntities[] = {
+        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&#39;", '\''}};
+    std::string out;
+    for (std::size_t i = 0; i < in.size();) {
+        bool replaced = false;
+        if (in[i] == '&')
+            for (const auto& [name, c] : kEntities)
+                if (in.substr(i, name.size()) == name) {
+                    out += c;
+                    i += name.size();
+                    replaced = true;
+                    break;
+                }
+        if (!replaced) {
+            // Line breaks and runs of blanks inside the element read as one blank.
+            const char c = in[i] == '\n' || in[i] == '\r' || in[i] == '\t' ? ' ' : in[i];
+            if (c != ' ' || (!out.empty() && out.back() != ' ')) out += c;
+            ++i;
+        }
+    }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+}  // namespace
+
+std::string ReadHelpTitle(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return {};
+    std::string head(64 * 1024, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    const std::string lower = Lower(head);
+    const std::size_t open = lower.find("<title");
+    if (open == std::string::npos) return {};
+    const std::size_t start = lower.find('>', open);
+    if (start == std::string::npos) return {};
+    const std::size_t end = lower.find("</title", start);
+    if (end == std::string::npos) return {};
+    return DecodeEntities(std::string_view(head).substr(start + 1, end - start - 1));
+}
+
+std::string ShortHelpTitle(std::string_view title) {
+    constexpr std::string_view kSuffix = " - Sonbex Analyzer 3";
+    if (title.size() > kSuffix.size() && title.substr(title.size() - kSuffix.size()) == kSuffix)
+        title.remove_suffix(kSuffix.size());
+    return std::string(title);
 }
 
 bool RecordingHelp::ShowPage(std::string_view page) {

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <fstream>
+#include <set>
 #include <sstream>
 
 namespace sonbex::shell {
@@ -46,6 +49,26 @@ TEST(HelpService, TopicsOpenTheirPage) {
     RecordingHelp recording;
     recording.ShowTopic(191);
     EXPECT_EQ(recording.Pages(), (std::vector<std::string>{help::kAppearance}));
+}
+
+TEST(HelpService, EveryPageHasATitleOfItsOwn) {
+    std::set<std::string> titles;
+    for (std::string_view page : HelpPages()) {
+        const std::string title = ReadHelpTitle(kHelpDir / std::string(page));
+        EXPECT_TRUE(title.size() > 20 && title.substr(title.size() - 20) == " - Sonbex Analyzer 3") << page;
+        EXPECT_TRUE(titles.insert(ShortHelpTitle(title)).second) << page << " shares its title";
+    }
+    EXPECT_EQ(ShortHelpTitle("Global settings - Sonbex Analyzer 3"), "Global settings");
+    EXPECT_EQ(ShortHelpTitle("Sonbex Analyzer 3"), "Sonbex Analyzer 3");
+
+    const fs::path dir = fs::temp_directory_path() / ("sonbex-help-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "a.html") << "<HTML><head><TITLE lang=en>Box &amp; vent\n   design</title></head>";
+    std::ofstream(dir / "b.html") << "<html><head><title>never closed";
+    EXPECT_EQ(ReadHelpTitle(dir / "a.html"), "Box & vent design");
+    EXPECT_EQ(ReadHelpTitle(dir / "b.html"), "");
+    EXPECT_EQ(ReadHelpTitle(dir / "missing.html"), "");
+    fs::remove_all(dir);
 }
 
 }  // namespace
