@@ -28,6 +28,7 @@
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
@@ -664,6 +665,24 @@ TEST_F(SonbexAppTest, F1InADialogOpensTheHelpWindowAtTheDialogsPage) {
     EXPECT_TRUE(app.ShowHelpTopic(cmd::kCascade));
     EXPECT_EQ(help->CurrentPage(), help::kWindows);
     EXPECT_EQ(app.findChildren<HelpWindow*>().size(), 1u) << "one help window";
+
+    // F1 on a highlighted menu item: that command's page; the menu closes.
+    QMenu* window = app.Menu(800);
+    window->popup(QPoint(10, 10));
+    ASSERT_TRUE(test::ServeUntil([&] { return window->isVisible(); }, 2000));
+    help->ShowPage(help::kContents);
+    // Pointing at a disabled item highlights it and says why it is disabled.
+    QTest::mouseMove(window, window->actionGeometry(app.MenuAction(cmd::kCascade)).center());
+    EXPECT_TRUE(test::ServeUntil(
+        [&] {
+            return app.StatusBar().currentMessage() ==
+                   "Arranges the windows overlapping. Needs an open document window";
+        },
+        2000));
+    ASSERT_EQ(window->activeAction(), app.MenuAction(cmd::kCascade));
+    QTest::keyClick(window, Qt::Key_F1);
+    EXPECT_EQ(help->CurrentPage(), help::kWindows);
+    EXPECT_FALSE(window->isVisible());
 
     // A page that is not there says so in the window.
     help->ShowPage("no-such-page.html");

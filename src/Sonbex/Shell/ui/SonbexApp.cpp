@@ -35,6 +35,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QStyle>
 #include <QUrl>
@@ -50,6 +51,17 @@ using platform::PromptIcon;
 namespace {
 
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
+
+// Menus whose disabled items can be highlighted, so the status bar can say
+// why they are disabled (and F1 can open their help).
+class MenuStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == QStyle::SH_Menu_AllowActiveAndDisabled) return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
 
 QString PlainText(std::string_view menuText) { return Q(menuText).remove(QLatin1Char('&')); }
 
@@ -84,6 +96,8 @@ SonbexApp::~SonbexApp() {
     // and signal while they go: none may reach it any more.
     for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
     recentMenu_.reset();  // before the list it shows
+    for (QMenu* menu : findChildren<QMenu*>())
+        if (menu->style() == menuStyle_.get()) menu->setStyle(nullptr);
 }
 
 // ---------------------------------------------------------------- start-up
@@ -155,8 +169,14 @@ void SonbexApp::BuildMenus() {
         // The status bar is cleared when a menu closes.
         connect(menu, &QMenu::aboutToHide, this, [this] { StatusBar().clearMessage(); });
         menu->installEventFilter(this);
+        menu->setStyle(MenusStyle());
         AddMenuEntries(menu, def.entries);
     }
+}
+
+QStyle* SonbexApp::MenusStyle() {
+    if (!menuStyle_) menuStyle_ = std::make_unique<MenuStyle>();
+    return menuStyle_.get();
 }
 
 void SonbexApp::AddMenuEntries(QMenu* menu, const std::vector<MenuEntry>& entries) {
@@ -169,6 +189,7 @@ void SonbexApp::AddMenuEntries(QMenu* menu, const std::vector<MenuEntry>& entrie
             case MenuEntry::Type::Submenu: {
                 QMenu* sub = menu->addMenu(Q(e.text));
                 sub->installEventFilter(this);
+                sub->setStyle(MenusStyle());
                 AddMenuEntries(sub, e.items);
                 added = sub->menuAction();
                 break;
@@ -212,20 +233,32 @@ void SonbexApp::BuildToolbar() {
 }
 
 bool SonbexApp::eventFilter(QObject* watched, QEvent* event) {
-    // F1 on a highlighted menu item opens the help of that command.
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1)
-        if (auto* menu = qobject_cast<QMenu*>(watched)) {
-            int topic = cmd::kHelpContents;
-            if (QAction* a = menu->activeAction())
-                for (const auto& [id, action] : actions_)
-                    if (action == a) topic = id;
-            for (QWidget* open = QApplication::activePopupWidget(); open;
-                 open = QApplication::activePopupWidget())
-                open->close();
-            ShowHelpTopic(topic);
-            return true;
-        }
-    return YWinApp::eventFilter(watched, event);
+    // F1 on a highlighted menu item opens the help of that command. The menu
+    // takes the key before the frame's own F1 (Help > Contents) can.
+    auto* menu = qobject_cast<QMenu*>(watched);
+    const bool f1 = (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+                    static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1;
+    if (menu && !f1 && (event->type() == QEvent::MouseMove || event->type() == QEvent::KeyPress)) {
+        // Qt shows no status tip for a disabled item: once the menu has moved
+        // its highlight, the frame shows it.
+        QTimer::singleShot(0, menu, [this, menu] {
+            if (QAction* a = menu->activeAction(); a && !a->isEnabled() && !a->statusTip().isEmpty())
+                StatusBar().showMessage(a->statusTip());
+        });
+    }
+    if (!menu || !f1) return YWinApp::eventFilter(watched, event);
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->accept();
+        return true;
+    }
+    int topic = cmd::kHelpContents;
+    if (QAction* a = menu->activeAction())
+        for (const auto& [id, action] : actions_)
+            if (action == a) topic = id;
+    for (QWidget* open = QApplication::activePopupWidget(); open; open = QApplication::activePopupWidget())
+        open->close();
+    ShowHelpTopic(topic);
+    return true;
 }
 
 bool SonbexApp::ShowHelpTopic(int topic) {

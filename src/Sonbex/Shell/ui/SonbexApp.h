@@ -44,6 +44,7 @@
 
 class QAction;
 class QMenu;
+class QStyle;
 
 namespace sonbex::ywin {
 class YRecentFilesMenu;
@@ -173,6 +174,7 @@ protected:
 
 private:
     void BuildMenus();
+    QStyle* MenusStyle();
     void AddMenuEntries(QMenu* menu, const std::vector<MenuEntry>& entries);
     void BuildToolbar();
     void RegisterShellCommands();
@@ -207,6 +209,7 @@ private:
     std::map<int, DocumentFactory> factories_;
     std::map<int, QAction*> actions_;
     std::map<int, QMenu*> menus_;
+    std::unique_ptr<QStyle> menuStyle_;
     QAction* recentBefore_ = nullptr;
     bool placeRecentBefore_ = false;
     std::function<bool(const std::string&)> settingsLoader_;
