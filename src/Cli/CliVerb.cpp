@@ -51,6 +51,7 @@ std::span<const VerbEntry> AllVerbs() {
         {"loopback", "Check a sound card: round-trip latency and level of a looped-back click train",
          SetupLoopbackVerb},
         {"stimulus", "List, generate and analyse measurement stimuli", SetupStimulusVerb},
+        {"help", "Show a page of the program's help as text", SetupHelpVerb},
     };
     return verbs;
 }

@@ -12,5 +12,7 @@ void SetupRecordVerb(CLI::App& verb);
 void SetupLoopbackVerb(CLI::App& verb);
 // stimulus list | generate | analyse
 void SetupStimulusVerb(CLI::App& verb);
+// help [TOPIC] | --list: the help pages as text
+void SetupHelpVerb(CLI::App& verb);
 
 }  // namespace sonbex::cli

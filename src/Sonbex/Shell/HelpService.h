@@ -48,6 +48,15 @@ std::string ReadHelpTitle(const std::filesystem::path& file);
 // ("Global settings - Sonbex Analyzer 3" -> "Global settings").
 std::string ShortHelpTitle(std::string_view title);
 
+// The page a name asks for: "global-settings", "global-settings.html" (any
+// letter case); empty when no page has that name.
+std::string_view HelpPageForName(std::string_view name);
+// The page as plain text for a terminal: headings, paragraphs and list items
+// on lines of their own ("- item"), table cells separated by tabs, entities
+// decoded; the head and the navigation links left out. Empty when the file
+// cannot be read.
+std::string HelpPageText(const std::filesystem::path& file);
+
 class IHelpService {
 public:
     virtual ~IHelpService() = default;

@@ -71,5 +71,22 @@ TEST(HelpService, EveryPageHasATitleOfItsOwn) {
     fs::remove_all(dir);
 }
 
+TEST(HelpService, PagesReadAsPlainText) {
+    const std::string text = HelpPageText(kHelpDir / help::kGlobalSettings);
+    EXPECT_EQ(text.substr(0, 17), "Global settings\n\n") << "the heading first, no navigation";
+    EXPECT_NE(text.find("\n- Temporary Directory: where recordings are kept"), std::string::npos) << text;
+    EXPECT_EQ(text.find('<'), std::string::npos);
+    EXPECT_EQ(text.find("  "), std::string::npos) << "blanks collapsed";
+    const std::string table = HelpPageText(kHelpDir / help::kOpeningFiles);
+    EXPECT_NE(table.find("\n.SXZ\timpedance curves\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("program's own files"), std::string::npos) << "entities decoded";
+    EXPECT_EQ(HelpPageText(kHelpDir / "missing.html"), "");
+
+    EXPECT_EQ(HelpPageForName("Global-Settings"), help::kGlobalSettings);
+    EXPECT_EQ(HelpPageForName("windows.html"), help::kWindows);
+    EXPECT_EQ(HelpPageForName("../etc/passwd"), "");
+    EXPECT_EQ(HelpPageForName(""), "");
+}
+
 }  // namespace
 }  // namespace sonbex::shell
