@@ -18,8 +18,9 @@
 set_property(GLOBAL PROPERTY SONBEX_QT_FREE_TARGETS "")
 
 function(_sonbex_sources out dir)
-  # Headers are listed too, so AUTOMOC sees a new Q_OBJECT header at once.
-  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS RELATIVE "${dir}" "${dir}/*.cpp" "${dir}/*.h")
+  # Headers are listed too, so AUTOMOC sees a new Q_OBJECT header at once;
+  # Qt resource files (.qrc) are compiled in by AUTORCC.
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS RELATIVE "${dir}" "${dir}/*.cpp" "${dir}/*.h" "${dir}/*.qrc")
   # A ui/ folder below this one is a library of its own.
   list(FILTER srcs EXCLUDE REGEX "(^|/)ui/")
   list(TRANSFORM srcs PREPEND "${dir}/")

@@ -57,6 +57,7 @@ std::span<const VerbEntry> AllVerbs() {
         {"curve", "Show and convert native curve files", SetupCurveVerb},
         {"mixer", "Show a sound device's mixer and calibrated output level; 'mixer set' sets the levels",
          SetupMixerVerb},
+        {"help", "Show a page of the program's help as text", SetupHelpVerb},
     };
     return verbs;
 }

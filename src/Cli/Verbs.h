@@ -20,5 +20,7 @@ void SetupDriversVerb(CLI::App& verb);
 void SetupCurveVerb(CLI::App& verb);
 // mixer [set]
 void SetupMixerVerb(CLI::App& verb);
+// help [TOPIC] | --list: the help pages as text
+void SetupHelpVerb(CLI::App& verb);
 
 }  // namespace sonbex::cli

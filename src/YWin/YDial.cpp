@@ -1,16 +1,53 @@
 #include "YWin/YDial.h"
 
+#include "YWin/YWinApp.h"
+
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QMetaObject>
 #include <QPointer>
+#include <QShortcut>
 #include <QTimer>
 
 #include <atomic>
 
 namespace sonbex::ywin {
 
-YDial::YDial(QWidget* parent) : QDialog(parent) {}
+YDial::YDial(QWidget* parent) : QDialog(parent) {
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    help->setContext(Qt::WindowShortcut);
+    connect(help, &QShortcut::activated, this, [this] { ShowHelp(); });
+}
+
+void YDial::keyPressEvent(QKeyEvent* event) {
+    // F1 that no shortcut took (the dialog was not the active window).
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        ShowHelp();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+int YDial::HelpTopic() const {
+    if (helpTopic_ != 0) return helpTopic_;
+    const QString name = objectName();
+    if (!name.startsWith(QLatin1String("id"))) return 0;
+    bool ok = false;
+    const int id = name.mid(2).toInt(&ok);
+    return ok ? id : 0;
+}
+
+bool YDial::ShowHelp() {
+    YWinApp* frame = nullptr;
+    for (QWidget* w = parentWidget(); w && !frame; w = w->parentWidget()) frame = qobject_cast<YWinApp*>(w);
+    if (!frame)
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if ((frame = qobject_cast<YWinApp*>(w))) break;
+    return frame && frame->ShowHelpTopic(HelpTopic());
+}
 
 YDial::~YDial() { StopWorker(); }
 

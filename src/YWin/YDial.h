@@ -11,6 +11,10 @@
 // dialog is gone). The GUI thread never waits for the worker except in
 // StopWorker, which serves events while it waits (with a time limit).
 //
+// Help: F1 in the dialog (and a Help button that calls ShowHelp) opens the
+// dialog's help topic in the frame's help window. The topic is the dialog's
+// id, read from its object name "id<NNN>", unless SetHelpTopic names another.
+//
 // Threads: everything on the GUI thread except PostToDialog and
 // PostToWorker, which any thread may call while the dialog exists.
 
@@ -56,18 +60,27 @@ public:
     // never blocks on it). Posting to the worker is over either way.
     bool StopWorker(int timeoutMs = 5000);
 
+    // The help topic: SetHelpTopic's, else the id of the object name, else 0.
+    void SetHelpTopic(int topic) { helpTopic_ = topic; }
+    int HelpTopic() const;
+    // Asks the frame (the YWinApp this dialog belongs to, else the first one
+    // of the program) to show the topic; false when there is no frame.
+    bool ShowHelp();
+
 protected:
     // Called by Create before the dialog is first shown (fill the fields).
     virtual void OnInit() {}
     // Called when the dialog ends, before it is hidden.
     virtual void OnEnd(int /*result*/) {}
     void done(int result) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     std::shared_ptr<platform::WorkerThread> worker_;
     bool open_ = false;
     bool modal_ = false;
     int result_ = -1;
+    int helpTopic_ = 0;
 };
 
 }  // namespace sonbex::ywin

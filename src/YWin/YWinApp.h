@@ -72,6 +72,9 @@ public:
 
     // A toolbar button (or, later, a menu item) was chosen.
     virtual void OnCommand(int /*commandId*/) {}
+    // Shows the help of a numeric topic (a command or dialog id); false when
+    // the program has no help.
+    virtual bool ShowHelpTopic(int /*topic*/) { return false; }
 
 protected:
     // Asked when the frame is to close; false keeps it open.

@@ -7,21 +7,32 @@
 #include "Sonbex/Shell/CommandLine.h"
 #include "Sonbex/Shell/DocumentKinds.h"
 #include "Sonbex/Shell/ui/AboutDialog.h"
+#include "Sonbex/Shell/ui/GlobalSettingsDialog.h"
+#include "Sonbex/Shell/ui/HelpWindow.h"
 #include "Sonbex/Shell/ui/SonbexApp.h"
 #include "Sonbex/Shell/ui/SplashScreen.h"
 #include "Sonbex/Shell/ui/TipsDialog.h"
 #include "SonbexVersion.h"
 #include "YWin/IGraphWnd.h"
+#include "YWin/YDialogItems.h"
 #include "YWin/YGraphics.h"
 #include "YWin/YStdWnd.h"
 #include "YWin/YToolBar.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QDropEvent>
+#include <QEnterEvent>
 #include <QGuiApplication>
+#include <QListWidget>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -137,11 +148,13 @@ protected:
     }
 
     // A frame on its own settings file; `flags` replace the stored global flags.
-    SonbexApp& MakeApp(std::uint32_t flags = kToolbarVisible | kStatusBarVisible, int stopWaitMs = 5000) {
+    // `ownHelp`: the program's own help window instead of the recording service.
+    SonbexApp& MakeApp(std::uint32_t flags = kToolbarVisible | kStatusBarVisible, int stopWaitMs = 5000,
+                       bool ownHelp = false) {
         SonbexAppOptions o;
         o.settingsFile = home_ / "settings.json";
         o.presenter = &prompt_;
-        o.help = &help_;
+        o.help = ownHelp ? nullptr : &help_;
         o.modalDialogs = false;
         o.stopWaitMs = stopWaitMs;
         o.paths =
@@ -181,7 +194,7 @@ TEST_F(SonbexAppTest, MenusShowTheCommandTableAndNothingPretendsToWork) {
         QAction* a = app.MenuAction(id);
         ASSERT_NE(a, nullptr) << id;
         EXPECT_EQ(a->text().toStdString(), c->menuText) << id;
-        EXPECT_EQ(a->statusTip().toStdString(), c->statusTip) << id;
+        EXPECT_EQ(a->statusTip().toStdString(), CommandStatusTip(*c, app.CurrentState())) << id;
         EXPECT_EQ(a->shortcut(), QKeySequence(QString::fromUtf8(c->shortcut.data(), int(c->shortcut.size()))))
             << id;
     }
@@ -275,43 +288,106 @@ TEST_F(SonbexAppTest, OpeningFilesByExtension) {
         return true;
     });
     using R = SonbexApp::OpenResult;
+    const fs::path dir = home_ / "work" / "curves";
+    const std::string a = Touch(dir / "a.SXF").string(), b = Touch(dir / "b.sxf").string(),
+                      c = Touch(dir / "c.sxf").string(), z = Touch(dir / "z.sxz").string(),
+                      p = Touch(dir / "p.sxp").string(), notes = Touch(dir / "notes.txt").string();
 
-    EXPECT_EQ(app.OpenFile("/m/a.SXF", false), R::Opened);
+    EXPECT_EQ(app.OpenFile(a, false), R::Opened);
     TestDoc* first = Doc(kind::kFrequencyGraph);
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->loads, (std::vector<std::string>{"/m/a.SXF"}));
-    EXPECT_EQ(app.OpenFile("/m/b.sxf", false), R::Opened) << "append off: a window of its own";
+    EXPECT_EQ(first->loads, (std::vector<std::string>{a}));
+    EXPECT_EQ(app.OpenFile(b, false), R::Opened) << "append off: a window of its own";
     EXPECT_EQ(app.Children().size(), 2u);
 
     app.Config().Set(kAppendFrequencyCurve, true);
     TestDoc* active = Doc(kind::kFrequencyGraph);
-    EXPECT_EQ(app.OpenFile("/m/c.sxf", true), R::Opened);
+    EXPECT_EQ(app.OpenFile(c, true), R::Opened);
     EXPECT_EQ(app.Children().size(), 2u) << "appended to the active frequency graph";
-    EXPECT_EQ(active->loads.back(), "+/m/c.sxf");
+    EXPECT_EQ(active->loads.back(), "+" + c);
 
     // A kind claims it but no window can be made: told, never imported, not recent.
     prompt_.Script(PromptAnswer::Ok);
-    EXPECT_EQ(app.OpenFile("/m/z.sxz", true), R::Failed);
+    EXPECT_EQ(app.OpenFile(z, true), R::Failed);
     ASSERT_EQ(prompt_.Prompts().size(), 1u);
-    EXPECT_EQ(prompt_.Prompts()[0].text, kCouldntCreateWindow);
+    EXPECT_EQ(prompt_.Prompts()[0].text, std::string(kCouldntCreateWindow) + "\n" + z +
+                                             ": available once impedance graph windows are built");
     prompt_.Clear();
-    // Loading fails: the new window closes again.
-    EXPECT_EQ(app.OpenFile("/m/p.sxp", true), R::Failed);
+    // Loading fails: the new window closes again (the document told the user).
+    EXPECT_EQ(app.OpenFile(p, true), R::Failed);
     EXPECT_EQ(app.TopDocument(kind::kImpulseGraph), nullptr);
 
     // Unclaimed: silent for the command line, a warning from the Open dialog.
-    EXPECT_EQ(app.OpenFile("/m/notes.txt", true), R::NotClaimed);
+    EXPECT_EQ(app.OpenFile(notes, true), R::NotClaimed);
     EXPECT_TRUE(prompt_.Prompts().empty());
-    chooser_.Script("/m/notes.txt");
+    chooser_.Script(notes);
     prompt_.Script(PromptAnswer::Ok);
     EXPECT_TRUE(app.ExecuteCommand(cmd::kOpen));
     ASSERT_EQ(prompt_.Prompts().size(), 1u);
-    EXPECT_EQ(prompt_.Prompts()[0].text, kNoValidClass);
+    EXPECT_EQ(prompt_.Prompts()[0].text,
+              "Found no valid class for this filetype ! \n" + notes + ": not a file this program knows");
     EXPECT_EQ(chooser_.Requests()[0].filter, kNativeOpenFilter);
     EXPECT_TRUE(imported.empty());
 
     const std::vector<std::string> recent = app.RecentFiles().Files();
-    EXPECT_EQ(recent, (std::vector<std::string>{"/m/c.sxf", "/m/b.sxf", "/m/a.SXF"})) << "only what opened";
+    EXPECT_EQ(recent, (std::vector<std::string>{c, b, a})) << "only what opened";
+}
+
+// A document whose reader finds the file damaged and leaves the message to the frame.
+class DamagedDoc : public TestDoc {
+public:
+    DamagedDoc() : TestDoc(kind::kFrequencyGraph, false) {}
+    std::optional<LoadFailure> LastLoadFailure() const override {
+        return LoadFailure{"Couldn't open this file !", DamagedAt(1184, "record count 1073741824")};
+    }
+};
+
+TEST_F(SonbexAppTest, OpeningFailuresNameTheFileAndItsOwnReason) {
+    SonbexApp& app = MakeApp();
+    app.Start();
+    app.RegisterDocumentKind(kind::kFrequencyGraph, [] { return new DamagedDoc; });
+    const fs::path dir = home_ / "work" / "curves";
+    const fs::path missing = dir / "missing.sxf";
+    const fs::path folder = dir / "folder.sxf";
+    fs::create_directories(folder);
+    // Unreadable whoever runs the test (root reads any file): a link to a
+    // file whose first byte cannot be read.
+    const fs::path unreadable = dir / "unreadable.sxf";
+    fs::create_symlink("/proc/self/mem", unreadable);
+    const fs::path damaged = Touch(dir / "damaged.sxf");
+    const fs::path text = dir / "gone.txt";
+
+    const struct {
+        fs::path file;
+        std::string message;  // the first line, as the program always said it
+        std::string reason;
+    } cases[] = {
+        {missing, "Couldn't open this file !", "not found"},
+        {folder, "Couldn't open this file !", "not a file (a folder)"},
+        {unreadable, "Couldn't open this file !", "not readable (Input/output error)"},
+        {damaged, "Couldn't open this file !", "damaged at byte 1184 (record count 1073741824)"},
+        {text, "Failed to import the file ! ", "not found"},
+    };
+    for (const auto& k : cases) {
+        prompt_.Clear();
+        prompt_.Script(PromptAnswer::Ok);
+        app.OpenFiles({k.file});  // as from the command line
+        ASSERT_EQ(prompt_.Prompts().size(), 1u) << k.file;
+        const platform::PromptRequest shown = prompt_.Prompts()[0];
+        EXPECT_EQ(shown.text, k.message + "\n" + k.file.string() + ": " + k.reason);
+        EXPECT_EQ(shown.caption, "Sonbex 3");
+    }
+    EXPECT_TRUE(app.Children().empty()) << "no window is left of a file that did not open";
+    EXPECT_TRUE(app.RecentFiles().Files().empty());
+
+    // Readable, but what would import it is not built yet.
+    prompt_.Clear();
+    prompt_.Script(PromptAnswer::Ok);
+    const fs::path notes = Touch(dir / "notes.txt");
+    app.OpenFiles({notes});
+    ASSERT_EQ(prompt_.Prompts().size(), 1u);
+    EXPECT_EQ(prompt_.Prompts()[0].text,
+              "Failed to import the file ! \n" + notes.string() + ": available once the importer is built");
 }
 
 TEST_F(SonbexAppTest, MeasurementSettingsAreNotChangedWhileMeasuring) {
@@ -324,22 +400,24 @@ TEST_F(SonbexAppTest, MeasurementSettingsAreNotChangedWhileMeasuring) {
     });
     int imports = 0;
     app.SetImporter([&](const std::string&) { return ++imports, true; });
+    const std::string setup = Touch(home_ / "work" / "setup.MST").string();
     app.SetMeasuring(true);
     prompt_.Script(PromptAnswer::Ok);
-    EXPECT_EQ(app.OpenFile("/m/setup.MST", true), SonbexApp::OpenResult::Failed);
+    EXPECT_EQ(app.OpenFile(setup, true), SonbexApp::OpenResult::Failed);
     EXPECT_EQ(prompt_.Prompts().back().text, kSettingsLocked);
     EXPECT_FALSE(app.IsEnabled(cmd::kImport));
     prompt_.Script(PromptAnswer::Ok);
-    app.OpenFiles({"/m/foreign.txt"});  // import refused too
+    app.OpenFiles({Touch(home_ / "work" / "foreign.txt")});  // import refused too
     EXPECT_EQ(imports, 0);
     EXPECT_TRUE(loaded.empty());
     app.SetMeasuring(false);
-    EXPECT_EQ(app.OpenFile("/m/setup.MST", true), SonbexApp::OpenResult::Opened);
-    EXPECT_EQ(loaded, (std::vector<std::string>{"/m/setup.MST"}));
+    EXPECT_EQ(app.OpenFile(setup, true), SonbexApp::OpenResult::Opened);
+    EXPECT_EQ(loaded, (std::vector<std::string>{setup}));
 }
 
 TEST_F(SonbexAppTest, CommandLineFilesWithRelativePathsOpenAfterTheDirectoryChanged) {
     Touch(home_ / "work" / "curves" / "woofer.sxf");
+    Touch(home_ / "work" / "notes.txt");
     const fs::path start = fs::current_path();
     const CommandLine line = ParseCommandLine({"curves/woofer.sxf", "notes.txt"}, home_ / "work");
     fs::current_path("/");  // e.g. a file chooser or the recent-file list changed it
@@ -373,14 +451,15 @@ TEST_F(SonbexAppTest, DroppedFilesAreOpened) {
     app.Start();
     RegisterKind(kind::kFrequencyGraph);
     QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile("/m/drop.sxf"), QUrl("http://example.org/x.sxf")});
+    const QString dropped = QString::fromStdString(Touch(home_ / "work" / "drop.sxf").string());
+    mime.setUrls({QUrl::fromLocalFile(dropped), QUrl("http://example.org/x.sxf")});
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&app, &enter);
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&app, &drop);
     ASSERT_NE(Doc(kind::kFrequencyGraph), nullptr);
-    EXPECT_EQ(Doc(kind::kFrequencyGraph)->loads, (std::vector<std::string>{"/m/drop.sxf"}));
+    EXPECT_EQ(Doc(kind::kFrequencyGraph)->loads, (std::vector<std::string>{dropped.toStdString()}));
 }
 
 TEST_F(SonbexAppTest, ShutdownStopsTheMeasurementWaitsForItsResultAndLosesNothing) {
@@ -536,6 +615,123 @@ TEST_F(SonbexAppTest, AboutTipsAndHelp) {
     EXPECT_EQ(tips->CurrentTip(), "First tip");
     app.ExecuteCommand(cmd::kHelpContents);
     EXPECT_EQ(help_.Pages(), (std::vector<std::string>{help::kContents}));
+}
+
+TEST_F(SonbexAppTest, F1InADialogOpensTheHelpWindowAtTheDialogsPage) {
+    const fs::path helpDir = fs::path(SONBEX_TEST_DATA) / ".." / ".." / "docs" / "help";
+    SonbexApp& app = MakeApp(kToolbarVisible | kStatusBarVisible, 5000, true);
+    app.Start();
+    EXPECT_EQ(app.findChild<HelpWindow*>(), nullptr) << "made on first use";
+    ASSERT_TRUE(app.ExecuteCommand(cmd::kGlobalSettings));
+    auto* dialog = dynamic_cast<GlobalSettingsDialog*>(app.OpenDialog());
+    ASSERT_NE(dialog, nullptr);
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+    QTest::keyClick(ywin::FindItem(dialog, kIdTemperature), Qt::Key_F1);
+
+    auto* help = app.findChild<HelpWindow*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->CurrentPage(), help::kGlobalSettings);
+    const std::string title = ReadHelpTitle(helpDir / help::kGlobalSettings);
+    ASSERT_EQ(title, "Global settings - Sonbex Analyzer 3");
+    EXPECT_EQ(help->PageTitle().toStdString(), title);
+    EXPECT_EQ(help->windowTitle().toStdString(), std::string(kHelpWindowTitle) + " - " + title);
+    EXPECT_TRUE(help->Browser()->toPlainText().contains("Temporary Directory"));
+    ASSERT_NE(help->Contents()->currentItem(), nullptr);
+    EXPECT_EQ(help->Contents()->currentItem()->text(), "Global settings") << "the contents follow the page";
+
+    // Find wraps round and says when there is nothing.
+    help->SetFindText("speed of sound");
+    EXPECT_TRUE(help->FindNext());
+    EXPECT_EQ(help->Browser()->textCursor().selectedText(), "speed of sound");
+    help->SetFindText("no such words here");
+    EXPECT_FALSE(help->FindNext());
+
+    // A link to another page, then back and forward.
+    help->Browser()->setSource(QUrl("index.html"));
+    EXPECT_EQ(help->CurrentPage(), help::kContents);
+    ASSERT_TRUE(help->BackAction()->isEnabled());
+    help->BackAction()->trigger();
+    EXPECT_EQ(help->CurrentPage(), help::kGlobalSettings);
+    EXPECT_TRUE(help->ForwardAction()->isEnabled());
+
+    // The dialog's Help button and a command's topic reach the same window.
+    help->ShowPage(help::kContents);
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    buttons->button(QDialogButtonBox::Help)->click();
+    EXPECT_EQ(help->CurrentPage(), help::kGlobalSettings);
+    EXPECT_TRUE(app.ShowHelpTopic(cmd::kCascade));
+    EXPECT_EQ(help->CurrentPage(), help::kWindows);
+    EXPECT_EQ(app.findChildren<HelpWindow*>().size(), 1u) << "one help window";
+
+    // F1 on a highlighted menu item: that command's page; the menu closes.
+    QMenu* window = app.Menu(800);
+    window->popup(QPoint(10, 10));
+    ASSERT_TRUE(test::ServeUntil([&] { return window->isVisible(); }, 2000));
+    help->ShowPage(help::kContents);
+    // Pointing at a disabled item highlights it and says why it is disabled.
+    QTest::mouseMove(window, window->actionGeometry(app.MenuAction(cmd::kCascade)).center());
+    EXPECT_TRUE(test::ServeUntil(
+        [&] {
+            return app.StatusBar().currentMessage() ==
+                   "Arranges the windows overlapping. Needs an open document window";
+        },
+        2000));
+    ASSERT_EQ(window->activeAction(), app.MenuAction(cmd::kCascade));
+    QTest::keyClick(window, Qt::Key_F1);
+    EXPECT_EQ(help->CurrentPage(), help::kWindows);
+    EXPECT_FALSE(window->isVisible());
+
+    // A page that is not there says so in the window.
+    help->ShowPage("no-such-page.html");
+    EXPECT_TRUE(help->Browser()->toPlainText().contains("Page not found"));
+    EXPECT_TRUE(help->Browser()->toPlainText().contains("no-such-page.html"));
+    dialog->reject();
+}
+
+TEST_F(SonbexAppTest, DisabledToolbarButtonsLookDisabledAndSayWhy) {
+    SonbexApp& app = MakeApp();
+    app.Start();
+    QAction* play = app.ToolBar().Button(cmd::kStartMeasurement);
+    ASSERT_NE(play, nullptr);
+    auto* button = qobject_cast<QToolButton*>(app.ToolBar().widgetForAction(play));
+    ASSERT_NE(button, nullptr);
+    ASSERT_FALSE(button->isEnabled());
+    const QImage disabled = button->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const std::string waits = "Available once measurement is built";
+    EXPECT_EQ(button->toolTip().toStdString(), "Do Measurement\n" + waits);
+    EXPECT_EQ(button->statusTip().toStdString(), "Starts a measurement with the current settings. " + waits);
+    EXPECT_EQ(app.MenuAction(cmd::kStartMeasurement)->statusTip(), button->statusTip());
+    // Pointing at the disabled button puts the reason in the status bar.
+    QEnterEvent enter(QPointF(4, 4), QPointF(4, 4), QPointF(4, 4));
+    QCoreApplication::sendEvent(button, &enter);
+    EXPECT_EQ(app.StatusBar().currentMessage(), button->statusTip());
+
+    app.SetCommandHandler(cmd::kStartMeasurement, [] {});
+    ASSERT_TRUE(button->isEnabled());
+    const QImage enabled = button->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(button->toolTip(), "Do Measurement");
+    EXPECT_EQ(button->statusTip(), "Starts a measurement with the current settings");
+    ASSERT_EQ(enabled.size(), disabled.size());
+    // The icon is green when it can be used, grey when it cannot.
+    auto saturated = [](const QImage& image) {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (QColor::fromRgba(image.pixel(x, y)).hsvSaturation() > 100) ++n;
+        return n;
+    };
+    EXPECT_GT(saturated(enabled), enabled.width() * enabled.height() / 8);
+    EXPECT_EQ(saturated(disabled), 0);
+
+    app.SetMeasuring(true);
+    EXPECT_EQ(button->toolTip(), "Do Measurement\nNot while a measurement runs");
+    EXPECT_FALSE(button->grab().toImage().convertToFormat(QImage::Format_ARGB32) == enabled);
+    app.SetMeasuring(false);
+    EXPECT_EQ(app.MenuAction(cmd::kCascade)->statusTip(),
+              "Arranges the windows overlapping. Needs an open document window");
 }
 
 TEST_F(SonbexAppTest, StartUpPlacesTheFrameAndShowsSplashThenTips) {

@@ -347,6 +347,98 @@ bool IsCommandChecked(const CommandInfo& c, const CommandState& s) {
     return c.checkFlag != 0 && (s.flags & c.checkFlag) != 0;
 }
 
+std::string_view RuleReason(EnableRule rule) {
+    switch (rule) {
+        case R::Always:
+            return {};
+        case R::AnyDocument:
+            return "Needs an open document window";
+        case R::GraphDocument:
+            return "Needs an open graph window";
+        case R::SaveModified:
+            return "Needs a document window with unsaved changes";
+        case R::SaveAs:
+            return "Needs a document window that can be saved";
+        case R::SaveLimits:
+            return "Needs a window whose curve can be saved as QC limits";
+        case R::SaveSweepTable:
+            return "Needs a window whose curve can be saved as a sweep table";
+        case R::Undo:
+            return "Needs a change that can be undone";
+        case R::Cut:
+            return "Needs a selection in the active window";
+        case R::Copy:
+            return "Needs an open graph window to copy";
+        case R::Paste:
+            return "Needs something on the clipboard the active window can take";
+        case R::NotMeasuring:
+            return "Not while a measurement runs";
+        case R::Measuring:
+            return "Only while a measurement runs";
+        case R::Preset:
+            return "Needs a settings file in this preset (Edit Presets)";
+        case R::ImpulseWindowOn:
+            return "Needs \"Open impulse window\" switched on";
+        case R::CyclicAllowed:
+            return "Needs \"Show small measurement window\" switched on";
+        case R::RecentFile:
+            return "Needs a file in this place of the recent-file list";
+    }
+    return {};
+}
+
+std::string_view OwnerReason(CommandOwner owner) {
+    switch (owner) {
+        case O::Shell:
+            return "Available once the files it opens are built";
+        case O::Document:
+            return "Available once the document windows are built";
+        case O::Printing:
+            return "Available once printing is built";
+        case O::Measurement:
+            return "Available once measurement is built";
+        case O::Instruments:
+            return "Available once the instruments are built";
+        case O::Curves:
+            return "Available once the curve import and calculator are built";
+        case O::PostProcessing:
+            return "Available once post-processing is built";
+        case O::BoxDesign:
+            return "Available once box design is built";
+        case O::Crossover:
+            return "Available once crossover design is built";
+        case O::Peripherals:
+            return "Available once the QC limits are built";
+        case O::Toolbar:
+            return "Available once toolbar customisation is built";
+    }
+    return {};
+}
+
+std::string DisabledReason(const CommandInfo& c, const CommandState& s) {
+    if (s.available && !s.available(c.id)) return std::string(OwnerReason(c.owner));
+    if (RuleHolds(c, s)) return {};
+    if ((c.rule == R::Preset || c.rule == R::CyclicAllowed) && s.measuring)
+        return std::string(RuleReason(R::NotMeasuring));
+    return std::string(RuleReason(c.rule));
+}
+
+std::string CommandStatusTip(const CommandInfo& c, const CommandState& s) {
+    std::string tip(c.statusTip);
+    const std::string reason = DisabledReason(c, s);
+    if (reason.empty()) return tip;
+    return tip.empty() ? reason : tip + ". " + reason;
+}
+
+std::string CommandToolTip(const CommandInfo& c, const CommandState& s) {
+    std::string tip;
+    for (char ch : c.menuText)
+        if (ch != '&') tip += ch;
+    const std::string reason = DisabledReason(c, s);
+    if (!reason.empty()) tip += "\n" + reason;
+    return tip;
+}
+
 ForwardedMessage ForwardedAs(int id) {
     switch (id) {
         case cmd::kOpenInWindow:

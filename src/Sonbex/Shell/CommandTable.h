@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -184,6 +185,20 @@ bool RuleHolds(const CommandInfo& command, const CommandState& state);
 bool IsCommandEnabled(const CommandInfo& command, const CommandState& state);
 bool IsCommandEnabled(int id, const CommandState& state);  // false for unknown ids
 bool IsCommandChecked(const CommandInfo& command, const CommandState& state);
+
+// Why a disabled command waits, in words for its status and tool tips. One
+// text per enable rule ("Not while a measurement runs"), and one per owner for
+// a command no subsystem carries out yet ("Available once box design is
+// built"). The rules of two conditions (Preset, CyclicAllowed) say "Not while
+// a measurement runs" while one runs, else what else they wait for.
+std::string_view RuleReason(EnableRule rule);  // empty for Always
+std::string_view OwnerReason(CommandOwner owner);
+// Empty when the command is enabled.
+std::string DisabledReason(const CommandInfo& command, const CommandState& state);
+// The status tip and the tool tip as the frame shows them: the command's own
+// tip (its plain name for the tool tip), and when it is disabled, the reason.
+std::string CommandStatusTip(const CommandInfo& command, const CommandState& state);
+std::string CommandToolTip(const CommandInfo& command, const CommandState& state);
 
 // How a command reaches the active document window.
 enum class ForwardedMessage : std::uint8_t {

@@ -62,6 +62,34 @@ const DocumentKindInfo* FindDocumentKind(int id) {
     return nullptr;
 }
 
+std::string_view DocumentKindNoun(int id) {
+    switch (id) {
+        case kind::kBoxDesign:
+            return "box design";
+        case kind::kCrossoverSchematic:
+            return "crossover schematic";
+        case kind::kCrossoverResult:
+            return "crossover result";
+        case kind::kCurveData:
+            return "curve data";
+        case kind::kLimitsResult:
+            return "QC limits result";
+        case kind::kImpulseGraph:
+            return "impulse graph";
+        case kind::kFrequencyGraph:
+            return "frequency graph";
+        case kind::kImpedanceGraph:
+            return "impedance graph";
+        case kind::kPolarPlot:
+            return "polar plot";
+        case kind::kCsdGraph:
+            return "CSD waterfall";
+        case kind::kMultiGraph:
+            return "multi-graph";
+    }
+    return {};
+}
+
 std::string_view WindowClassName(int id) {
     if (const DocumentKindInfo* k = FindDocumentKind(id)) return k->className;
     for (const OtherClass& c : kOtherClasses)

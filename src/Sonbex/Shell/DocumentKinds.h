@@ -39,6 +39,9 @@ struct DocumentKindInfo {
 std::span<const DocumentKindInfo> DocumentKinds();
 // Null for an id that is no document kind (2041, 2042, 2049 ... included).
 const DocumentKindInfo* FindDocumentKind(int id);
+// What a window of the kind is called in messages ("frequency graph"); empty
+// for an id that is no document kind.
+std::string_view DocumentKindNoun(int id);
 // The class name of any window-class string id (2001, 2002, 2010 ... too); empty when none.
 std::string_view WindowClassName(int id);
 

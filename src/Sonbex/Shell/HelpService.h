@@ -1,11 +1,12 @@
 #pragma once
 // Help: short HTML pages (docs/help/ in the source tree, share/sonbex3/help
-// when installed) opened in the user's browser. Dialogs name a numeric help
-// topic; the pages that exist are listed here, and a topic without a page of
-// its own opens the contents page.
+// when installed) shown in the program's own help window. Commands and
+// dialogs name a numeric help topic (the command id, the dialog id); the
+// pages that exist are listed here, and a topic without a page of its own
+// opens the contents page.
 //
-// The desktop program opens pages through DesktopHelp (Qt, in ui/); tests use
-// RecordingHelp, so no test ever starts a browser.
+// The desktop program shows pages in HelpWindow (Qt, in ui/); tests that only
+// need to know what was asked for use RecordingHelp.
 // Threads: the GUI thread (the recording service is safe from any thread).
 
 #include <filesystem>
@@ -39,6 +40,23 @@ std::filesystem::path FindHelpFolder(const std::vector<std::filesystem::path>& c
 // Where an installed or built program looks: beside the shipped data
 // (share/sonbex3/help) and the source tree's docs/help.
 std::vector<std::filesystem::path> StandardHelpFolders();
+
+// The text of the page's <title> element, entities &amp; &lt; &gt; &quot;
+// decoded; empty when the file cannot be read or has none. Reads at most the
+// first 64 KiB.
+std::string ReadHelpTitle(const std::filesystem::path& file);
+// The title without the program's name that every page ends with
+// ("Global settings - Sonbex Analyzer 3" -> "Global settings").
+std::string ShortHelpTitle(std::string_view title);
+
+// The page a name asks for: "global-settings", "global-settings.html" (any
+// letter case); empty when no page has that name.
+std::string_view HelpPageForName(std::string_view name);
+// The page as plain text for a terminal: headings, paragraphs and list items
+// on lines of their own ("- item"), table cells separated by tabs, entities
+// decoded; the head and the navigation links left out. Empty when the file
+// cannot be read.
+std::string HelpPageText(const std::filesystem::path& file);
 
 class IHelpService {
 public:

@@ -6,8 +6,10 @@
 // Threads: the GUI thread only.
 
 #include "Sonbex/Shell/CommandTable.h"
+#include "Sonbex/Shell/OpenFailure.h"
 #include "Sonbex/Shell/ResultSink.h"
 
+#include <optional>
 #include <string>
 
 namespace sonbex::shell {
@@ -22,6 +24,11 @@ public:
     // file into an open frequency graph). False when loading failed (the
     // document has told the user why).
     virtual bool LoadFile(const std::string& /*path*/, bool /*append*/) { return false; }
+    // Why the last LoadFile failed, for a document that leaves the message to
+    // the frame: the frame shows the message with a second line naming the
+    // file and the reason ("damaged at byte 1184"). Nothing (the default):
+    // the document has told the user itself.
+    virtual std::optional<LoadFailure> LastLoadFailure() const { return std::nullopt; }
     // A command the frame forwards (Save, Undo, or a plain command id).
     virtual void OnFrameCommand(int /*commandId*/, ForwardedMessage /*message*/) {}
     // A data set routed here (Append or Replace, or NewWindow for a new window).

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -190,6 +191,116 @@ TEST(CommandTable, ForwardedCommands) {
         EXPECT_EQ(ForwardedAs(c.id), c.message) << c.id;
         EXPECT_EQ(ForwardedMessageNumber(ForwardedAs(c.id)), c.number) << c.id;
     }
+}
+
+}  // namespace
+}  // namespace sonbex::shell
+
+namespace sonbex::shell {
+namespace {
+
+// One row per enable rule: a command of that rule, a state in which the rule
+// fails, and the words its tips must carry.
+TEST(CommandTable, DisabledCommandsSayWhatTheirRuleWaitsFor) {
+    struct Case {
+        EnableRule rule;
+        int id;
+        std::function<void(CommandState&)> make;  // from a state in which everything holds
+        std::string reason;
+    };
+    auto noDocument = [](CommandState& s) { s.active = {}; };
+    auto plainWindow = [](CommandState& s) { s.active = {true, false}; };
+    auto doc = [](bool DocumentCaps::*cap) { return [cap](CommandState& s) { s.active.*cap = false; }; };
+    const Case cases[] = {
+        {EnableRule::AnyDocument, cmd::kCascade, noDocument, "Needs an open document window"},
+        {EnableRule::GraphDocument, cmd::kPrint, plainWindow, "Needs an open graph window"},
+        {EnableRule::SaveModified, cmd::kSave, doc(&DocumentCaps::modified),
+         "Needs a document window with unsaved changes"},
+        {EnableRule::SaveAs, cmd::kSaveAs, doc(&DocumentCaps::canSave),
+         "Needs a document window that can be saved"},
+        {EnableRule::SaveLimits, cmd::kSaveLimits, doc(&DocumentCaps::canSaveLimits),
+         "Needs a window whose curve can be saved as QC limits"},
+        {EnableRule::SaveSweepTable, cmd::kSaveSweepTable, doc(&DocumentCaps::canSaveSweepTable),
+         "Needs a window whose curve can be saved as a sweep table"},
+        {EnableRule::Undo, cmd::kUndo, doc(&DocumentCaps::canUndo), "Needs a change that can be undone"},
+        {EnableRule::Cut, cmd::kCut, doc(&DocumentCaps::canCut), "Needs a selection in the active window"},
+        {EnableRule::Copy, cmd::kCopy, doc(&DocumentCaps::canCopy), "Needs an open graph window to copy"},
+        {EnableRule::Paste, cmd::kPaste, doc(&DocumentCaps::canPaste),
+         "Needs something on the clipboard the active window can take"},
+        {EnableRule::NotMeasuring, cmd::kStartMeasurement, [](CommandState& s) { s.measuring = true; },
+         "Not while a measurement runs"},
+        {EnableRule::Measuring, cmd::kStopMeasurement, [](CommandState& s) { s.measuring = false; },
+         "Only while a measurement runs"},
+        {EnableRule::Preset, cmd::kFirstPreset + 2, [](CommandState& s) { s.presetFilled[2] = false; },
+         "Needs a settings file in this preset (Edit Presets)"},
+        {EnableRule::Preset, cmd::kFirstPreset + 2, [](CommandState& s) { s.measuring = true; },
+         "Not while a measurement runs"},
+        {EnableRule::ImpulseWindowOn, cmd::kReplaceImpulse,
+         [](CommandState& s) { s.flags &= ~kOpenImpulseWindow; },
+         "Needs \"Open impulse window\" switched on"},
+        {EnableRule::CyclicAllowed, cmd::kCyclicMeasurement,
+         [](CommandState& s) { s.flags &= ~kSmallMeasurementWindow; },
+         "Needs \"Show small measurement window\" switched on"},
+        {EnableRule::CyclicAllowed, cmd::kCyclicMeasurement, [](CommandState& s) { s.measuring = true; },
+         "Not while a measurement runs"},
+        {EnableRule::RecentFile, cmd::kFirstRecentFile + 3, [](CommandState& s) { s.recentFiles = 3; },
+         "Needs a file in this place of the recent-file list"},
+    };
+    std::set<EnableRule> covered{EnableRule::Always};
+    for (const Case& k : cases) {
+        const CommandInfo* c = FindCommand(k.id);
+        ASSERT_NE(c, nullptr) << k.id;
+        ASSERT_EQ(c->rule, k.rule) << k.id;
+        covered.insert(k.rule);
+        CommandState s;
+        s.active = {true, true, true, true, true, true, true, true, true, true};
+        s.measuring = k.rule == EnableRule::Measuring;
+        s.flags = kOpenImpulseWindow | kSmallMeasurementWindow;
+        s.presetFilled.fill(true);
+        s.recentFiles = 8;
+        ASSERT_TRUE(IsCommandEnabled(*c, s)) << k.id;
+        EXPECT_EQ(DisabledReason(*c, s), "") << k.id;
+        EXPECT_EQ(CommandStatusTip(*c, s), c->statusTip) << k.id;
+        k.make(s);
+        ASSERT_FALSE(IsCommandEnabled(*c, s)) << k.id;
+        EXPECT_EQ(DisabledReason(*c, s), k.reason) << k.id;
+        EXPECT_EQ(CommandStatusTip(*c, s), std::string(c->statusTip) + ". " + k.reason) << k.id;
+        const std::string tool = CommandToolTip(*c, s);
+        EXPECT_EQ(tool.substr(tool.find('\n') + 1), k.reason) << k.id;
+        EXPECT_EQ(tool.find('&'), std::string::npos) << tool;
+    }
+    for (const CommandInfo& c : Commands())
+        EXPECT_TRUE(covered.count(c.rule)) << "rule of " << c.id << " has no case";
+    for (EnableRule r : covered)
+        if (r != EnableRule::Always) {
+            EXPECT_FALSE(RuleReason(r).empty());
+        }
+}
+
+TEST(CommandTable, CommandsNobodyCarriesOutSayWhichPartTheyWaitFor) {
+    CommandState s;
+    s.available = [](int id) { return id == cmd::kAbout; };
+    const struct {
+        int id;
+        const char* reason;
+    } cases[] = {
+        {cmd::kNewBoxDesign, "Available once box design is built"},
+        {cmd::kStartMeasurement, "Available once measurement is built"},
+        {cmd::kLPad, "Available once crossover design is built"},
+        {cmd::kFunctionGenerator, "Available once the instruments are built"},
+        {cmd::kImport, "Available once the curve import and calculator are built"},
+        {cmd::kPrint, "Available once printing is built"},
+    };
+    for (const auto& k : cases) {
+        EXPECT_EQ(DisabledReason(*FindCommand(k.id), s), k.reason) << k.id;
+        // Not being built comes first: it is what the user waits for longest.
+        s.measuring = true;
+        EXPECT_EQ(DisabledReason(*FindCommand(k.id), s), k.reason) << k.id;
+        s.measuring = false;
+    }
+    EXPECT_EQ(DisabledReason(*FindCommand(cmd::kAbout), s), "");
+    // Every owner has its words.
+    for (const CommandInfo& c : Commands()) EXPECT_FALSE(OwnerReason(c.owner).empty()) << c.id;
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <fstream>
+#include <set>
 #include <sstream>
 
 namespace sonbex::shell {
@@ -46,6 +49,43 @@ TEST(HelpService, TopicsOpenTheirPage) {
     RecordingHelp recording;
     recording.ShowTopic(191);
     EXPECT_EQ(recording.Pages(), (std::vector<std::string>{help::kAppearance}));
+}
+
+TEST(HelpService, EveryPageHasATitleOfItsOwn) {
+    std::set<std::string> titles;
+    for (std::string_view page : HelpPages()) {
+        const std::string title = ReadHelpTitle(kHelpDir / std::string(page));
+        EXPECT_TRUE(title.size() > 20 && title.substr(title.size() - 20) == " - Sonbex Analyzer 3") << page;
+        EXPECT_TRUE(titles.insert(ShortHelpTitle(title)).second) << page << " shares its title";
+    }
+    EXPECT_EQ(ShortHelpTitle("Global settings - Sonbex Analyzer 3"), "Global settings");
+    EXPECT_EQ(ShortHelpTitle("Sonbex Analyzer 3"), "Sonbex Analyzer 3");
+
+    const fs::path dir = fs::temp_directory_path() / ("sonbex-help-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "a.html") << "<HTML><head><TITLE lang=en>Box &amp; vent\n   design</title></head>";
+    std::ofstream(dir / "b.html") << "<html><head><title>never closed";
+    EXPECT_EQ(ReadHelpTitle(dir / "a.html"), "Box & vent design");
+    EXPECT_EQ(ReadHelpTitle(dir / "b.html"), "");
+    EXPECT_EQ(ReadHelpTitle(dir / "missing.html"), "");
+    fs::remove_all(dir);
+}
+
+TEST(HelpService, PagesReadAsPlainText) {
+    const std::string text = HelpPageText(kHelpDir / help::kGlobalSettings);
+    EXPECT_EQ(text.substr(0, 17), "Global settings\n\n") << "the heading first, no navigation";
+    EXPECT_NE(text.find("\n- Temporary Directory: where recordings are kept"), std::string::npos) << text;
+    EXPECT_EQ(text.find('<'), std::string::npos);
+    EXPECT_EQ(text.find("  "), std::string::npos) << "blanks collapsed";
+    const std::string table = HelpPageText(kHelpDir / help::kOpeningFiles);
+    EXPECT_NE(table.find("\n.SXZ\timpedance curves\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("program's own files"), std::string::npos) << "entities decoded";
+    EXPECT_EQ(HelpPageText(kHelpDir / "missing.html"), "");
+
+    EXPECT_EQ(HelpPageForName("Global-Settings"), help::kGlobalSettings);
+    EXPECT_EQ(HelpPageForName("windows.html"), help::kWindows);
+    EXPECT_EQ(HelpPageForName("../etc/passwd"), "");
+    EXPECT_EQ(HelpPageForName(""), "");
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 namespace sonbex::shell {
@@ -65,15 +67,22 @@ GlobalSettingsDialog::GlobalSettingsDialog(GlobalConfig& config, std::vector<Bac
     auto* environment = new QGroupBox(tr("Environment"), this);
     temperature_ = new QLineEdit(environment);
     SetItemId(temperature_, kIdTemperature);
+    // Numbers only: a sign, up to three digits, a decimal point or comma and two decimals.
+    temperature_->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[-+]?[0-9]{0,3}([.,][0-9]{0,2})?")), temperature_));
+    temperature_->setMaxLength(8);
     auto* envForm = new QFormLayout(environment);
-    envForm->addRow(tr("Ambient temperature (C°)"), temperature_);
+    envForm->addRow(QString::fromUtf8(kTemperatureLabel), temperature_);
 
     auto* buttons =
         new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &GlobalSettingsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &GlobalSettingsDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        if (host_.help) host_.help();
+        if (host_.help)
+            host_.help();
+        else
+            ShowHelp();
     });
 
     auto* layout = new QVBoxLayout(this);

@@ -4,8 +4,9 @@
 // Toggling the clock, the flat toolbar or the background takes effect at
 // once through the host; OK keeps the changes, Cancel puts back the flags,
 // both paths and the layout that were in force when the dialog opened.
-// A temperature outside the plausible range is refused with a message and
-// the dialog stays open.
+// The temperature field takes numbers only; a temperature outside the
+// plausible range is refused with a message and the dialog stays open. Help
+// (the button, F1) opens the dialog's help page.
 // Threads: the GUI thread only.
 
 #include "Platform/IFileChooser.h"
@@ -28,7 +29,7 @@ struct GlobalSettingsHost {
     std::function<void(bool showTime)> relayoutStatusBar;
     std::function<void(bool flat)> setFlatToolbar;
     std::function<void(const std::string& backgroundPath)> repaintBackground;
-    std::function<void()> help;
+    std::function<void()> help;  // empty: the frame's help of the dialog (YDial::ShowHelp)
 };
 
 inline constexpr int kIdTempDir = 1007;
@@ -36,8 +37,9 @@ inline constexpr int kIdBrowseTempDir = 1008;
 inline constexpr int kIdTemperature = 1433;
 inline constexpr const char* kNoBackground = " <Windows>";
 inline constexpr const char* kLocateTempDirTitle = "Locate a temporary directory";
+inline constexpr const char* kTemperatureLabel = "Ambient temperature (°C)";
 inline constexpr const char* kTemperatureRangeMessage =
-    "The ambient temperature must be between -50 and 60 C° ! ";
+    "The ambient temperature must be between -50 and 60 °C ! ";
 
 class GlobalSettingsDialog : public ywin::YDial {
     Q_OBJECT

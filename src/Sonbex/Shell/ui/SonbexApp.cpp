@@ -3,16 +3,18 @@
 #include "Platform/Paths.h"
 #include "Platform/YRegistry.h"
 #include "Sonbex/Shell/DocumentKinds.h"
+#include "Sonbex/Shell/OpenFailure.h"
 #include "Sonbex/Shell/RoutingFlags.h"
 #include "Sonbex/Shell/ShellFiles.h"
 #include "Sonbex/Shell/TipsFile.h"
 #include "Sonbex/Shell/WindowPlacement.h"
 #include "Sonbex/Shell/ui/AboutDialog.h"
-#include "Sonbex/Shell/ui/DesktopHelp.h"
 #include "Sonbex/Shell/ui/GlobalSettingsDialog.h"
 #include "Sonbex/Shell/ui/GuiResultSink.h"
+#include "Sonbex/Shell/ui/HelpWindow.h"
 #include "Sonbex/Shell/ui/SplashScreen.h"
 #include "Sonbex/Shell/ui/TipsDialog.h"
+#include "Sonbex/Shell/ui/ToolbarIcons.h"
 #include "YWin/IGraphWnd.h"
 #include "YWin/QPainterCanvas.h"
 #include "YWin/YDialogItems.h"
@@ -29,9 +31,11 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QStyle>
 #include <QUrl>
@@ -48,32 +52,16 @@ namespace {
 
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 
-// Icons for the toolbar: the desktop theme's, else the style's.
-QIcon ToolIcon(QStyle* style, int id) {
-    struct Glyph {
-        int id;
-        const char* theme;
-        QStyle::StandardPixmap fallback;
-    };
-    static const Glyph kGlyphs[] = {
-        {cmd::kOpen, "document-open", QStyle::SP_DialogOpenButton},
-        {cmd::kSave, "document-save", QStyle::SP_DialogSaveButton},
-        {cmd::kCopy, "edit-copy", QStyle::SP_FileDialogContentsView},
-        {cmd::kPrint, "document-print", QStyle::SP_ComputerIcon},
-        {cmd::kStartMeasurement, "media-playback-start", QStyle::SP_MediaPlay},
-        {cmd::kStopMeasurement, "media-playback-stop", QStyle::SP_MediaStop},
-        {cmd::kMeasurementSettings, "preferences-system", QStyle::SP_FileDialogDetailedView},
-        {cmd::kLevels, "audio-volume-high", QStyle::SP_MediaVolume},
-        {cmd::kNewBoxDesign, "document-new", QStyle::SP_FileIcon},
-        {cmd::kNewCrossover, "insert-object", QStyle::SP_DirIcon},
-        {cmd::kTileSideBySide, "view-grid", QStyle::SP_TitleBarNormalButton},
-        {cmd::kCascade, "window-new", QStyle::SP_TitleBarMaxButton},
-        {cmd::kHelpContents, "help-contents", QStyle::SP_DialogHelpButton},
-    };
-    for (const Glyph& g : kGlyphs)
-        if (g.id == id) return QIcon::fromTheme(QLatin1String(g.theme), style->standardIcon(g.fallback));
-    return style->standardIcon(QStyle::SP_FileIcon);
-}
+// Menus whose disabled items can be highlighted, so the status bar can say
+// why they are disabled (and F1 can open their help).
+class MenuStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == QStyle::SH_Menu_AllowActiveAndDisabled) return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
 
 QString PlainText(std::string_view menuText) { return Q(menuText).remove(QLatin1Char('&')); }
 
@@ -90,8 +78,7 @@ SonbexApp::SonbexApp(SonbexAppOptions options) : YWinApp(options.presenter), opt
     store_ = std::make_unique<platform::SettingsStore>(Prompt());
     recent_ = std::make_unique<platform::YRecentFileList>(*store_);
     sink_ = std::make_unique<GuiResultSink>(*this);
-    if (!options_.help)
-        ownHelp_ = std::make_unique<DesktopHelp>(FindHelpFolder(StandardHelpFolders()), Prompt());
+    if (!options_.help) ownHelp_ = std::make_unique<HelpViewer>(FindHelpFolder(StandardHelpFolders()), this);
     config_ = DefaultGlobalConfig(StandardGlobalConfigDefaults(options_.paths));
     RegisterShellCommands();
     BuildMenus();
@@ -109,6 +96,8 @@ SonbexApp::~SonbexApp() {
     // and signal while they go: none may reach it any more.
     for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
     recentMenu_.reset();  // before the list it shows
+    for (QMenu* menu : findChildren<QMenu*>())
+        if (menu->style() == menuStyle_.get()) menu->setStyle(nullptr);
 }
 
 // ---------------------------------------------------------------- start-up
@@ -179,8 +168,15 @@ void SonbexApp::BuildMenus() {
         connect(menu, &QMenu::aboutToShow, this, &SonbexApp::UpdateMenus);
         // The status bar is cleared when a menu closes.
         connect(menu, &QMenu::aboutToHide, this, [this] { StatusBar().clearMessage(); });
+        menu->installEventFilter(this);
+        menu->setStyle(MenusStyle());
         AddMenuEntries(menu, def.entries);
     }
+}
+
+QStyle* SonbexApp::MenusStyle() {
+    if (!menuStyle_) menuStyle_ = std::make_unique<MenuStyle>();
+    return menuStyle_.get();
 }
 
 void SonbexApp::AddMenuEntries(QMenu* menu, const std::vector<MenuEntry>& entries) {
@@ -192,6 +188,8 @@ void SonbexApp::AddMenuEntries(QMenu* menu, const std::vector<MenuEntry>& entrie
                 break;
             case MenuEntry::Type::Submenu: {
                 QMenu* sub = menu->addMenu(Q(e.text));
+                sub->installEventFilter(this);
+                sub->setStyle(MenusStyle());
                 AddMenuEntries(sub, e.items);
                 added = sub->menuAction();
                 break;
@@ -222,15 +220,50 @@ void SonbexApp::AddMenuEntries(QMenu* menu, const std::vector<MenuEntry>& entrie
 }
 
 void SonbexApp::BuildToolbar() {
+    const bool fromTheme = ThemeHasEveryToolbarIcon();
     for (int id : ToolbarCommands()) {
         if (id == 0) {
             ToolBar().addSeparator();
             continue;
         }
         const CommandInfo* c = FindCommand(id);
-        QAction* button = ToolBar().AddButton(id, ToolIcon(style(), id), PlainText(c->menuText));
+        QAction* button = ToolBar().AddButton(id, ToolbarIcon(id, fromTheme), PlainText(c->menuText));
         button->setStatusTip(Q(c->statusTip));
     }
+}
+
+bool SonbexApp::eventFilter(QObject* watched, QEvent* event) {
+    // F1 on a highlighted menu item opens the help of that command. The menu
+    // takes the key before the frame's own F1 (Help > Contents) can.
+    auto* menu = qobject_cast<QMenu*>(watched);
+    const bool f1 = (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+                    static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1;
+    if (menu && !f1 && (event->type() == QEvent::MouseMove || event->type() == QEvent::KeyPress)) {
+        // Qt shows no status tip for a disabled item: once the menu has moved
+        // its highlight, the frame shows it.
+        QTimer::singleShot(0, menu, [this, menu] {
+            if (QAction* a = menu->activeAction(); a && !a->isEnabled() && !a->statusTip().isEmpty())
+                StatusBar().showMessage(a->statusTip());
+        });
+    }
+    if (!menu || !f1) return YWinApp::eventFilter(watched, event);
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->accept();
+        return true;
+    }
+    int topic = cmd::kHelpContents;
+    if (QAction* a = menu->activeAction())
+        for (const auto& [id, action] : actions_)
+            if (action == a) topic = id;
+    for (QWidget* open = QApplication::activePopupWidget(); open; open = QApplication::activePopupWidget())
+        open->close();
+    ShowHelpTopic(topic);
+    return true;
+}
+
+bool SonbexApp::ShowHelpTopic(int topic) {
+    return Help().ShowPage(topic == cmd::kHelpContents ? std::string_view(help::kContents)
+                                                       : HelpPageForTopic(topic));
 }
 
 QAction* SonbexApp::MenuAction(int id) const {
@@ -291,11 +324,20 @@ void SonbexApp::UpdateMenus() {
     for (const CommandInfo& c : Commands()) {
         const bool enabled = IsCommandEnabled(c, state);
         const bool checked = IsCommandChecked(c, state);
+        // A disabled command says what it waits for.
+        const QString statusTip = QString::fromStdString(CommandStatusTip(c, state));
+        const QString toolTip = QString::fromStdString(CommandToolTip(c, state));
         if (QAction* a = MenuAction(c.id)) {
             a->setEnabled(enabled);
             if (c.checkable) a->setChecked(checked);
+            a->setStatusTip(statusTip);
+            a->setToolTip(toolTip);
         }
-        if (QAction* b = ToolBar().Button(c.id)) b->setEnabled(enabled);
+        if (QAction* b = ToolBar().Button(c.id)) {
+            b->setEnabled(enabled);
+            b->setStatusTip(statusTip);
+            b->setToolTip(toolTip);
+        }
     }
     if (recentMenu_)
         for (QAction* a : recentMenu_->Actions())
@@ -426,46 +468,77 @@ ywin::YStdWnd* SonbexApp::TopDocument(int kindId) const {
 
 SonbexApp::OpenResult SonbexApp::OpenFile(const std::string& path, bool silent) {
     const OpenPlan plan = PlanOpen(path);
-    switch (plan.target) {
-        case OpenTarget::None:
-            if (!silent) Prompt().Show(kNoValidClass, PromptIcon::Warning);
-            return OpenResult::NotClaimed;
-        case OpenTarget::MeasurementSettings:
-            if (measuring_) {
-                Prompt().Show(kSettingsLocked, PromptIcon::Warning);
-                return OpenResult::Failed;
-            }
-            if (!settingsLoader_) {
-                Prompt().Show(kNoValidClass + path, PromptIcon::Warning);
-                return OpenResult::Failed;
-            }
-            if (!settingsLoader_(path)) return OpenResult::Failed;
-            recent_->Add(path);
-            return OpenResult::Opened;
-        case OpenTarget::Window:
-            break;
+    if (plan.target == OpenTarget::None) {
+        if (!silent)
+            Prompt().Show(MessageNamingFile(kNoValidClass, path, {FileProblem::NotKnown, 0, {}}),
+                          PromptIcon::Warning);
+        return OpenResult::NotClaimed;
+    }
+    // A file that cannot be read is said so, by name, before any window is
+    // made or any reader runs.
+    if (const FileFailure unreadable = ProbeReadable(path); unreadable.problem != FileProblem::None) {
+        Prompt().Show(MessageNamingFile(kCouldntOpenFile, path, unreadable), PromptIcon::Error);
+        return OpenResult::Failed;
+    }
+    if (plan.target == OpenTarget::MeasurementSettings) {
+        if (measuring_) {
+            Prompt().Show(kSettingsLocked, PromptIcon::Warning);
+            return OpenResult::Failed;
+        }
+        if (!settingsLoader_) {
+            Prompt().Show(
+                MessageNamingFile(kNoValidClass, path,
+                                  {FileProblem::NotBuilt, 0, "available once measurement is built"}),
+                PromptIcon::Warning);
+            return OpenResult::Failed;
+        }
+        if (!settingsLoader_(path)) return OpenResult::Failed;
+        recent_->Add(path);
+        return OpenResult::Opened;
     }
     if (plan.appendToActive && config_.Has(kAppendFrequencyCurve)) {
         auto* active = dynamic_cast<IShellDocument*>(ActiveChild());
         if (active && active->KindId() == plan.windowKind) {
-            if (!active->LoadFile(path, true)) return OpenResult::Failed;
+            if (!active->LoadFile(path, true)) {
+                ReportLoadFailure(*active, path);
+                return OpenResult::Failed;
+            }
             recent_->Add(path);
             return OpenResult::Opened;
         }
+    }
+    const std::string noun(DocumentKindNoun(plan.windowKind));
+    if (!CanCreate(plan.windowKind)) {
+        Prompt().Show(
+            MessageNamingFile(kCouldntCreateWindow, path,
+                              {FileProblem::NotBuilt, 0, "available once " + noun + " windows are built"}),
+            PromptIcon::Error);
+        return OpenResult::Failed;
     }
     ywin::YStdWnd* window = CreateDocumentWindow(plan.windowKind);
     auto* doc = dynamic_cast<IShellDocument*>(window);
     if (!doc) {
         if (window && window->SubWindow()) window->SubWindow()->close();
-        Prompt().Show(kCouldntCreateWindow, PromptIcon::Error);
+        Prompt().Show(MessageNamingFile(kCouldntCreateWindow, path,
+                                        {FileProblem::Other, 0, "the " + noun + " window could not be made"}),
+                      PromptIcon::Error);
         return OpenResult::Failed;
     }
     if (!doc->LoadFile(path, false)) {
+        ReportLoadFailure(*doc, path);
         if (window->SubWindow()) window->SubWindow()->close();
         return OpenResult::Failed;
     }
     recent_->Add(path);
     return OpenResult::Opened;
+}
+
+void SonbexApp::ReportLoadFailure(const IShellDocument& doc, const std::string& path) {
+    if (std::optional<LoadFailure> failure = doc.LastLoadFailure())
+        Prompt().Show(
+            MessageNamingFile(failure->message.empty() ? std::string(kCouldntOpenFile) : failure->message,
+                              path, failure->failure),
+            PromptIcon::Error);
 }
 
 bool SonbexApp::ImportFile(const std::string& path) {
@@ -480,8 +553,14 @@ bool SonbexApp::ImportFile(const std::string& path) {
         if (!chosen) return false;
         file = chosen->string();
     }
+    if (const FileFailure unreadable = ProbeReadable(file); unreadable.problem != FileProblem::None) {
+        Prompt().Show(MessageNamingFile(kImportFailed, file, unreadable), PromptIcon::Warning);
+        return false;
+    }
     if (!importer_) {
-        Prompt().Show(kImportFailed + file, PromptIcon::Warning);
+        Prompt().Show(MessageNamingFile(kImportFailed, file,
+                                        {FileProblem::NotBuilt, 0, "available once the importer is built"}),
+                      PromptIcon::Warning);
         return false;
     }
     return importer_(file);
@@ -612,7 +691,7 @@ void SonbexApp::ShowGlobalSettings() {
     host.relayoutStatusBar = [this](bool show) { StatusBar().SetShowTime(show); };
     host.setFlatToolbar = [this](bool flat) { ToolBar().SetFlat(flat); };
     host.repaintBackground = [this](const std::string& path) { SetBackground(QString::fromStdString(path)); };
-    host.help = [this] { Help().ShowPage(help::kGlobalSettings); };
+    host.help = [this] { ShowHelpTopic(103); };
     settingsDialog_ =
         std::make_unique<GlobalSettingsDialog>(config_, ListBackgrounds(BackgroundFolders(options_.paths)),
                                                FileChooser(), Prompt(), std::move(host), this);

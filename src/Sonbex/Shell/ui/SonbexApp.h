@@ -44,6 +44,7 @@
 
 class QAction;
 class QMenu;
+class QStyle;
 
 namespace sonbex::ywin {
 class YRecentFilesMenu;
@@ -59,6 +60,7 @@ class TipsDialog;
 
 inline constexpr const char* kNoValidClass = "Found no valid class for this filetype ! \n\n";
 inline constexpr const char* kCouldntCreateWindow = "Could'nt create a window ! ";
+inline constexpr const char* kCouldntOpenFile = "Couldn't open this file !";
 inline constexpr const char* kCopyFailed = "Failed to copy the data to the clipboard ! ";
 inline constexpr const char* kImportFailed = "Failed to import the file ! \n\n";
 inline constexpr const char* kSettingsLocked =
@@ -71,7 +73,7 @@ inline constexpr const char* kWorkDidNotStop =
 struct SonbexAppOptions {
     std::filesystem::path settingsFile;      // empty: the per-user settings file
     platform::IPrompt* presenter = nullptr;  // answers every prompt (tests: a RecordingPrompt)
-    IHelpService* help = nullptr;            // null: the pages open in the browser
+    IHelpService* help = nullptr;            // null: the pages open in the program's help window
     bool modalDialogs = true;                // tests open dialogs modeless and inspect them
     int stopWaitMs = 10000;                  // how long shutdown waits for background work
     platform::Paths paths{platform::Paths::Environment::FromProcess()};  // the per-user folders
@@ -90,6 +92,8 @@ public:
 
     // ---- commands
     void OnCommand(int id) override { ExecuteCommand(id); }
+    // The help page of a command or dialog id (the contents for Help > Contents).
+    bool ShowHelpTopic(int topic) override;
     // Carries out a command when it is enabled; false when it is not (or unknown).
     bool ExecuteCommand(int id);
     void SetCommandHandler(int id, std::function<void()> handler);
@@ -115,7 +119,9 @@ public:
     enum class OpenResult { Opened, NotClaimed, Failed };
     // Opens a native file by its extension. NotClaimed: no native kind takes
     // it (not silent: the user was told). Failed: a kind claimed it but it
-    // could not be opened (the user was told); never to be imported then.
+    // could not be opened (the user was told, with the file's name and the
+    // reason: not found, not readable, not built yet, or what the document's
+    // LastLoadFailure says); never to be imported then.
     OpenResult OpenFile(const std::string& path, bool silent);
     // Imports a file (empty path: asks for one); false when nothing was imported.
     bool ImportFile(const std::string& path);
@@ -162,11 +168,13 @@ public:
 
 protected:
     bool QueryClose() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildMenus();
+    QStyle* MenusStyle();
     void AddMenuEntries(QMenu* menu, const std::vector<MenuEntry>& entries);
     void BuildToolbar();
     void RegisterShellCommands();
@@ -185,6 +193,7 @@ private:
     bool StopBackgroundWork();
     void SaveAtExit();
     ywin::YStdWnd* NewDocument(int kindId);
+    void ReportLoadFailure(const IShellDocument& doc, const std::string& path);
 
     SonbexAppOptions options_;
     std::unique_ptr<platform::SettingsStore> store_;
@@ -200,6 +209,7 @@ private:
     std::map<int, DocumentFactory> factories_;
     std::map<int, QAction*> actions_;
     std::map<int, QMenu*> menus_;
+    std::unique_ptr<QStyle> menuStyle_;
     QAction* recentBefore_ = nullptr;
     bool placeRecentBefore_ = false;
     std::function<bool(const std::string&)> settingsLoader_;

@@ -2,19 +2,27 @@
 
 #include "Platform/RecordingPrompt.h"
 #include "Platform/ScriptedFileChooser.h"
+#include "Sonbex/Shell/CommandTable.h"
 #include "Sonbex/Shell/ui/AppearanceDialog.h"
 #include "Sonbex/Shell/ui/GlobalSettingsDialog.h"
 #include "Sonbex/Shell/ui/TipsDialog.h"
+#include "Sonbex/Shell/ui/ToolbarIcons.h"
 #include "YWin/YDialogItems.h"
 #include "YWin/YSpinButton.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QFontMetrics>
+#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QValidator>
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 namespace sonbex::shell {
 namespace {
@@ -199,6 +207,113 @@ TEST_F(ShellDialogsTest, TipsShowTheStoredTipAndAdvance) {
     TipsDialog empty({}, other);
     EXPECT_FALSE(empty.Open(false)) << "no tips: no dialog";
     EXPECT_FALSE(empty.isVisible());
+}
+
+TEST_F(ShellDialogsTest, TheTipFitsItsBoxAndNeverSplitsACommandOrOption) {
+    const std::string longTip = "Every batch job has a headless verb: run sonbex3-cli --help for the list.";
+    const std::string veryLong =
+        "A logarithmic sweep rejects harmonic distortion from the impulse response; an MLS is faster but "
+        "sensitive to distortion and time variance, so run sonbex3-cli stimulus --help and compare both "
+        "with the simulated sound card before the real measurement of the loudspeaker-under-test.";
+    GlobalConfig config = DefaultGlobalConfig();
+    TipsDialog dialog({"one", longTip, veryLong}, config);
+    ASSERT_TRUE(dialog.Open(false));
+    auto* label = dialog.findChild<QLabel*>("tip");
+    for (QSize size : {QSize(440, 240), QSize(520, 300), QSize(900, 420)}) {
+        dialog.resize(size);
+        for (int i = 0; i < 3; ++i) {
+            dialog.ShowNextTip();
+            const QString tip = dialog.CurrentTip();
+            const QStringList lines = dialog.ShownLines();
+            EXPECT_EQ(lines.join(' '), tip) << "only blanks become line breaks";
+            for (const QString& line : lines) {
+                EXPECT_FALSE(line.startsWith("cli") || line.startsWith("-help")) << line.toStdString();
+                EXPECT_FALSE(line.endsWith("sonbex3-") || line.endsWith("-")) << line.toStdString();
+            }
+            const QFont font = dialog.TipFont();
+            EXPECT_TRUE(font.bold());
+            EXPECT_LE(font.pointSize(), 20);
+            EXPECT_GE(font.pointSize(), 8);
+            const QFontMetrics metrics(font);
+            const int width = label->contentsRect().width() - 2 * label->margin();
+            const int height = label->contentsRect().height() - 2 * label->margin();
+            for (const QString& line : lines)
+                EXPECT_LE(metrics.horizontalAdvance(line), width) << size.width();
+            EXPECT_LE(lines.size() * metrics.lineSpacing(), height)
+                << tip.toStdString() << " at " << size.width();
+            if (tip == "one") {
+                EXPECT_EQ(font.pointSize(), 20) << "a short tip in the full size";
+            }
+        }
+    }
+    // The same tip in a smaller box gets a smaller font.
+    dialog.resize(900, 420);
+    while (dialog.CurrentTip().toStdString() != veryLong) dialog.ShowNextTip();
+    const int large = dialog.TipFont().pointSize();
+    dialog.resize(440, 240);
+    EXPECT_LT(dialog.TipFont().pointSize(), large);
+    dialog.End(0);
+}
+
+TEST_F(ShellDialogsTest, TemperatureFieldTakesNumbersOnlyInDegreesCelsius) {
+    GlobalConfig config = DefaultGlobalConfig();
+    HostLog log;
+    GlobalSettingsDialog dialog(config, Backgrounds(), chooser_, prompt_, log.Host());
+    auto* field = qobject_cast<QLineEdit*>(ywin::FindItem(&dialog, kIdTemperature));
+    ASSERT_NE(field, nullptr);
+    ASSERT_NE(field->validator(), nullptr);
+    const struct {
+        const char* typed;
+        bool accepted;
+    } cases[] = {{"20", true},  {"-20,5", true}, {"+35.25", true}, {"", true},       {"abc", false},
+                 {"2a", false}, {"1e3", false},  {"20 C", false},  {"1.2.3", false}, {"12345", false}};
+    for (const auto& k : cases) {
+        QString text = QString::fromLatin1(k.typed);
+        int pos = int(text.size());
+        EXPECT_EQ(field->validator()->validate(text, pos) != QValidator::Invalid, k.accepted) << k.typed;
+    }
+    bool labelled = false;
+    for (QLabel* l : dialog.findChildren<QLabel*>())
+        labelled = labelled || l->text() == "Ambient temperature (°C)";
+    EXPECT_TRUE(labelled);
+    EXPECT_TRUE(QString::fromUtf8(kTemperatureRangeMessage).contains("°C"));
+}
+
+TEST_F(ShellDialogsTest, EveryToolbarCommandHasItsOwnFullSizeIcon) {
+    std::vector<QImage> seen;
+    for (int id : ToolbarCommands()) {
+        if (id == 0) continue;
+        const QString resource = ToolbarIconResource(id);
+        ASSERT_TRUE(QFile::exists(resource)) << id;
+        const QIcon icon = ToolbarIcon(id, false);
+        ASSERT_FALSE(icon.isNull()) << id;
+        for (int side : {16, 24, 32})
+            for (qreal ratio : {1.0, 2.0}) {
+                const QImage image =
+                    icon.pixmap(QSize(side, side), ratio).toImage().convertToFormat(QImage::Format_ARGB32);
+                ASSERT_EQ(image.width(), int(side * ratio)) << id << " HiDPI drawn at its own size";
+                // The drawing fills the square one way at least (no half-size glyph).
+                int left = image.width(), right = -1, top = image.height(), bottom = -1;
+                for (int y = 0; y < image.height(); ++y)
+                    for (int x = 0; x < image.width(); ++x)
+                        if (qAlpha(image.pixel(x, y)) > 64) {
+                            left = std::min(left, x), right = std::max(right, x);
+                            top = std::min(top, y), bottom = std::max(bottom, y);
+                        }
+                const int wide = right - left + 1, high = bottom - top + 1;
+                EXPECT_GE(std::max(wide, high), image.width() * 7 / 10) << id << " at " << side;
+                EXPECT_GE(std::min(wide, high), image.width() * 9 / 20) << id << " at " << side;
+            }
+        const QImage normal = icon.pixmap(24).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage disabled =
+            icon.pixmap(QSize(24, 24), QIcon::Disabled).toImage().convertToFormat(QImage::Format_ARGB32);
+        EXPECT_NE(normal, disabled) << id;
+        for (const QImage& other : seen)
+            EXPECT_NE(normal, other) << id << " looks like another command's icon";
+        seen.push_back(normal);
+    }
+    EXPECT_EQ(seen.size(), 13u);
+    EXPECT_TRUE(ToolbarIconResource(cmd::kAbout).isEmpty());
 }
 
 }  // namespace
