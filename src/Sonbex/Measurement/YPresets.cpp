@@ -24,7 +24,11 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     return true;
 }
 
-std::string Bounded(std::string_view s, std::size_t limit) { return std::string(s.substr(0, limit)); }
+// The value after "Name=", without the blanks that follow the '='.
+std::string Bounded(std::string_view s, std::size_t limit) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    return std::string(s.substr(0, limit));
+}
 
 // Skips the leading characters up to code 32, cuts at ';', trims trailing blanks.
 std::string_view Clean(std::string_view line) {

@@ -7,7 +7,8 @@
 // characters up to code 32 at the start are skipped, everything from the first
 // ';' is removed and trailing blanks trimmed; empty lines and lines beginning
 // with '[' are ignored. "Title=" (any case) sets the current slot's title,
-// "Filename=" its file name and moves to the next slot; reading stops after
+// "Filename=" its file name and moves to the next slot (blanks after the
+// '=' are skipped); reading stops after
 // the tenth "Filename=". A relative file name is taken relative to the
 // presets file's folder and written back in that absolute form. Titles keep
 // at most 255 bytes, file names (as written) at most 259.
