@@ -51,6 +51,7 @@ std::span<const VerbEntry> AllVerbs() {
         {"loopback", "Check a sound card: round-trip latency and level of a looped-back click train",
          SetupLoopbackVerb},
         {"stimulus", "List, generate and analyse measurement stimuli", SetupStimulusVerb},
+        {"settings", "Show, change, load and save the measurement settings", SetupSettingsVerb},
     };
     return verbs;
 }

@@ -12,5 +12,7 @@ void SetupRecordVerb(CLI::App& verb);
 void SetupLoopbackVerb(CLI::App& verb);
 // stimulus list | generate | analyse
 void SetupStimulusVerb(CLI::App& verb);
+// settings show | set | load | save | defaults
+void SetupSettingsVerb(CLI::App& verb);
 
 }  // namespace sonbex::cli

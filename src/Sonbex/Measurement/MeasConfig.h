@@ -56,32 +56,32 @@ inline constexpr std::size_t kPathField = 260;  // char[260] text fields
 // Field offsets, absolute (from the start of the record).
 namespace off {
 // header and hardware
-inline constexpr std::size_t kMarker = 0;          // i32
-inline constexpr std::size_t kState = 4;           // u32
-inline constexpr std::size_t kHardwareFlags = 8;   // u32
-inline constexpr std::size_t kInDevice = 12;       // u16: 0 default, n device n-1
-inline constexpr std::size_t kOutDevice = 14;      // u16
-inline constexpr std::size_t kDriverModel = 16;    // u16
-inline constexpr std::size_t kSampleRate = 24;     // double
-inline constexpr std::size_t kBits = 32;           // u16
-inline constexpr std::size_t kInChannels = 34;     // u16
-inline constexpr std::size_t kOutChannels = 36;    // u16
-inline constexpr std::size_t kBufferFrames = 40;   // i32
-inline constexpr std::size_t kBufferCount = 44;    // u16
-inline constexpr std::size_t kMixerInputLine = 46; // u16
-inline constexpr std::size_t kMixerIn = 48;        // i16
-inline constexpr std::size_t kMixerOut = 50;       // i16
-inline constexpr std::size_t kMeasBox = 52;        // i16
-inline constexpr std::size_t kZMethod = 54;        // i16
-inline constexpr std::size_t kCcResistor = 56;     // double
-inline constexpr std::size_t kCvResistor = 64;     // double
-inline constexpr std::size_t kCvRatio = 72;        // double
-inline constexpr std::size_t kLevelVoltRef = 80;   // double
-inline constexpr std::size_t kInputFullScale = 88; // double
-inline constexpr std::size_t kLevelThird = 96;     // double
-inline constexpr std::size_t kLevelMixer = 104;    // i32
-inline constexpr std::size_t kGainA = 112;         // double
-inline constexpr std::size_t kGainB = 120;         // double
+inline constexpr std::size_t kMarker = 0;           // i32
+inline constexpr std::size_t kState = 4;            // u32
+inline constexpr std::size_t kHardwareFlags = 8;    // u32
+inline constexpr std::size_t kInDevice = 12;        // u16: 0 default, n device n-1
+inline constexpr std::size_t kOutDevice = 14;       // u16
+inline constexpr std::size_t kDriverModel = 16;     // u16
+inline constexpr std::size_t kSampleRate = 24;      // double
+inline constexpr std::size_t kBits = 32;            // u16
+inline constexpr std::size_t kInChannels = 34;      // u16
+inline constexpr std::size_t kOutChannels = 36;     // u16
+inline constexpr std::size_t kBufferFrames = 40;    // i32
+inline constexpr std::size_t kBufferCount = 44;     // u16
+inline constexpr std::size_t kMixerInputLine = 46;  // u16
+inline constexpr std::size_t kMixerIn = 48;         // i16
+inline constexpr std::size_t kMixerOut = 50;        // i16
+inline constexpr std::size_t kMeasBox = 52;         // i16
+inline constexpr std::size_t kZMethod = 54;         // i16
+inline constexpr std::size_t kCcResistor = 56;      // double
+inline constexpr std::size_t kCvResistor = 64;      // double
+inline constexpr std::size_t kCvRatio = 72;         // double
+inline constexpr std::size_t kLevelVoltRef = 80;    // double
+inline constexpr std::size_t kInputFullScale = 88;  // double
+inline constexpr std::size_t kLevelThird = 96;      // double
+inline constexpr std::size_t kLevelMixer = 104;     // i32
+inline constexpr std::size_t kGainA = 112;          // double
+inline constexpr std::size_t kGainB = 120;          // double
 // microphone
 inline constexpr std::size_t kMicFlags = 200;        // u32
 inline constexpr std::size_t kMicFile = 204;         // char[260]
@@ -123,11 +123,13 @@ inline constexpr std::size_t kTurntable = 2592;    // i32
 
 // Offsets as the blocks define them.
 static_assert(off::kState == 4 && off::kHardwareFlags == 8 && off::kSampleRate == 24 && off::kBits == 32);
-static_assert(off::kBufferFrames == 40 && off::kBufferCount == 44 && off::kMixerIn == 48 && off::kZMethod == 54);
+static_assert(off::kBufferFrames == 40 && off::kBufferCount == 44 && off::kMixerIn == 48 &&
+              off::kZMethod == 54);
 static_assert(off::kCcResistor == 56 && off::kLevelMixer == 104 && off::kGainA == 112 && off::kGainB == 120);
 static_assert(off::kGainB + 8 + 72 == kMicrophoneOffset, "72 unused bytes close the hardware block");
 static_assert(off::kMicFile == kMicrophoneOffset + 4 && off::kMicSensitivity == off::kMicFile + kPathField);
-static_assert(off::kMicSensitivity + 8 + 128 == kGeneratorOffset, "128 unused bytes close the microphone block");
+static_assert(off::kMicSensitivity + 8 + 128 == kGeneratorOffset,
+              "128 unused bytes close the microphone block");
 static_assert(off::kGenFlags - kGeneratorOffset == 0 && off::kModuleId - kGeneratorOffset == 4);
 static_assert(off::kLevelA - kGeneratorOffset == 8 && off::kLevelB - kGeneratorOffset == 16);
 static_assert(off::kGenChannels - kGeneratorOffset == 24 && off::kSweepFile - kGeneratorOffset == 28);
@@ -135,7 +137,8 @@ static_assert(off::kFrequency == off::kSweepFile + kPathField && off::kFrequency
 static_assert(off::kStart - kGeneratorOffset == 296 && off::kStop - kGeneratorOffset == 304);
 static_assert(off::kPointsPerOctave - kGeneratorOffset == 312 && off::kPoints - kGeneratorOffset == 316);
 static_assert(off::kOutputChannels - kGeneratorOffset == 320);
-static_assert(off::kOutputChannels + 6 * 160 + 128 == kAnalyzerOffset, "128 unused bytes close the generator");
+static_assert(off::kOutputChannels + 6 * 160 + 128 == kAnalyzerOffset,
+              "128 unused bytes close the generator");
 static_assert(off::kMeasType - kAnalyzerOffset == 4 && off::kPolarStep - kAnalyzerOffset == 8);
 static_assert(off::kInput - kAnalyzerOffset == 16 && off::kAverages - kAnalyzerOffset == 18);
 static_assert(off::kQcTest - kAnalyzerOffset == 20 && off::kUpperFile - kAnalyzerOffset == 22);
@@ -162,7 +165,8 @@ inline constexpr std::size_t kParam2 = 80;      // double[5]
 inline constexpr std::size_t kParam3 = 120;     // double[5]
 }  // namespace och
 static_assert(och::kFilterType + 4 * kFilterSlots == och::kParam1);
-static_assert(och::kParam1 + 8 * kFilterSlots == och::kParam2 && och::kParam2 + 8 * kFilterSlots == och::kParam3);
+static_assert(och::kParam1 + 8 * kFilterSlots == och::kParam2 &&
+              och::kParam2 + 8 * kFilterSlots == och::kParam3);
 static_assert(och::kParam3 + 8 * kFilterSlots == kOutputChannelSize);
 
 // Bits of the state word (offset 4).
@@ -259,7 +263,9 @@ public:
     bool IsTerminated(std::size_t o, std::size_t size) const;
 
     bool Flag(std::size_t o, std::uint32_t bit) const { return (U32(o) & bit) != 0; }
-    void SetFlag(std::size_t o, std::uint32_t bit, bool on) { SetU32(o, on ? (U32(o) | bit) : (U32(o) & ~bit)); }
+    void SetFlag(std::size_t o, std::uint32_t bit, bool on) {
+        SetU32(o, on ? (U32(o) | bit) : (U32(o) & ~bit));
+    }
 
     // ---- named fields
     std::uint32_t State() const { return U32(off::kState); }
@@ -271,8 +277,12 @@ public:
     // Devices as the wave engine numbers them: -1 the default, else the device.
     int InDevice() const { return int(U16(off::kInDevice)) - 1; }
     int OutDevice() const { return int(U16(off::kOutDevice)) - 1; }
-    void SetInDevice(int device) { SetU16(off::kInDevice, static_cast<std::uint16_t>(device < 0 ? 0 : device + 1)); }
-    void SetOutDevice(int device) { SetU16(off::kOutDevice, static_cast<std::uint16_t>(device < 0 ? 0 : device + 1)); }
+    void SetInDevice(int device) {
+        SetU16(off::kInDevice, static_cast<std::uint16_t>(device < 0 ? 0 : device + 1));
+    }
+    void SetOutDevice(int device) {
+        SetU16(off::kOutDevice, static_cast<std::uint16_t>(device < 0 ? 0 : device + 1));
+    }
     double SampleRate() const { return F64(off::kSampleRate); }
     int Bits() const { return U16(off::kBits); }
     int InChannels() const { return U16(off::kInChannels); }

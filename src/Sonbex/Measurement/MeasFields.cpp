@@ -19,7 +19,8 @@ const MeasField kFields[] = {
      "bit 0 dual channel, 1 reverse channels, 2 invert, 3 phase correction, 4 check 192 kHz, 5 no input "
      "select, 6 calibrated level, 7 linearity calibration, 8 no input mute"},
     {"in_device", off::kInDevice, T::U16, 0, kU16, false, nullptr, "input device: 0 default, n device n-1"},
-    {"out_device", off::kOutDevice, T::U16, 0, kU16, false, nullptr, "output device: 0 default, n device n-1"},
+    {"out_device", off::kOutDevice, T::U16, 0, kU16, false, nullptr,
+     "output device: 0 default, n device n-1"},
     {"driver_model", off::kDriverModel, T::U16, 0, 1, false, nullptr, "wave engine driver model 0 or 1"},
     {"sample_rate", off::kSampleRate, T::F64, 0, 1e7, true, nullptr, "sample rate (Hz)"},
     {"bits", off::kBits, T::U16, 8, 32, false, "8,16,20,24,32", "bits per sample"},
@@ -33,11 +34,15 @@ const MeasField kFields[] = {
     {"meas_box", off::kMeasBox, T::I16, 0, 5, false, nullptr, "measurement box: 0 none, 1 to 3 version"},
     {"z_method", off::kZMethod, T::I16, 0, 2, false, nullptr,
      "impedance method: 0 measurement box, 1 constant current, 2 constant voltage"},
-    {"cc_resistor", off::kCcResistor, T::F64, -1e9, 1e9, false, nullptr, "constant current series resistor (Ohm)"},
-    {"cv_resistor", off::kCvResistor, T::F64, -1e9, 1e9, false, nullptr, "constant voltage series resistor (Ohm)"},
+    {"cc_resistor", off::kCcResistor, T::F64, -1e9, 1e9, false, nullptr,
+     "constant current series resistor (Ohm)"},
+    {"cv_resistor", off::kCvResistor, T::F64, -1e9, 1e9, false, nullptr,
+     "constant voltage series resistor (Ohm)"},
     {"cv_ratio", off::kCvRatio, T::F64, 0.0001, 1, false, nullptr, "constant voltage divider ratio"},
-    {"level_volt_ref", off::kLevelVoltRef, T::F64, -1e9, 1e9, false, nullptr, "level calibration: output voltage reference (V)"},
-    {"input_full_scale", off::kInputFullScale, T::F64, 0, 1e9, true, nullptr, "level calibration: input full scale"},
+    {"level_volt_ref", off::kLevelVoltRef, T::F64, -1e9, 1e9, false, nullptr,
+     "level calibration: output voltage reference (V)"},
+    {"input_full_scale", off::kInputFullScale, T::F64, 0, 1e9, true, nullptr,
+     "level calibration: input full scale"},
     {"level_third", off::kLevelThird, T::F64, -1e9, 1e9, false, nullptr, "level calibration: third value"},
     {"level_mixer", off::kLevelMixer, T::I32, -kI32, kI32, false, nullptr,
      "level calibration: mixer setting (99999999 none)"},
@@ -45,13 +50,16 @@ const MeasField kFields[] = {
     {"gain_b", off::kGainB, T::F64, -200, 200, false, nullptr, "input gain of channel B (dB)"},
     {"mic_flags", off::kMicFlags, T::U32, 0, 1, false, nullptr, "bit 0: apply the microphone compensation"},
     {"mic_file", off::kMicFile, T::Text, 0, 0, false, nullptr, "microphone compensation file"},
-    {"mic_sensitivity", off::kMicSensitivity, T::F64, 0, 1e6, false, nullptr, "microphone sensitivity (V/Pa)"},
-    {"generator_flags", off::kGenFlags, T::U32, 0, 3, false, nullptr, "bit 0 table sweep, bit 1 linear sweep"},
-    {"module_id", off::kModuleId, T::U16, 1001, 2006, false, "1001,1002,1003,1004,1005,1006,2001,2002,2003,2004,2005,2006",
-     "stimulus module id"},
+    {"mic_sensitivity", off::kMicSensitivity, T::F64, 0, 1e6, false, nullptr,
+     "microphone sensitivity (V/Pa)"},
+    {"generator_flags", off::kGenFlags, T::U32, 0, 3, false, nullptr,
+     "bit 0 table sweep, bit 1 linear sweep"},
+    {"module_id", off::kModuleId, T::U16, 1001, 2006, false,
+     "1001,1002,1003,1004,1005,1006,2001,2002,2003,2004,2005,2006", "stimulus module id"},
     {"level_a", off::kLevelA, T::F64, 0, 1, true, nullptr, "output level of channel A, linear (1 = 0 dBr)"},
     {"level_b", off::kLevelB, T::F64, 0, 1, true, nullptr, "output level of channel B, linear (1 = 0 dBr)"},
-    {"generator_channels", off::kGenChannels, T::U32, 0, 3, false, nullptr, "output channels: bit 0 A, bit 1 B"},
+    {"generator_channels", off::kGenChannels, T::U32, 0, 3, false, nullptr,
+     "output channels: bit 0 A, bit 1 B"},
     {"sweep_file", off::kSweepFile, T::Text, 0, 0, false, nullptr, "sweep table file (.ssw)"},
     {"frequency", off::kFrequency, T::F64, 0, 1e7, true, nullptr, "single frequency of tone stimuli (Hz)"},
     {"start", off::kStart, T::F64, 0, 1e7, true, nullptr, "start frequency (Hz)"},
@@ -62,26 +70,33 @@ const MeasField kFields[] = {
      "bit 0 half window, 1 warm up, 2 add delay, 3 symmetric polar, 4 adaptive filter, 5 smooth frequency, "
      "6 smooth impedance, 7 mirror half"},
     {"type", off::kMeasType, T::U16, 0, 8, false, nullptr,
-     "measurement type: 0 frequency response, 1 impedance, 2 T/S delta mass, 3 T/S delta compliance, 4 polar, "
+     "measurement type: 0 frequency response, 1 impedance, 2 T/S delta mass, 3 T/S delta compliance, 4 "
+     "polar, "
      "5 THD, 6 SNR, 7 and 8 polar with turntable"},
     {"polar_step", off::kPolarStep, T::F64, 0.01, 45, false, nullptr, "polar angle step (degrees)"},
     {"input", off::kInput, T::I16, 1, 2, false, nullptr, "selected input: 1 channel A, 2 channel B"},
     {"averages", off::kAverages, T::U16, 1, 4096, false, nullptr, "number of averages"},
     {"qc_test", off::kQcTest, T::I16, 0, 2, false, nullptr, "QC limits: 0 off, 1 frequency, 2 impedance"},
     {"upper_file", off::kUpperFile, T::Text, 0, 0, false, nullptr, "upper limit file"},
-    {"upper_column1", off::kUpperCol1, T::I16, -1, kI16, false, nullptr, "first column of the upper limit file"},
-    {"upper_column2", off::kUpperCol2, T::I16, -1, kI16, false, nullptr, "second column of the upper limit file"},
+    {"upper_column1", off::kUpperCol1, T::I16, -1, kI16, false, nullptr,
+     "first column of the upper limit file"},
+    {"upper_column2", off::kUpperCol2, T::I16, -1, kI16, false, nullptr,
+     "second column of the upper limit file"},
     {"lower_file", off::kLowerFile, T::Text, 0, 0, false, nullptr, "lower limit file"},
-    {"lower_column1", off::kLowerCol1, T::I16, -1, kI16, false, nullptr, "first column of the lower limit file"},
-    {"lower_column2", off::kLowerCol2, T::I16, -1, kI16, false, nullptr, "second column of the lower limit file"},
+    {"lower_column1", off::kLowerCol1, T::I16, -1, kI16, false, nullptr,
+     "first column of the lower limit file"},
+    {"lower_column2", off::kLowerCol2, T::I16, -1, kI16, false, nullptr,
+     "second column of the lower limit file"},
     {"time_window", off::kTimeWindow, T::F64, 0, 1e4, true, nullptr, "time window (s)"},
     {"start_mode", off::kStartMode, T::U16, 0, 3, false, nullptr,
      "window start: 0 normal, 1 delay free, 2 auto, 3 manual"},
-    {"start_offset", off::kStartOffset, T::F64, -1e4, 1e4, false, nullptr, "start offset (s), start mode manual"},
+    {"start_offset", off::kStartOffset, T::F64, -1e4, 1e4, false, nullptr,
+     "start offset (s), start mode manual"},
     {"fft_size", off::kFftSize, T::I16, -1, 20, false, "-1,10,11,12,13,14,15,16,17,18,19,20",
      "FFT size: -1 auto, else n of 2^n points"},
     {"fft_window", off::kFftWindow, T::I16, 0, 6, false, nullptr, "FFT window type"},
-    {"accuracy", off::kAccuracy, T::U16, 0, 3, false, nullptr, "minimum-phase accuracy: 0 low to 3 very high"},
+    {"accuracy", off::kAccuracy, T::U16, 0, 3, false, nullptr,
+     "minimum-phase accuracy: 0 low to 3 very high"},
     {"turntable", off::kTurntable, T::I32, -kI32, kI32, false, nullptr, "turntable setting (types 7 and 8)"},
 };
 
@@ -126,12 +141,18 @@ std::string FieldRange(const MeasField& f) {
 
 double FieldNumber(const MeasConfig& c, const MeasField& f) {
     switch (f.type) {
-        case FieldType::I16: return c.I16(f.offset);
-        case FieldType::U16: return c.U16(f.offset);
-        case FieldType::I32: return c.I32(f.offset);
-        case FieldType::U32: return c.U32(f.offset);
-        case FieldType::F64: return c.F64(f.offset);
-        case FieldType::Text: break;
+        case FieldType::I16:
+            return c.I16(f.offset);
+        case FieldType::U16:
+            return c.U16(f.offset);
+        case FieldType::I32:
+            return c.I32(f.offset);
+        case FieldType::U32:
+            return c.U32(f.offset);
+        case FieldType::F64:
+            return c.F64(f.offset);
+        case FieldType::Text:
+            break;
     }
     return 0.0;
 }
@@ -176,12 +197,23 @@ bool SetMeasField(MeasConfig& c, const MeasField& f, std::string_view value, std
         return false;
     }
     switch (f.type) {
-        case FieldType::I16: c.SetI16(f.offset, static_cast<std::int16_t>(*v)); break;
-        case FieldType::U16: c.SetU16(f.offset, static_cast<std::uint16_t>(*v)); break;
-        case FieldType::I32: c.SetI32(f.offset, static_cast<std::int32_t>(*v)); break;
-        case FieldType::U32: c.SetU32(f.offset, static_cast<std::uint32_t>(*v)); break;
-        case FieldType::F64: c.SetF64(f.offset, *v); break;
-        case FieldType::Text: break;
+        case FieldType::I16:
+            c.SetI16(f.offset, static_cast<std::int16_t>(*v));
+            break;
+        case FieldType::U16:
+            c.SetU16(f.offset, static_cast<std::uint16_t>(*v));
+            break;
+        case FieldType::I32:
+            c.SetI32(f.offset, static_cast<std::int32_t>(*v));
+            break;
+        case FieldType::U32:
+            c.SetU32(f.offset, static_cast<std::uint32_t>(*v));
+            break;
+        case FieldType::F64:
+            c.SetF64(f.offset, *v);
+            break;
+        case FieldType::Text:
+            break;
     }
     return true;
 }

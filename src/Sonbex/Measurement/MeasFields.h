@@ -23,8 +23,8 @@ struct MeasField {
     FieldType type;
     double min;  // numbers: the valid range
     double max;
-    bool minExclusive;     // the value must lie above min
-    const char* choices;   // numbers that are the only valid ones ("8,16,20,24,32"); null: the range
+    bool minExclusive;    // the value must lie above min
+    const char* choices;  // numbers that are the only valid ones ("8,16,20,24,32"); null: the range
     const char* meaning;
 };
 

@@ -50,8 +50,8 @@ IWaveform* MeasSettings::Module() const {
 
 void MeasSettings::RefreshModules() {
     if (!options_.modules) return;
-    options_.modules->SetFormat(config_.SampleRate(), config_.InChannels(), config_.OutChannels(), config_.Bits(),
-                                1, config_.LevelA(), config_.LevelB());
+    options_.modules->SetFormat(config_.SampleRate(), config_.InChannels(), config_.OutChannels(),
+                                config_.Bits(), 1, config_.LevelA(), config_.LevelB());
 }
 
 void MeasSettings::TellRepaired(unsigned blocks) {

@@ -38,7 +38,8 @@ public:
             why = "the file ends before a record count";
             return false;
         }
-        const auto n = static_cast<std::int32_t>(c[0] | (c[1] << 8) | (c[2] << 16) | (std::uint32_t(c[3]) << 24));
+        const auto n =
+            static_cast<std::int32_t>(c[0] | (c[1] << 8) | (c[2] << 16) | (std::uint32_t(c[3]) << 24));
         if (n < 0) {
             why = "a negative record count";
             return false;
@@ -73,7 +74,8 @@ MeasConfig MstContents::Apply(const MeasConfig& base) const {
     return c;
 }
 
-std::string EncodeMst(const MeasConfig& config, const WaveformParams& params, const WaveformParams& analysis) {
+std::string EncodeMst(const MeasConfig& config, const WaveformParams& params,
+                      const WaveformParams& analysis) {
     std::string out(kMstMagic);
     const auto gen = config.Range(kGeneratorOffset, kGeneratorSize);
     const auto ana = config.Range(kAnalyzerOffset, kAnalyzerSize);
@@ -95,7 +97,8 @@ bool DecodeMst(std::span<const std::uint8_t> bytes, MstContents& out, std::strin
         return fail("not a measurement settings file");
     Reader in(bytes.subspan(kMstMagic.size()));
     MstContents c;
-    if (!in.Take(c.generator) || !in.Take(c.analyzer)) return fail("the file ends inside the settings blocks");
+    if (!in.Take(c.generator) || !in.Take(c.analyzer))
+        return fail("the file ends inside the settings blocks");
     if (!in.List(c.params, reason) || !in.List(c.analysis, reason)) return fail(reason);
     out = std::move(c);
     return true;

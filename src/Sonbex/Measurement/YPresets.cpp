@@ -19,7 +19,8 @@ constexpr std::uintmax_t kMaxPresetsBytes = 1u << 20;
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     if (s.size() < prefix.size()) return false;
     for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(s[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+        if (std::tolower(static_cast<unsigned char>(s[i])) !=
+            std::tolower(static_cast<unsigned char>(prefix[i])))
             return false;
     return true;
 }
@@ -127,9 +128,8 @@ bool YPresets::IsRunnable(int index) const {
 bool YPresets::Run(int index, MeasSettings& settings, platform::IPrompt& prompt,
                    const std::function<void(const std::string&)>& startMeasurement) {
     if (!IsRunnable(index)) return false;
-    if (settings.IsChanged() &&
-        prompt.Show(kSaveFirstQuestion, platform::PromptIcon::Question, platform::PromptButtons::YesNo) ==
-            platform::PromptAnswer::Yes)
+    if (settings.IsChanged() && prompt.Show(kSaveFirstQuestion, platform::PromptIcon::Question,
+                                            platform::PromptButtons::YesNo) == platform::PromptAnswer::Yes)
         return false;
     if (!settings.OpenFile(FileName(index))) return false;
     if (startMeasurement) startMeasurement(Title(index));

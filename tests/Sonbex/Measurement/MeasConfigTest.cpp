@@ -125,7 +125,8 @@ TEST(MeasConfig, ChecksResetOnlyTheFailingBlock) {
     const std::vector<Damage> cases = {
         {"buffer frames 20", [](MeasConfig& c) { c.SetI32(off::kBufferFrames, 20); }, 0},
         {"buffer frames 19", [](MeasConfig& c) { c.SetI32(off::kBufferFrames, 19); }, kBlockHardware},
-        {"buffer count 4 and 24 bits", [](MeasConfig& c) { c.SetU16(off::kBufferCount, 4), c.SetU16(off::kBits, 24); }, 0},
+        {"buffer count 4 and 24 bits",
+         [](MeasConfig& c) { c.SetU16(off::kBufferCount, 4), c.SetU16(off::kBits, 24); }, 0},
         {"buffer count 3", [](MeasConfig& c) { c.SetU16(off::kBufferCount, 3); }, kBlockHardware},
         {"buffer count 257", [](MeasConfig& c) { c.SetU16(off::kBufferCount, 257); }, kBlockHardware},
         {"bits 20", [](MeasConfig& c) { c.SetU16(off::kBits, 20); }, 0},
@@ -139,22 +140,27 @@ TEST(MeasConfig, ChecksResetOnlyTheFailingBlock) {
         {"input device 5 of 4", [](MeasConfig& c) { c.SetU16(off::kInDevice, 5); }, kBlockDevices},
         {"output device 9 of 4", [](MeasConfig& c) { c.SetU16(off::kOutDevice, 9); }, kBlockDevices},
         {"microphone file unterminated",
-         [](MeasConfig& c) { std::fill_n(c.Data().begin() + off::kMicFile, kPathField, 'm'); }, kBlockMicrophone},
-        {"negative sensitivity", [](MeasConfig& c) { c.SetF64(off::kMicSensitivity, -0.01); }, kBlockMicrophone},
+         [](MeasConfig& c) { std::fill_n(c.Data().begin() + off::kMicFile, kPathField, 'm'); },
+         kBlockMicrophone},
+        {"negative sensitivity", [](MeasConfig& c) { c.SetF64(off::kMicSensitivity, -0.01); },
+         kBlockMicrophone},
         {"sweep file unterminated",
-         [](MeasConfig& c) { std::fill_n(c.Data().begin() + off::kSweepFile, kPathField, 's'); }, kBlockGenerator},
+         [](MeasConfig& c) { std::fill_n(c.Data().begin() + off::kSweepFile, kPathField, 's'); },
+         kBlockGenerator},
         {"level above 0 dBr", [](MeasConfig& c) { c.SetF64(off::kLevelB, 1.01); }, kBlockGenerator},
         {"upper limit file unterminated",
-         [](MeasConfig& c) { std::fill_n(c.Data().begin() + off::kUpperFile, kPathField, 'u'); }, kBlockAnalyzer},
+         [](MeasConfig& c) { std::fill_n(c.Data().begin() + off::kUpperFile, kPathField, 'u'); },
+         kBlockAnalyzer},
         {"lower limit file unterminated",
-         [](MeasConfig& c) { std::fill_n(c.Data().begin() + off::kLowerFile, kPathField, 'l'); }, kBlockAnalyzer},
+         [](MeasConfig& c) { std::fill_n(c.Data().begin() + off::kLowerFile, kPathField, 'l'); },
+         kBlockAnalyzer},
         {"no averages", [](MeasConfig& c) { c.SetU16(off::kAverages, 0); }, kBlockAnalyzer},
         {"FFT size 9", [](MeasConfig& c) { c.SetI16(off::kFftSize, 9); }, kBlockAnalyzer},
     };
     for (const Damage& d : cases) {
         SCOPED_TRACE(d.what);
         MeasConfig c;
-        c.SetF64(off::kGainA, 1.5);          // hardware
+        c.SetF64(off::kGainA, 1.5);            // hardware
         c.SetF64(off::kMicSensitivity, 0.02);  // microphone
         c.SetF64(off::kFrequency, 440.0);      // generator
         c.SetU16(off::kAverages, 8);           // analyzer
@@ -167,8 +173,10 @@ TEST(MeasConfig, ChecksResetOnlyTheFailingBlock) {
             return std::equal(a.Data().begin() + o, a.Data().begin() + o + n, b.Data().begin() + o);
         };
         EXPECT_TRUE(same(c, (d.reset & kBlockHardware) ? defaults : damaged, 40, 160));
-        EXPECT_TRUE(same(c, (d.reset & kBlockMicrophone) ? defaults : damaged, kMicrophoneOffset, kMicrophoneSize));
-        EXPECT_TRUE(same(c, (d.reset & kBlockGenerator) ? defaults : damaged, kGeneratorOffset, kGeneratorSize));
+        EXPECT_TRUE(
+            same(c, (d.reset & kBlockMicrophone) ? defaults : damaged, kMicrophoneOffset, kMicrophoneSize));
+        EXPECT_TRUE(
+            same(c, (d.reset & kBlockGenerator) ? defaults : damaged, kGeneratorOffset, kGeneratorSize));
         EXPECT_TRUE(same(c, (d.reset & kBlockAnalyzer) ? defaults : damaged, kAnalyzerOffset, kAnalyzerSize));
         if (d.reset == kBlockDevices) {
             EXPECT_EQ(c.InDevice(), -1);

@@ -114,13 +114,15 @@ TEST_F(MstFiles, CorruptAndHostileFilesFailAndChangeNothing) {
         {"short last record", [](std::string& s) { s.resize(s.size() - 1); }},
         {"negative second count", [=](std::string& s) { PutI32(s, secondCount, -5); }},
         {"malformed record flag", [=](std::string& s) { s[firstCount + 4 + 92] = 2; }},
-        {"unknown module id", [](std::string& s) { s[14 + 4] = char(999 & 0xFF), s[14 + 5] = char(999 >> 8); }},
+        {"unknown module id",
+         [](std::string& s) { s[14 + 4] = char(999 & 0xFF), s[14 + 5] = char(999 >> 8); }},
         {"module refuses a shorter list",
          [=](std::string& s) {
              PutI32(s, firstCount, std::int32_t(n1 - 1));
              s.erase(firstCount + 4 + 392 * (n1 - 1), 392);
          }},
-        {"module refuses records of another kind", [=](std::string& s) { PutI32(s, firstCount + 4 + 88, 25); }},
+        {"module refuses records of another kind",
+         [=](std::string& s) { PutI32(s, firstCount + 4 + 88, 25); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -22,21 +22,29 @@ struct ParseCase {
 TEST(Presets, ParsingFollowsTheLineRules) {
     const std::string ten = [] {
         std::string s;
-        for (int i = 1; i <= 11; ++i) s += "Title=T" + std::to_string(i) + "\nFilename=/f" + std::to_string(i) + ".mst\n";
+        for (int i = 1; i <= 11; ++i)
+            s += "Title=T" + std::to_string(i) + "\nFilename=/f" + std::to_string(i) + ".mst\n";
         return s;
     }();
     std::vector<PresetSlot> firstTen;
-    for (int i = 1; i <= 10; ++i) firstTen.push_back({"T" + std::to_string(i), "/f" + std::to_string(i) + ".mst"});
+    for (int i = 1; i <= 10; ++i)
+        firstTen.push_back({"T" + std::to_string(i), "/f" + std::to_string(i) + ".mst"});
     const ParseCase cases[] = {
-        {"title and file", "[Preset 01]\r\nTitle=Woofer\r\nFilename=/m/woofer.mst\r\n", {{"Woofer", "/m/woofer.mst"}}},
+        {"title and file",
+         "[Preset 01]\r\nTitle=Woofer\r\nFilename=/m/woofer.mst\r\n",
+         {{"Woofer", "/m/woofer.mst"}}},
         {"title without file name", "Title=Only a title\r\n", {{"Only a title", ""}}},
-        {"file name without title moves on", "Filename=/a.mst\nTitle=Second\nFilename=/b.mst\n",
+        {"file name without title moves on",
+         "Filename=/a.mst\nTitle=Second\nFilename=/b.mst\n",
          {{"", "/a.mst"}, {"Second", "/b.mst"}}},
         {"relative path", "Title=Rel\nFilename=sub/rel.mst\n", {{"Rel", "/cfg/dir/sub/rel.mst"}}},
         {"empty file name stays empty", "Title=E\nFilename=\nTitle=F\n", {{"E", ""}, {"F", ""}}},
-        {"comments and blanks", "  \t; a comment\nTITLE=Tweeter ; the small one  \nfilename=  /t.mst\t\n",
+        {"comments and blanks",
+         "  \t; a comment\nTITLE=Tweeter ; the small one  \nfilename=  /t.mst\t\n",
          {{"Tweeter", "/t.mst"}}},
-        {"'[' lines ignored", "[Title=Not]\nTitle=Yes\n[Filename=/no.mst]\nFilename=/yes.mst\n", {{"Yes", "/yes.mst"}}},
+        {"'[' lines ignored",
+         "[Title=Not]\nTitle=Yes\n[Filename=/no.mst]\nFilename=/yes.mst\n",
+         {{"Yes", "/yes.mst"}}},
         {"stop after the tenth file name", ten, firstTen},
         {"long title bounded", "Title=" + std::string(2000, 'x') + "\n", {{std::string(255, 'x'), ""}}},
     };
@@ -69,7 +77,8 @@ TEST(Presets, SavedFileReadsBackWithAbsoluteNamesAndMenuTexts) {
     std::ifstream in(file, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text.rfind("; SXPRESET.CFG - Sonbex Analyzer 3 Presets File\r\n;\r\n", 0), 0u);
-    EXPECT_NE(text.find("[Preset 01]\r\nTitle=Near field\r\nFilename=" + (dir.Path() / "near.mst").string() + "\r\n\r\n"),
+    EXPECT_NE(text.find("[Preset 01]\r\nTitle=Near field\r\nFilename=" + (dir.Path() / "near.mst").string() +
+                        "\r\n\r\n"),
               std::string::npos);
     EXPECT_NE(text.find("[Preset 10]\r\nTitle=\r\nFilename=\r\n\r\n; End Of File\r\n"), std::string::npos);
     YPresets again(file);
