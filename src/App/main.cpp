@@ -1,5 +1,6 @@
 // sonbex3: the desktop program.
 
+#include "Sonbex/Measurement/ui/MeasurementSubsystem.h"
 #include "Sonbex/Shell/CommandLine.h"
 #include "Sonbex/Shell/ui/SonbexApp.h"
 #include "SonbexVersion.h"
@@ -94,6 +95,9 @@ int main(int argc, char** argv) {
     }
 
     sonbex::shell::SonbexApp frame;
+    // The subsystems plug their commands, start-up steps and exit savers into
+    // the frame; they live as long as it does.
+    sonbex::measurement::MeasurementSubsystem measurement(frame);
     bool screenshotTaken = false;
     if (!line.screenshot.empty()) ScheduleScreenshot(frame, line.screenshot, screenshotTaken);
     frame.Start(line.files);

@@ -98,6 +98,13 @@ WindowChoice WindowFromEntry(int entry) {
 
 int WindowEntryCount() { return 2 * kWindowTypes - 1; }
 
+std::string WindowName(int type) {
+    static const char* const kNames[kWindowTypes] = {"Rectangular",     "Bartlett", "Hanning (Cos)",
+                                                     "Hamming",         "Blackman", "Blackman-Harris",
+                                                     "Ext. Cosine Bell"};
+    return kNames[std::clamp(type, 0, kWindowTypes - 1)];
+}
+
 WindowChoice HalfWindowRule(int moduleId, WindowChoice c) {
     c.half = ModuleGroup(moduleId) == 2000 && c.type != 0;
     return c;

@@ -45,6 +45,8 @@ struct WindowChoice {
 int WindowEntry(WindowChoice choice);
 WindowChoice WindowFromEntry(int entry);
 int WindowEntryCount();
+// The window's name ("Hanning (Cos)"), as the FFT engine's window list names it.
+std::string WindowName(int type);
 // Modules of the 2000 group analyse with the half window, every other module
 // with the full one (the rectangular window has no half entry).
 WindowChoice HalfWindowRule(int moduleId, WindowChoice choice);

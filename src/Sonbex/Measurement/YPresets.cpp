@@ -71,7 +71,7 @@ PresetSlots YPresets::Parse(std::string_view text, const std::filesystem::path& 
     return slots;
 }
 
-std::string YPresets::Format(const PresetSlots& slots) {
+std::string YPresets::Format(const PresetSlots& list) {
     std::string out =
         "; SXPRESET.CFG - Sonbex Analyzer 3 Presets File\r\n;\r\n; Files with .MST extension is measurement "
         "setting files\r\n; and files with .SXS extension is script files.\r\n\r\n";
@@ -79,8 +79,8 @@ std::string YPresets::Format(const PresetSlots& slots) {
         char head[32];
         std::snprintf(head, sizeof head, "[Preset %02d]\r\n", i + 1);
         out += head;
-        out += "Title=" + slots[i].title + "\r\n";
-        out += "Filename=" + slots[i].fileName + "\r\n\r\n";
+        out += "Title=" + list[i].title + "\r\n";
+        out += "Filename=" + list[i].fileName + "\r\n\r\n";
     }
     out += "; End Of File\r\n";
     return out;

@@ -57,10 +57,10 @@ public:
     bool Save() const;
 
     static PresetSlots Parse(std::string_view text, const std::filesystem::path& baseDir);
-    static std::string Format(const PresetSlots& slots);
+    static std::string Format(const PresetSlots& list);
 
     const PresetSlots& Slots() const { return slots_; }
-    void SetSlots(const PresetSlots& slots) { slots_ = slots; }
+    void SetSlots(const PresetSlots& list) { slots_ = list; }
     const std::string& Title(int index) const;
     const std::string& FileName(int index) const;
     // The menu entry: "title\t#n", or "Undefined Preset\t#n" without a title.
