@@ -67,10 +67,9 @@ void MeasSettingsPage::Keep() { kept_ = context_.settings.Config(); }
 
 void MeasSettingsPage::AddHelp(QLayout* layout) {
     auto help = context_.hooks.help;
-    const std::string page = std::string(kSettingsHelpPage) + "#" + anchor_;
-    layout->addWidget(
-        Button(tr("Help"), ids::kPageHelp, this,
-               help ? std::function<void()>([help, page] { help(page); }) : std::function<void()>{}));
+    std::function<void()> show;
+    if (help) show = [help] { help(kSettingsHelpPage); };
+    layout->addWidget(Button(tr("Help"), ids::kPageHelp, this, show));
 }
 
 // ---------------------------------------------------------------- hardware

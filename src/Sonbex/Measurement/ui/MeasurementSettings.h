@@ -53,7 +53,7 @@ inline constexpr const char* kLowerScaleMessage =
 inline constexpr const char* kNoMicrophonesNote = "No microphone calibration files found";
 inline constexpr const char* kPostProcNote =
     "Note:\nThe settings above use the last used settings in the output windows.";
-// Help pages of the sheet (the page's anchor is added).
+// The help page of the sheet; each page has its section there (id = the anchor).
 inline constexpr const char* kSettingsHelpPage = "measurement-settings.html";
 
 // What the pages start outside themselves; an empty member leaves its button

@@ -142,7 +142,10 @@ void MeasurementSubsystem::EditPresets() {
     host.openSettings = [this] {
         // The sheet on the preset's settings, to its end.
         MeasurementSettings sheet(*context_, presetsDialog_.get());
-        sheet.Create(true);
+        if (runSheet_)
+            runSheet_(sheet);
+        else
+            sheet.Create(true);
     };
     host.updateMenu = [this] { UpdatePresetMenu(); };
     host.help = [this] { app_.Help().ShowPage("presets.html"); };

@@ -68,6 +68,11 @@ public:
     void SetMeasurementStarter(std::function<void(const std::string& title)> start) {
         start_ = std::move(start);
     }
+    // How the presets dialog's "Edit" runs the sheet to its end; by default
+    // modally (tests answer it themselves).
+    void SetPresetSheetRunner(std::function<void(MeasurementSettings& sheet)> run) {
+        runSheet_ = std::move(run);
+    }
 
     // The commands.
     void ShowSettings();
@@ -96,6 +101,7 @@ private:
     std::unique_ptr<MeasurementSettings> sheet_;
     std::unique_ptr<PresetsDialog> presetsDialog_;
     std::function<void(const std::string&)> start_;
+    std::function<void(MeasurementSettings&)> runSheet_;
 };
 
 }  // namespace sonbex::measurement
