@@ -174,12 +174,20 @@ void GeneratorPage::Build() {
     linear_->hide();
     blockStartStop_ = true;
     blockLinear_ = true;
+    startRecord_ = stopRecord_ = -1;
     bool pointsBound = false;
     std::size_t nextEdit = 0;
     const MeasConfig& c = context_.settings.Config();
 
     auto numeric = [&](bool analysis, std::size_t i, const WaveformParam& r, double scale,
                        const QString& unit) {
+        // An analysis record that repeats a generation record shares its field.
+        if (analysis)
+            for (const Bound& b : std::vector<Bound>(bound_))
+                if (!b.analysis && params_[b.index].role == r.role && params_[b.index].name == r.name) {
+                    bound_.push_back({true, i, b.control, b.scale});
+                    return;
+                }
         if (nextEdit >= edits_.size()) return;
         labels_[nextEdit]->setText(QStringLiteral("%1 (%2)").arg(Text1252(r.name), unit));
         edits_[nextEdit]->setText(ywin::FormatField(r.Number() * scale, scale > 1.0 ? 4 : 2));
@@ -218,10 +226,14 @@ void GeneratorPage::Build() {
                     break;
                 case 2:
                 case 3:
-                    if (!r.name.empty())
+                    if (!r.name.empty()) {
+                        // The module's own start and stop: the block follows them.
                         numeric(analysis, i, r, 1.0, Text1252(r.unit));
-                    else
+                        blockStartStop_ = false;
+                        if (!analysis) (kind == 2 ? startRecord_ : stopRecord_) = static_cast<int>(i);
+                    } else {
                         startStop(analysis, i, r, kind == 2);
+                    }
                     break;
                 case 4:
                 case 5:
@@ -393,6 +405,12 @@ bool GeneratorPage::OnApply() {
             c.SetI32(off::kPoints, points_->IntValue());
         else
             c.SetI32(off::kPointsPerOctave, points_->IntValue());
+    }
+    if (startRecord_ >= 0 && stopRecord_ >= 0) {
+        const StartStop s =
+            ClampStartStop(params.at(startRecord_).Number(), params.at(stopRecord_).Number(), c.SampleRate());
+        c.SetF64(off::kStart, s.start);
+        c.SetF64(off::kStop, s.stop);
     }
     c.SetF64(off::kLevelA, levels[0]);
     c.SetF64(off::kLevelB, levels[1]);

@@ -176,6 +176,7 @@ private:
     std::vector<Bound> bound_;
     WaveformParams params_, analysis_;
     bool blockStartStop_ = true, blockLinear_ = true;
+    int startRecord_ = -1, stopRecord_ = -1;  // the module's own start and stop records
     std::vector<long> combo1Values_;
 };
 

@@ -171,6 +171,27 @@ TEST_F(SettingsSheet, GeneratorClampsStartAndStopAtTheNyquistLimit) {
     sheet->reject();
 }
 
+TEST_F(SettingsSheet, GeneratorBuildsItsFieldsFromTheModuleRecords) {
+    settings_.Edit().SetU16(off::kModuleId, 1003);
+    auto sheet = Open();
+    sheet->SetCurrentPage(1);
+    EXPECT_EQ(ItemText(sheet.get(), ids::kLabel1), "Start frequency (Hz)");
+    EXPECT_EQ(ItemText(sheet.get(), ids::kLabel2), "Stop frequency (Hz)");
+    EXPECT_EQ(ItemText(sheet.get(), ids::kLabel3), "Duration per octave (ms)");
+    EXPECT_FALSE(FindItem(sheet.get(), ids::kStartValue)->isVisibleTo(sheet.get())) << "the module has them";
+    EXPECT_TRUE(FindItem(sheet.get(), ids::kLinearSweep)->isVisibleTo(sheet.get()));
+    SetItemText(sheet.get(), ids::kEdit1, "50");
+    ASSERT_TRUE(sheet->ApplyAll());
+    WaveformParams params, analysis;
+    ASSERT_TRUE(modules_.Find(1003)->GetParams(params));
+    ASSERT_TRUE(modules_.Find(1003)->GetAnalysisParams(analysis));
+    EXPECT_EQ(params[0].value, 50.0);
+    EXPECT_EQ(analysis[0].value, 50.0) << "the analysis start shares the field";
+    EXPECT_EQ(settings_.Config().StartFrequency(), 50.0) << "the block follows the module's start";
+    EXPECT_TRUE(settings_.IsChanged());
+    sheet->reject();
+}
+
 TEST_F(SettingsSheet, AnalyzerAppliesTheHalfWindowRule) {
     struct Case {
         int module;
