@@ -100,6 +100,7 @@ AnalyzerPage::AnalyzerPage(MeasSettingsContext& context, QWidget* parent)
     run->addRow(tr("Selected Input"), inputs);
     run->addRow(limits);
     layout->addLayout(run);
+    layout->addStretch();
     AddHelp(layout);
 
     connect(what_, &QComboBox::currentIndexChanged, this, [this] { UpdateEnabling(); });

@@ -115,6 +115,7 @@ GeneratorPage::GeneratorPage(MeasSettingsContext& context, QWidget* parent)
     buttons->addWidget(eq);
     form->addRow(buttons);
     layout->addWidget(levels);
+    layout->addStretch();
     AddHelp(layout);
 
     if (YWaveformModules* modules = context_.settings.Modules()) {

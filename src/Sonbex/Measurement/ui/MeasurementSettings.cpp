@@ -124,6 +124,7 @@ HardwarePage::HardwarePage(MeasSettingsContext& context, QWidget* parent)
     jigForm->addRow(tr("Z Method"), zMethod_);
     jigForm->addRow(Button(tr("Calibrate &Z"), ids::kCalibrateZ, jig, [this] { CalibrateImpedance(); }));
     layout->addWidget(jig);
+    layout->addStretch();
     AddHelp(layout);
 
     in_->addItem(QStringLiteral(" Default device"));
