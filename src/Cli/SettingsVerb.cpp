@@ -6,7 +6,6 @@
 
 #include "Sonbex/Measurement/MeasFields.h"
 #include "Sonbex/Measurement/MstFile.h"
-#include "YLib/YText.h"
 
 #include <nlohmann/json.hpp>
 
@@ -29,7 +28,7 @@ std::string Show(const MeasConfig& c, bool json, const MstContents* file) {
             else if (IsNumberField(f))
                 j[f.name] = static_cast<std::int64_t>(FieldNumber(c, f));
             else
-                j[f.name] = Utf8FromWindows1252(FieldText(c, f));
+                j[f.name] = FieldText(c, f);  // file names: the file system's bytes
         }
         if (file) {
             j["generation_parameters"] = file->params.size();
@@ -38,8 +37,7 @@ std::string Show(const MeasConfig& c, bool json, const MstContents* file) {
         return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
     }
     std::string out;
-    for (const MeasField& f : MeasFields())
-        out += std::string(f.name) + "\t" + Utf8FromWindows1252(FieldText(c, f)) + "\n";
+    for (const MeasField& f : MeasFields()) out += std::string(f.name) + "\t" + FieldText(c, f) + "\n";
     if (file) {
         out += "generation_parameters\t" + std::to_string(file->params.size()) + "\n";
         out += "analysis_parameters\t" + std::to_string(file->analysis.size()) + "\n";

@@ -44,13 +44,13 @@ TEST_F(SettingsVerb, ShowsTheDefaultsThenKeepsWhatIsSet) {
     EXPECT_EQ(j["module_id"], 2001);
     EXPECT_EQ(j["sweep_file"], "");
 
-    CliRun r = RunCli("settings set sample_rate=48000 bits=24 stop=18000 sweep_file=/tables/a.ssw");
+    CliRun r = RunCli("settings set sample_rate=48000 bits=24 stop=18000 sweep_file=/tables/enceinte-é.ssw");
     ASSERT_EQ(r.status, 0) << r.out;
     j = Shown();
     EXPECT_EQ(j["sample_rate"], 48000.0);
     EXPECT_EQ(j["bits"], 24);
     EXPECT_EQ(j["stop"], 18000.0);
-    EXPECT_EQ(j["sweep_file"], "/tables/a.ssw");
+    EXPECT_EQ(j["sweep_file"], "/tables/enceinte-é.ssw") << "file names are kept as they are";
 
     r = RunCli("settings defaults");
     ASSERT_EQ(r.status, 0) << r.out;

@@ -286,7 +286,7 @@ void GeneratorPage::Build() {
                     break;
                 }
                 case 25:
-                    file_->setText(Text1252(r.text));
+                    file_->setText(QString::fromStdString(r.text));  // a file name: the file system's bytes
                     file_->show();
                     ywin::FindItem(this, ids::kWaveFileBrowse)->show();
                     bound_.push_back({analysis, i, ids::kWaveFile, 1.0});
