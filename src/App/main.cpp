@@ -3,6 +3,7 @@
 #include "App/LevelControl.h"
 #include "Sonbex/BoxDesign/ui/DriverToolsWiring.h"
 #include "Sonbex/Curves/ui/CurveDocumentWindow.h"
+#include "Sonbex/Measurement/ui/MeasurementSubsystem.h"
 #include "Sonbex/Shell/CommandLine.h"
 #include "Sonbex/Shell/ui/SonbexApp.h"
 #include "SonbexVersion.h"
@@ -97,9 +98,10 @@ int main(int argc, char** argv) {
     }
 
     sonbex::shell::SonbexApp frame;
-    // The subsystems' commands, start-up steps and exit savers.
+    // The subsystems plug their commands, start-up steps, document kinds and
+    // exit savers into the frame; they live as long as it does.
+    sonbex::measurement::MeasurementSubsystem measurement(frame);
     sonbex::boxdesign::InstallDriverTools(frame, sonbex::platform::Paths{});
-    // The document kinds of the subsystems.
     sonbex::curves::RegisterCurveDocuments(frame);
     LevelControl levels(frame);  // the mixers and the "Level's" window
     bool screenshotTaken = false;

@@ -58,6 +58,7 @@ std::span<const VerbEntry> AllVerbs() {
         {"mixer", "Show a sound device's mixer and calibrated output level; 'mixer set' sets the levels",
          SetupMixerVerb},
         {"help", "Show a page of the program's help as text", SetupHelpVerb},
+        {"settings", "Show, change, load and save the measurement settings", SetupSettingsVerb},
     };
     return verbs;
 }

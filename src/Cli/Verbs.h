@@ -22,5 +22,7 @@ void SetupCurveVerb(CLI::App& verb);
 void SetupMixerVerb(CLI::App& verb);
 // help [TOPIC] | --list: the help pages as text
 void SetupHelpVerb(CLI::App& verb);
+// settings show | set | load | save | defaults
+void SetupSettingsVerb(CLI::App& verb);
 
 }  // namespace sonbex::cli
