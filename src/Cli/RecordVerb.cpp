@@ -38,11 +38,12 @@ void SetupRecordVerb(CLI::App& verb) {
                     "Device number, id or name ('sonbex3-cli devices'); default: the system's");
     verb.add_flag("--json", o->json, "Machine-readable result (JSON)");
     verb.callback([o] {
+        // Nothing is written before the device is found and the mode opened;
+        // on a failure the target stays as it was (see YWaveWriter).
         SoundCard card;
+        const int device = card.Device(o->device);
         const auto total = static_cast<std::uint64_t>(std::llround(o->seconds * o->rate));
         YWaveWriter writer;
-        if (!writer.Create(o->file, YWaveFormat::Pcm(o->bits, o->channels, o->rate, true)))
-            throw VerbFailure("cannot write " + o->file);
         const int align = o->channels * YBytesPerSample(o->bits);
         std::uint64_t frames = 0;
         bool writeFailed = false;
@@ -52,20 +53,34 @@ void SetupRecordVerb(CLI::App& verb) {
                 const auto take = std::min<std::uint64_t>(static_cast<std::uint64_t>(n), total - frames);
                 writeFailed =
                     !writer.Append(in, static_cast<std::size_t>(take) * static_cast<std::size_t>(align));
-                frames += take;
+                if (!writeFailed) frames += take;
                 return !writeFailed && frames < total;
             },
             card.Notify());
-        wave.SetDevices(card.Device(o->device), -1);
+        wave.SetDevices(device, -1);
         wave.SetBuffers(4, std::max(o->rate / 10, 1), -1);
         if (!wave.RecordCallback(o->bits, o->channels, o->rate)) throw VerbFailure(wave.LastError());
+        if (!writer.Create(o->file, YWaveFormat::Pcm(o->bits, o->channels, o->rate, true)))
+            throw VerbFailure("cannot write " + o->file);
+        // A fault in the run keeps what was recorded beside the target.
+        const auto keepPartial = [&](const std::string& why) {
+            if (frames > 0 && writer.FinishPartial())
+                return VerbFailure(
+                    why + "; the " + std::to_string(frames) + " frames recorded so far are in " +
+                    YPartialRecordingPath(o->file).string() + ", " + o->file + " is unchanged");
+            writer.Abandon();
+            return VerbFailure(why);
+        };
         try {
             card.Run(wave);
+        } catch (const VerbFailure& e) {
+            throw keepPartial(e.what());
         } catch (...) {
             writer.Abandon();
             throw;
         }
-        if (writeFailed || !writer.Finish()) throw VerbFailure("cannot write " + o->file);
+        if (writeFailed) throw keepPartial("cannot write " + o->file);
+        if (!writer.Finish()) throw VerbFailure("cannot write " + o->file);
         const nlohmann::json j{{"file", o->file},
                                {"frames", frames},
                                {"rate", o->rate},

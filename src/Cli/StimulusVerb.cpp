@@ -6,9 +6,11 @@
 
 #include "Platform/NumberText.h"
 #include "Waveform/YLogSweep.h"
+#include "Waveform/YAmplitudeSweep.h"
 #include "Waveform/YWaveformBase.h"
 #include "Waveform/YWaveformModules.h"
 #include "YLib/YText.h"
+#include "YWave/YMemWave.h"
 #include "YWave/YWaveFile.h"
 #include "YWave/YWaveSample.h"
 
@@ -169,6 +171,20 @@ void SetupList(CLI::App& verb) {
     });
 }
 
+// A sample rate the wave header stores as given: a whole number of Hz in the
+// range the sound verbs take.
+CLI::Validator WholeRate() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            const auto v = platform::ParseDoubleWhole(text);
+            if (!v || !(*v >= 1000.0 && *v <= YMemWave::kMaxRate) || *v != std::floor(*v))
+                return "the sample rate must be a whole number of Hz from 1000 to " +
+                       std::to_string(YMemWave::kMaxRate) + ", not " + text;
+            return "";
+        },
+        "RATE");
+}
+
 struct GenerateOptions {
     std::string module, output;
     double rate = 0.0;
@@ -179,7 +195,9 @@ struct GenerateOptions {
 void SetupGenerate(CLI::App& verb) {
     auto o = std::make_shared<GenerateOptions>();
     verb.add_option("MODULE", o->module, "Module id or name (see 'stimulus list')")->required();
-    verb.add_option("--rate", o->rate, "Sample rate (Hz)")->required()->check(CLI::PositiveNumber);
+    verb.add_option("--rate", o->rate, "Sample rate (Hz), a whole number from 1000 to 768000")
+        ->required()
+        ->check(WholeRate());
     verb.add_option("--bits", o->bits, "Sample width: 8, 16, 24 or 32")
         ->required()
         ->check(CLI::IsMember({8, 16, 24, 32}));
@@ -309,6 +327,9 @@ void SetupAnalyse(CLI::App& verb) {
             throw VerbFailure(o->recording + " has no second (reference) channel for --dual");
         Modules modules(o->rate, int(channels.size()), 2, 16);
         IWaveform& m = modules.Find(o->module);
+        if (dynamic_cast<const YAmplitudeSweep*>(&m))
+            throw VerbFailure(Name(m) +
+                              " has no analysis of its own; the measurement evaluates its recording");
         ApplySettings(m, o->settings);
         auto* sweep = dynamic_cast<YLogSweep*>(&m);
         if (o->harmonics > 0 && (!sweep || !sweep->SetHarmonics(o->harmonics)))

@@ -106,9 +106,14 @@ bool YWaveFileStimulus::Generate() {
         YDoubleVec loaded;
         double rate = 0.0;
         bool ok = ReadFirstChannel(waveFile_, loaded, rate);
-        if (ok && convert_ && std::lround(rate) != std::lround(sampleRate_))
-            ok = YSampleRateConvert::Convert(loaded, loaded, sampleRate_, rate) && !loaded.Empty() &&
-                 loaded.Size() <= int(kMaxFrames);
+        // The converted length is checked before converting: a file at a very
+        // low rate would otherwise grow without bound first.
+        if (ok && convert_ && std::lround(rate) != std::lround(sampleRate_)) {
+            const std::size_t length =
+                YSampleRateConvert::OutputLength(std::size_t(loaded.Size()), sampleRate_, rate);
+            ok = length > 0 && length <= kMaxFrames &&
+                 YSampleRateConvert::Convert(loaded, loaded, sampleRate_, rate) && !loaded.Empty();
+        }
         if (!ok) {
             // What was loaded before is not this file: nothing is played.
             samples_.Resize(0);

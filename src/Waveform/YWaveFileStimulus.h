@@ -8,7 +8,8 @@
 // header). The file is untrusted: the block alignment must be channels ×
 // bytes per sample, the data is clamped to the bytes present and at most
 // kMaxFrames frames are read. With "Convert samplerate" the samples are
-// brought to the measurement rate. The samples are kept and the file is read
+// brought to the measurement rate, when that gives at most kMaxFrames frames
+// (checked before converting). The samples are kept and the file is read
 // again only when its name (compared exactly), size or modification time,
 // the conversion switch or the sample rate changes.
 //

@@ -58,11 +58,18 @@ bool YSmooth::Smooth(const YDoubleVec& freqs, YDoubleVec& values, int fraction, 
     const double c = std::pow(2.0, 1.0 / (4.0 * fraction));
     double* v = values.Data();
     const double* s = snapshot.Data();
-    const auto pass = [&](int d) {
+    // Both ends are treated alike. The first pass covers the whole axis: its
+    // last segment ends at the last point (however short), and its end
+    // anchors, the first and the last point, take the aggregate of their
+    // windows as every anchor does. The second pass leaves the points before
+    // its first anchor as the first pass left them, and so the points after
+    // its last whole step too.
+    const auto pass = [&](int d, bool toTheEnd) {
         std::copy(v, v + n, snapshot.Data());
         while (d < n - 1) {
             int j = d + 1;
             while (j < n - 1 && !AtOrAbove(f[j], b * f[d])) ++j;
+            if (!toTheEnd && !AtOrAbove(f[j], b * f[d])) break;
             if (method == kAbsolute) {
                 for (int i = d + 1; i < j; ++i)
                     v[i] = s[d] == s[j] ? s[d] : InterpolateLog(f[i], f[d], s[d], f[j], s[j]);
@@ -70,14 +77,15 @@ bool YSmooth::Smooth(const YDoubleVec& freqs, YDoubleVec& values, int fraction, 
                 const double u = Aggregate(f, s, n, f[d], c, method, work);
                 const double w = Aggregate(f, s, n, f[j], c, method, work);
                 for (int i = d; i < j; ++i) v[i] = InterpolateLog(f[i], f[d], u, f[j], w);
+                if (j == n - 1) v[j] = w;
             }
             d = j;
         }
     };
-    pass(0);
+    pass(0, true);
     int second = 0;
     while (second < n && !AtOrAbove(f[second], c * f[0])) ++second;
-    if (second < n) pass(second);
+    if (second < n) pass(second, false);
 
     if (resolution > 6.0 && fraction < resolution) {
         for (int i = 1; i + 1 < n; i += 2) v[i] = 0.5 * (v[i - 1] + v[i + 1]);

@@ -22,7 +22,10 @@ public:
     // apart, the second shifted by a quarter width; each pass reads the curve
     // as it was when the pass began. Absolute keeps the anchors' values and
     // interpolates between them, Average and Median take the mean or median of
-    // the points within a half width around each anchor. Axes finer than the
+    // the points within a half width around each anchor; the first and the
+    // last point are anchors of the first pass, the second pass leaves the
+    // points before its first and after its last whole step alone, so both
+    // ends of the curve are treated alike. Axes finer than the
     // width get two neighbour-mean passes after. Unless plainValues, values are
     // phases in radians: unwrapped first, wrapped again after. An axis with
     // fewer than two distinct frequencies is left as it is. False (values

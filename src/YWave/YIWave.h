@@ -60,6 +60,9 @@ public:
 
     // The opening operations: false unless created and stopped; the callback
     // modes also need a callback. Each frees the previous mode's buffers.
+    // A record file replaces its target when the run ends normally; after a
+    // failed start the target stays as it was, and after a fault in the run
+    // too, with what was recorded kept at YPartialRecordingPath(name).
     virtual bool RecordFile(const std::string& name, int bits, int channels, int rate) = 0;
     virtual bool RecordCallback(int bits, int channels, int rate) = 0;
     virtual bool PlayFile(const std::string& name, bool loop) = 0;

@@ -4,15 +4,21 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 using sonbex::platform::Message;
 using sonbex::platform::MessageLoop;
 
 namespace {
-// Frames of the short first blocks of the file-callback mode: rate / 400
-// bytes, rounded down to whole frames (at least one), so the file's first
-// block follows the start quickly.
-int ShortBlockFrames(int rate, int blockAlign) { return std::max(1, rate / 400 / std::max(1, blockAlign)); }
+// Frames of the short first blocks of the file-callback mode, so the file's
+// first block follows the start quickly: rate / 400 bytes, rounded down to
+// whole frames (at least one), but together at least one whole block. A
+// device with a buffer plays its blocks in periods of its own; a lead shorter
+// than such a period would run dry before the first file block is queued.
+int ShortBlockFrames(int rate, int blockAlign, int blockFrames, int count) {
+    const int plain = std::max(1, rate / 400 / std::max(1, blockAlign));
+    return std::min(blockFrames, std::max(plain, (blockFrames + count - 1) / count));
+}
 }  // namespace
 
 YMemWave::YMemWave(MessageLoop& loop, IWaveBackend& backend, bool extensibleAllowed)
@@ -110,26 +116,41 @@ bool YMemWave::Open(YWaveMode mode, int bits, int inChannels, int outChannels, i
     mode_ = mode;
     error_.clear();
     // A refused opening leaves no mode behind to start.
-    const auto refuse = [this](const char* why) {
+    const auto refuse = [this](const std::string& why) {
         mode_ = YWaveMode::None;
         return Fail(why);
     };
     const bool records = Records(), plays = Plays();
     if (UsesCallback() && !callback_) return refuse("no block callback");
-    if (!YIsSampleWidth(bits) || rate <= 0) return refuse("unsupported format");
-    if ((records && inChannels < 1) || (plays && outChannels < 1)) return refuse("unsupported channel count");
-    if (bufferCount_ < (mode == YWaveMode::Duplex ? 3 : 2) || inFrames_ < 1 || outFrames_ < 1)
+    if (!YIsSampleWidth(bits)) return refuse("unsupported format");
+    if (rate < 1 || rate > kMaxRate)
+        return refuse("unsupported sample rate: " + std::to_string(rate) + " Hz (1 to " +
+                      std::to_string(kMaxRate) + " Hz)");
+    const auto badChannels = [](int channels) { return channels < 1 || channels > kMaxChannels; };
+    if ((records && badChannels(inChannels)) || (plays && badChannels(outChannels)))
+        return refuse("unsupported channel count");
+    if (bufferCount_ < (mode == YWaveMode::Duplex ? 3 : 2) || bufferCount_ > kMaxBufferCount ||
+        inFrames_ < 1 || outFrames_ < 1)
         return refuse("unsupported buffer settings");
     if (mode == YWaveMode::Duplex && inFrames_ != outFrames_)
         return refuse("the simultaneous mode needs equal input and output buffer lengths");
+    // Sizes in 64 bits: frames, channels and widths come from callers and
+    // from file headers.
+    const std::int64_t frameBytes = YBytesPerSample(bits);
+    const std::int64_t inBytes = records ? std::int64_t{inFrames_} * inChannels * frameBytes : 0;
+    const std::int64_t outBytes = plays ? std::int64_t{outFrames_} * outChannels * frameBytes : 0;
+    if (std::max(inBytes, outBytes) > kMaxBlockBytes ||
+        std::max(inBytes, outBytes) * bufferCount_ > kMaxRingBytes)
+        return refuse("the blocks are too long: at most " + std::to_string(kMaxBlockBytes >> 20) +
+                      " MiB a block and " + std::to_string(kMaxRingBytes >> 20) + " MiB for all blocks");
     bits_ = bits;
     sampleRate_ = rate;
     inChannels_ = records ? inChannels : 0;
     outChannels_ = plays ? outChannels : 0;
     inFormat_ = records ? YWaveFormat::Pcm(bits, inChannels, rate, extensibleAllowed_) : YWaveFormat{};
     outFormat_ = plays ? YWaveFormat::Pcm(bits, outChannels, rate, extensibleAllowed_) : YWaveFormat{};
-    inBufferBytes_ = records ? inFrames_ * inFormat_.blockAlign : 0;
-    outBufferBytes_ = plays ? outFrames_ * outFormat_.blockAlign : 0;
+    inBufferBytes_ = static_cast<int>(inBytes);
+    outBufferBytes_ = static_cast<int>(outBytes);
     if (plays && mode != YWaveMode::PlayBuffer && mode != YWaveMode::RecordPlayBuffer)
         outBuffers_.assign(
             static_cast<std::size_t>(bufferCount_),
@@ -213,6 +234,10 @@ bool YMemWave::PlayFileCallback(const std::string& name, int outChannels, bool l
     const YWaveFormat f = probe.Info().format;
     if (!Open(YWaveMode::PlayFileCallback, f.bitsPerSample, 0, outChannels, static_cast<int>(f.sampleRate)))
         return false;
+    if (std::int64_t{outFrames_} * f.blockAlign > kMaxBlockBytes) {
+        mode_ = YWaveMode::None;
+        return Fail("the blocks are too long for the file's frames");
+    }
     // The file's own format describes the blocks the callback receives.
     inFormat_ = f;
     inChannels_ = f.channels;
@@ -303,7 +328,7 @@ bool YMemWave::Start() {
         return Fail(why.empty() ? "cannot open the device" : why);
     }
     inIndex_ = outIndex_ = outFinished_ = outQueued_ = 0;
-    outSerial_ = outDone_ = 0;
+    outSerial_ = outDone_ = inDone_ = 0;
     lastDataSerial_ = -1;
     // A restarted mode begins with silence, never with the last run's blocks.
     for (auto& buffer : outBuffers_) std::fill(buffer.begin(), buffer.end(), YSilenceByte(bits_));
@@ -331,8 +356,8 @@ bool YMemWave::Start() {
             }
             break;
         case YWaveMode::PlayFileCallback: {
-            const int frames = ShortBlockFrames(sampleRate_, outFormat_.blockAlign);
-            for (int k = 0; k < n && ok; ++k) ok = Queue(outBuffers_[k].data(), std::min(frames, outFrames_));
+            const int frames = ShortBlockFrames(sampleRate_, outFormat_.blockAlign, outFrames_, n);
+            for (int k = 0; k < n && ok; ++k) ok = Queue(outBuffers_[k].data(), frames);
             break;
         }
         default:
@@ -340,13 +365,16 @@ bool YMemWave::Start() {
     }
     if (!ok || !stream_->Start()) {
         const std::string streamError = stream_->Error();
+        recordFile_.Abandon();  // nothing was recorded: the target stays as it was
         Stop();
         return Fail(!ok ? std::string("cannot queue the output buffers") : streamError);
     }
     return true;
 }
 
-void YMemWave::Stop() {
+void YMemWave::Stop() { Halt(false); }
+
+void YMemWave::Halt(bool fault) {
     const bool wasOpen = stream_ != nullptr;
     if (wasOpen) {
         run_.Advance();  // messages still queued for this run are dropped
@@ -354,8 +382,14 @@ void YMemWave::Stop() {
         stream_.reset();
     }
     playFile_.Close();
-    if (recordFile_.IsOpen() && !recordFile_.Finish() && error_.empty())
-        error_ = "cannot write " + recordName_;
+    if (recordFile_.IsOpen()) {
+        if (!fault) {
+            if (!recordFile_.Finish() && error_.empty()) error_ = "cannot write " + recordName_;
+        } else if (recordFile_.FinishPartial()) {
+            error_ += "; the recording so far is in " + YPartialRecordingPath(recordName_).string() + ", " +
+                      recordName_ + " is unchanged";
+        }
+    }
     if (wasOpen && notify_.loop) notify_.loop->Post(notify_.target, kWaveDeviceStopped);
 }
 
@@ -389,7 +423,7 @@ void YMemWave::OnMessage(const Message& message) {
         case kWaveStreamFailed:
             error_ = stream_->Error();
             if (error_.empty()) error_ = "the device stopped";
-            Stop();
+            Halt(true);
             break;
         default:
             break;
@@ -409,6 +443,7 @@ void YMemWave::OnInput() {
         case YWaveMode::RecordFile:
         case YWaveMode::RecordAndPlayFile:
             ok = recordFile_.Append(in, static_cast<std::size_t>(inBufferBytes_));
+            if (ok) ++inDone_;
             if (!ok) error_ = "cannot write " + recordName_;
             break;
         default:
@@ -418,16 +453,26 @@ void YMemWave::OnInput() {
     if (!stream_) return;  // the callback stopped the engine
     stream_->ReleaseInput();
     if (!ok) {
-        Stop();
+        Halt(!error_.empty());  // a callback that ends the run is no fault
         return;
     }
     inIndex_ = (inIndex_ + 1) % bufferCount_;
+    if (mode_ == YWaveMode::RecordAndPlayFile && outFinished_ > 0 && PlayFileDone()) Stop();
 }
 
 // The run ends once bufferCount - 1 buffers have met the end of the file and
-// the block with the file's last data has been played, so its end is heard.
+// the block with the file's last data has been played, so its end is heard;
+// a recording run also waits until it has recorded as many frames as were
+// played up to the end of that block.
+bool YMemWave::PlayFileDone() const {
+    if (outFinished_ < bufferCount_ - 1 || outDone_ <= lastDataSerial_) return false;
+    return mode_ != YWaveMode::RecordAndPlayFile ||
+           std::int64_t{inDone_} * inFrames_ >= (std::int64_t{lastDataSerial_} + 1) * outFrames_;
+}
+
 void YMemWave::EndOfPlayFile() {
-    if (++outFinished_ >= bufferCount_ - 1 && outDone_ > lastDataSerial_) Stop();
+    ++outFinished_;
+    if (PlayFileDone()) Stop();
 }
 
 void YMemWave::OnOutputDone() {
@@ -448,14 +493,16 @@ void YMemWave::OnOutputDone() {
         }
         case YWaveMode::PlayFile:
         case YWaveMode::RecordAndPlayFile: {
+            // After the file's end the buffer holds silence; it is queued all
+            // the same (as Start does), so the device never runs dry before
+            // the run ends.
             bool ended = false;
             std::uint8_t* out = outBuffers_[k].data();
-            if (!FillFromPlayFile(out, static_cast<std::size_t>(outBufferBytes_), ended))
-                Stop();
+            if (!FillFromPlayFile(out, static_cast<std::size_t>(outBufferBytes_), ended) ||
+                !Queue(out, outFrames_))
+                Halt(true);
             else if (ended)
                 EndOfPlayFile();
-            else if (!Queue(out, outFrames_))
-                Stop();
             break;
         }
         case YWaveMode::PlayFileCallback: {
@@ -467,12 +514,18 @@ void YMemWave::OnOutputDone() {
                     if (stream_ && (!ok || !Queue(out, outFrames_))) Stop();
                     break;
                 }
-                case YWaveReader::Result::End:
-                    EndOfPlayFile();
+                case YWaveReader::Result::End: {
+                    std::uint8_t* out = outBuffers_[k].data();
+                    std::fill(outBuffers_[k].begin(), outBuffers_[k].end(), YSilenceByte(bits_));
+                    if (!Queue(out, outFrames_))
+                        Halt(true);
+                    else
+                        EndOfPlayFile();
                     break;
+                }
                 case YWaveReader::Result::Error:
                     error_ = "cannot read " + playName_;
-                    Stop();
+                    Halt(true);
                     break;
             }
             break;

@@ -8,11 +8,23 @@
 #include "YWave/IWaveBackend.h"
 #include "YWave/YIWave.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
 class YMemWave : public YIWave {
 public:
+    // Limits of an opening, so that no header or setting can make the engine
+    // or a backend allocate without bound: sample rates of 1 to kMaxRate Hz,
+    // 1 to kMaxChannels channels, 2 (3 for the simultaneous mode) to
+    // kMaxBufferCount buffers, blocks of at most kMaxBlockBytes and rings of
+    // at most kMaxRingBytes a direction.
+    static constexpr int kMaxRate = 768000;
+    static constexpr int kMaxChannels = 1024;
+    static constexpr int kMaxBufferCount = 256;
+    static constexpr std::int64_t kMaxBlockBytes = std::int64_t{1} << 26;
+    static constexpr std::int64_t kMaxRingBytes = std::int64_t{1} << 28;
+
     // `extensibleAllowed`: describe formats with more than two channels or
     // more than 16 bits with the extensible header.
     YMemWave(sonbex::platform::MessageLoop& loop, IWaveBackend& backend, bool extensibleAllowed = true);
@@ -79,6 +91,10 @@ private:
     void OnInput();
     void OnOutputDone();
     void EndOfPlayFile();
+    bool PlayFileDone() const;
+    // Stops the run; after a fault a recording file is kept as a partial
+    // recording beside its target instead of replacing it.
+    void Halt(bool fault);
 
     sonbex::platform::MessageLoop& owner_;
     IWaveBackend& backend_;
@@ -107,6 +123,7 @@ private:
     long outSerial_ = 0;        // output blocks queued in this run
     long outDone_ = 0;          // output blocks completed in this run
     long lastDataSerial_ = -1;  // the last queued block that carries play-file data
+    long inDone_ = 0;           // recorded blocks written to the record file in this run
 
     std::string recordName_, playName_;
     YWaveReader playFile_;

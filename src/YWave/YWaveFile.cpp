@@ -209,7 +209,25 @@ bool YWaveWriter::Append(const std::uint8_t* data, std::size_t bytes) {
     return true;
 }
 
-bool YWaveWriter::Finish() {
+std::filesystem::path YPartialRecordingPath(const std::filesystem::path& target) {
+    std::filesystem::path partial = target.parent_path() / target.stem();
+    partial += ".partial";
+    partial += target.extension();
+    return partial;
+}
+
+bool YWaveWriter::Finish() { return FinishAs(target_); }
+
+bool YWaveWriter::FinishPartial() {
+    if (!file_) return false;
+    if (dataBytes_ == 0) {
+        Abandon();
+        return false;
+    }
+    return FinishAs(YPartialRecordingPath(target_));
+}
+
+bool YWaveWriter::FinishAs(const std::filesystem::path& destination) {
     if (!file_) return false;
     bool ok = SeekTo(file_, headerBytes_ + dataBytes_);
     if (dataBytes_ & 1) ok = ok && std::fputc(0, file_) != EOF;
@@ -222,7 +240,7 @@ bool YWaveWriter::Finish() {
     ok = std::fclose(file_) == 0 && ok;
     file_ = nullptr;
     std::error_code ec;
-    if (ok) std::filesystem::rename(temp_, target_, ec);
+    if (ok) std::filesystem::rename(temp_, destination, ec);
     if (!ok || ec) {
         std::filesystem::remove(temp_, ec);
         return false;

@@ -67,6 +67,10 @@ private:
     bool ended_ = false;
 };
 
+// Where a recording cut short by a fault is kept: beside the target, with
+// ".partial" before the extension ("take.wav" -> "take.partial.wav").
+std::filesystem::path YPartialRecordingPath(const std::filesystem::path& target);
+
 // Writes a recording to a temporary file beside the target; Finish writes the
 // final sizes (padding odd data) and renames it over the target, so a
 // recording is complete or absent, never left with zero sizes.
@@ -78,8 +82,14 @@ public:
     bool Append(const std::uint8_t* data, std::size_t bytes);
     // Finalises and renames; true when the target is complete. Idempotent.
     bool Finish();
+    // For a recording a fault cut short: finalises it as Finish does, but
+    // under YPartialRecordingPath(target), replacing an older partial file;
+    // the target stays as it was. A recording without data is abandoned.
+    // True when the partial file is complete.
+    bool FinishPartial();
     // Removes the temporary file; the target stays as it was.
     void Abandon();
+    const std::filesystem::path& Target() const { return target_; }
     bool IsOpen() const { return file_ != nullptr; }
     std::uint64_t DataBytes() const { return dataBytes_; }
 
@@ -90,6 +100,7 @@ public:
     ~YWaveWriter() { Finish(); }
 
 private:
+    bool FinishAs(const std::filesystem::path& destination);
     std::FILE* file_ = nullptr;
     std::filesystem::path target_, temp_;
     YWaveFormat format_;

@@ -9,10 +9,13 @@
 
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -76,4 +79,90 @@ TEST(SoundVerbs, RecordPlayAndLoopbackOnTheSimulatedCard) {
         EXPECT_NE(r.out.find(c.message), std::string::npos) << c.args << "\n" << r.out;
     }
     fs::remove_all(dir);
+}
+
+namespace {
+
+class TempDir {
+public:
+    TempDir() {
+        char name[] = "/tmp/ywave-verbs-XXXXXX";
+        dir_ = mkdtemp(name);
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+    std::string Path(const char* name) const { return (dir_ / name).string(); }
+
+private:
+    fs::path dir_;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A wave file whose header says `rate`, with `frames` frames of zeros.
+void WriteHeader(const std::string& path, int bits, int channels, int rate, int frames) {
+    YWaveWriter w;
+    ASSERT_TRUE(w.Create(path, YWaveFormat::Pcm(bits, channels, rate, true)));
+    const std::vector<std::uint8_t> data(static_cast<std::size_t>(frames) * channels * ((bits + 7) / 8), 0);
+    ASSERT_TRUE(w.Append(data.data(), data.size()));
+    ASSERT_TRUE(w.Finish());
+}
+
+constexpr rlim_t kAddressSpace = 512u << 20;
+constexpr long kResidentLimitKb = 200 * 1024;  // far below what the refused sizes would take
+
+}  // namespace
+
+TEST(SoundVerbs, AFailedRecordLeavesTheTargetAsItWas) {
+    const TempDir dir;
+    const std::string keep = dir.Path("keep.wav");
+    struct Case {
+        std::string args;
+        const char* message;
+    } cases[] = {
+        {"--device nosuchdev", "no sound device"},
+        {"--device sim --rate 1000", "cannot start"},  // a rate the simulated card refuses
+    };
+    for (const Case& c : cases) {
+        std::ofstream(keep, std::ios::binary) << "precious\n";
+        const CliRun r = RunCli("record -o " + keep + " --seconds 1 " + c.args);
+        EXPECT_EQ(r.status, 1) << c.args << "\n" << r.out;
+        EXPECT_NE(r.out.find(c.message), std::string::npos) << c.args << "\n" << r.out;
+        EXPECT_EQ(ReadAll(keep), "precious\n") << c.args;
+        EXPECT_FALSE(fs::exists(keep + ".part")) << c.args;
+        EXPECT_FALSE(fs::exists(dir.Path("keep.partial.wav"))) << c.args;
+    }
+}
+
+TEST(SoundVerbs, HostileHeadersAreRefusedWithinAnAddressSpaceLimit) {
+    // Each header asks for blocks that would not fit the limit (or overflow
+    // an int); the verb must refuse it with its reason before allocating
+    // anything of that size. (The wave-file stimulus's case of a 1 Hz file:
+    // WaveFileStimulusTest.)
+    const TempDir dir;
+    WriteHeader(dir.Path("rate0.wav"), 16, 2, 0, 4);
+    WriteHeader(dir.Path("huge16.wav"), 16, 2, 2147483647, 1);
+    WriteHeader(dir.Path("huge32.wav"), 32, 8, 2147483647, 1);
+    struct Case {
+        std::string args;
+        const char* message;
+    } cases[] = {
+        {"play " + dir.Path("rate0.wav") + " --device sim", "sample rate"},
+        {"play " + dir.Path("huge16.wav") + " --device sim", "sample rate"},
+        {"play " + dir.Path("huge32.wav") + " --device sim", "sample rate"},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = RunCliLimited(c.args, kAddressSpace);
+        EXPECT_EQ(r.status, 1) << c.args << "\n" << r.out;
+        EXPECT_NE(r.out.find(c.message), std::string::npos) << c.args << "\n" << r.out;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << "one line, no sanitizer report\n"
+                                                                   << c.args << "\n"
+                                                                   << r.out;
+        EXPECT_LT(r.maxResidentKb, kResidentLimitKb) << c.args;
+    }
 }

@@ -325,6 +325,8 @@ TEST_F(StimulusVerb, WrongInputIsAOneLineError) {
         {"stimulus generate 1003 --rate 48000 --bits 12 -o " + Path("x.wav"), 2, "--bits"},
         {"stimulus generate 1003 --rate 48000 --bits 16", 2, "--output"},
         {"stimulus", 2, "subcommand"},
+        // The amplitude sweep has no analysis here, however long the recording.
+        {"stimulus analyse 1006 --rate 48000 --recording " + Path("m.wav"), 1, "no analysis of its own"},
     };
     for (const Case& c : cases) {
         const CliRun r = RunCli(c.args);
@@ -335,6 +337,33 @@ TEST_F(StimulusVerb, WrongInputIsAOneLineError) {
         }
     }
     EXPECT_FALSE(fs::exists(Path("x.wav")));
+}
+
+TEST_F(StimulusVerb, GenerateTakesWholeRatesInTheRangeOfTheOtherVerbs) {
+    struct Case {
+        const char* rate;
+        int status;
+        std::uint32_t written;  // the header's rate when accepted
+    } cases[] = {
+        {"0.4", 2, 0},       {"1.6", 2, 0},         {"4294967296", 2, 0},  {"1e12", 2, 0}, {"0", 2, 0},
+        {"-48000", 2, 0},    {"999", 2, 0},         {"768001", 2, 0},      {"nan", 2, 0},  {"1000", 0, 1000},
+        {"44100", 0, 44100}, {"48000.0", 0, 48000}, {"768000", 0, 768000},
+    };
+    for (const Case& c : cases) {
+        const std::string out = Path("rate.wav");
+        fs::remove(out);
+        const CliRun r = RunCli("stimulus generate 2001 --bits 16 --set 'MLS length=8' --rate " +
+                                std::string(c.rate) + " -o " + out);
+        EXPECT_EQ(r.status, c.status) << c.rate << "\n" << r.out;
+        if (c.status != 0) {
+            EXPECT_NE(r.out.find("--rate"), std::string::npos) << c.rate << "\n" << r.out;
+            EXPECT_FALSE(fs::exists(out)) << c.rate;
+            continue;
+        }
+        YWaveFileInfo info;
+        ASSERT_TRUE(YReadWaveFileInfo(out, info)) << c.rate;
+        EXPECT_EQ(info.format.sampleRate, c.written) << c.rate;
+    }
 }
 
 }  // namespace

@@ -7,8 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 using namespace stimulus_test;
 namespace fs = std::filesystem;
@@ -148,4 +152,46 @@ TEST(WaveFileStimulus, OneChannelAnalysisIsTheDevicesResponse) {
     EXPECT_NEAR(ir.Data()[peak + 5], -0.3 * scale, 0.01);
     EXPECT_NEAR(ir.Data()[peak + 2], 0.0, 0.01);
     fs::remove(file);
+}
+
+TEST(WaveFileStimulus, ARateConversionBeyondTheLimitIsRefusedBeforeConverting) {
+    // 800 frames at 1 Hz would become 38.4 million frames at 48 kHz, above
+    // kMaxFrames. Loaded in a child process under an address-space limit of
+    // 512 MB (none under AddressSanitizer, which reserves its shadow memory up
+    // front), whose peak resident set shows whether the conversion ran first.
+    char name[] = "/tmp/wavefile-stimulus-XXXXXX";
+    const fs::path dir = mkdtemp(name);
+    const auto write = [&](const char* file, int frames) {
+        YWaveWriter writer;
+        EXPECT_TRUE(writer.Create(dir / file, YWaveFormat::Pcm(16, 1, 1, false)));
+        const std::vector<std::int16_t> codes(static_cast<std::size_t>(frames), 1000);
+        EXPECT_TRUE(writer.Append(reinterpret_cast<const std::uint8_t*>(codes.data()), codes.size() * 2));
+        EXPECT_TRUE(writer.Finish());
+        return dir / file;
+    };
+    const fs::path tooLong = write("oneHz.wav", 800), fits = write("oneHzShort.wav", 10);
+
+    YWaveFileStimulus small;
+    EXPECT_TRUE(Load(small, fits, true)) << "10 frames at 1 Hz: 480000 frames at 48 kHz";
+    EXPECT_EQ(small.GetSamples()->Size(), 480000);
+
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+#if !defined(__SANITIZE_ADDRESS__)
+        const rlimit limit{512u << 20, 512u << 20};
+        setrlimit(RLIMIT_AS, &limit);
+#endif
+        YWaveFileStimulus w;
+        const bool loaded = Load(w, tooLong, true);
+        _exit(loaded ? 0 : w.GetSamples()->Empty() ? 3 : 4);
+    }
+    int status = 0;
+    rusage usage{};
+    ASSERT_EQ(wait4(pid, &status, 0, &usage), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 3) << "refused, with nothing loaded";
+    EXPECT_LT(usage.ru_maxrss, 200L * 1024)
+        << "kB resident: the conversion ran before the length was checked";
+    fs::remove_all(dir);
 }

@@ -131,6 +131,44 @@ TEST(YSmooth, MedianRemovesASpike) {
     for (int i = 0; i < v.Size(); ++i) ASSERT_NEAR(v[i], -3.0, 1e-12) << i;
 }
 
+TEST(YSmooth, ASpikeIsSmoothedAlikeAtBothEndsAndInTheMiddle) {
+    // 1/3 octave on 24 points per octave over two octaves (49 points): the
+    // first pass's anchors every 4 points from point 0 to point 48, the
+    // second's every 4 points from point 2 to point 46, windows of 5 points
+    // inside and 3 at an end. Mirrored in log frequency the axis and both
+    // sets of anchors map onto themselves, so a spike at the last point must
+    // come out as the mirror image of one at the first, and one at the middle
+    // as its own mirror image. At an end the first pass averages the spike
+    // with its two neighbours: (100 + 1 + 1) / 3 = 34, or takes their median, 1.
+    const YDoubleVec f = Axis(100.0, 24, 49);
+    const int last = f.Size() - 1, middle = last / 2;
+    const auto smoothed = [&](int spike, int method) {
+        YDoubleVec v(f.Size());
+        v.Fill(1.0);
+        v[spike] = 100.0;
+        EXPECT_TRUE(YSmooth().Smooth(f, v, 3, method, true));
+        return v;
+    };
+    struct Case {
+        int method;
+        const char* name;
+        double atTheEnd;  // the value a spike at an end point leaves there
+    } cases[] = {{YSmooth::kAverage, "average", 34.0},
+                 {YSmooth::kMedian, "median", 1.0},
+                 {YSmooth::kAbsolute, "absolute", 100.0}};
+    for (const Case& c : cases) {
+        const YDoubleVec first = smoothed(0, c.method), end = smoothed(last, c.method),
+                         mid = smoothed(middle, c.method);
+        EXPECT_NEAR(first[0], c.atTheEnd, 1e-9) << c.name;
+        EXPECT_NEAR(end[last], c.atTheEnd, 1e-9) << c.name;
+        for (int i = 0; i <= last; ++i) {
+            EXPECT_NEAR(end[i], first[last - i], 1e-9)
+                << c.name << ": point " << i << " of the last-point spike";
+            EXPECT_NEAR(mid[i], mid[last - i], 1e-9) << c.name << ": point " << i << " of the middle spike";
+        }
+    }
+}
+
 TEST(YSmooth, PhasesAreSmoothedUnwrapped) {
     // A linear phase that wraps many times comes back as it was.
     const YDoubleVec f = Axis(20.0, 48, 480);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -358,7 +359,7 @@ TEST_F(MemWaveTest, RecordAndPlayFileRecordsThePlayFileSeamlesslyWhenLooping) {
     }
 }
 
-TEST_F(MemWaveTest, RecordFileIsFinalisedOnEveryStopPath) {
+TEST_F(MemWaveTest, RecordFileIsFinalisedWhenTheRunEndsNormally) {
     constexpr int kFrames = 64;
     struct Case {
         const char* name;
@@ -367,7 +368,7 @@ TEST_F(MemWaveTest, RecordFileIsFinalisedOnEveryStopPath) {
         int blocks;
     } cases[] = {
         {"stopped by the caller", -1, true, 10},
-        {"stopped by an xrun", 4, false, 4},
+        // A fault in the run: see AFailedRecordFileLeavesTheTargetAsItWasAndAPartialRecordingBeside.
     };
     for (const Case& c : cases) {
         card.Config().realTime = true;
@@ -535,4 +536,148 @@ TEST_F(MemWaveTest, WaveFileQueries) {
     EXPECT_EQ(Wave().ParseWaveHeader(f, format), 77u * 4);
     EXPECT_EQ(format.sampleRate, 22050u);
     std::fclose(f);
+}
+
+TEST_F(MemWaveTest, AFailedRecordFileLeavesTheTargetAsItWasAndAPartialRecordingBeside) {
+    // A refused opening or a failed start writes nothing; a fault in the run
+    // keeps the old target and finishes what was recorded beside it, under
+    // the target's name with ".partial" before the extension.
+    constexpr int kFrames = 64;
+    const Bytes precious{'p', 'r', 'e', 'c', 'i', 'o', 'u', 's', '\n'};
+    struct Case {
+        const char* name;
+        void (*inject)(YSimCardConfig&);
+        int bits;
+        bool opens, starts;
+        int partialBlocks;  // 0: no partial recording
+    } cases[] = {
+        {"refused width", [](YSimCardConfig&) {}, 12, false, false, 0},
+        {"open failure", [](YSimCardConfig& c) { c.failOpen = true; }, 16, true, false, 0},
+        {"start failure", [](YSimCardConfig& c) { c.failStart = true; }, 16, true, false, 0},
+        {"rate the card refuses", [](YSimCardConfig& c) { c.rates = {44100}; }, 16, true, false, 0},
+        {"xrun after four blocks", [](YSimCardConfig& c) { c.xrunAfterBlocks = 4; }, 16, true, true, 4},
+        {"device lost after two blocks", [](YSimCardConfig& c) { c.lostAfterBlocks = 2; }, 16, true, true, 2},
+    };
+    const fs::path target = dir / "keep.wav", partial = dir / "keep.partial.wav";
+    EXPECT_EQ(YPartialRecordingPath(target), partial);
+    for (const Case& c : cases) {
+        card.Config() = YSimCardConfig{};
+        card.Config().realTime = true;
+        c.inject(card.Config());
+        std::ofstream(target, std::ios::binary)
+            .write(reinterpret_cast<const char*>(precious.data()),
+                   static_cast<std::streamsize>(precious.size()));
+        Wave().SetBuffers(4, kFrames, -1);
+        ASSERT_EQ(Wave().RecordFile(target.string(), c.bits, 2, 48000), c.opens) << c.name;
+        if (c.opens) {
+            ASSERT_EQ(Wave().Start(), c.starts) << c.name;
+            loop.AdvanceVirtualTime(clock, std::chrono::nanoseconds(1000000000LL * kFrames * 10 / 48000));
+        }
+        EXPECT_FALSE(Wave().IsRunning()) << c.name;
+        EXPECT_NE(Wave().LastError(), "") << c.name;
+        std::ifstream in(target, std::ios::binary);
+        const Bytes now((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(now, precious) << c.name << ": the target was replaced";
+        EXPECT_FALSE(fs::exists(dir / "keep.wav.part")) << c.name << ": a temporary file was left";
+        EXPECT_EQ(fs::exists(partial), c.partialBlocks > 0) << c.name;
+        if (c.partialBlocks > 0) {
+            YWaveFileInfo info;
+            ReadData(partial, info);
+            EXPECT_EQ(info.Frames(), static_cast<std::uint32_t>(c.partialBlocks * kFrames)) << c.name;
+        }
+        std::error_code ec;
+        fs::remove(partial, ec);
+    }
+}
+
+TEST_F(MemWaveTest, FilePlayingModesPlayTheWholeFileAndEndWithoutAFault) {
+    // The card reports a block done only once the next one plays, so every
+    // mode must keep its ring filled (with silence after the file's end)
+    // until the run ends.
+    constexpr int kFrames = 48;
+    struct Mode {
+        const char* name;
+        YWaveMode mode;
+    } modes[] = {{"play file", YWaveMode::PlayFile},
+                 {"record and play file", YWaveMode::RecordAndPlayFile},
+                 {"play file through the callback", YWaveMode::PlayFileCallback}};
+    const fs::path rec = dir / "rec.wav";
+    callback = [](const std::uint8_t* in, std::uint8_t* out, int frames) {
+        std::memcpy(out, in, static_cast<std::size_t>(frames) * 2);
+        return true;
+    };
+    for (const Mode& m : modes)
+        for (const int length : {20, 3 * kFrames, 3 * kFrames + 1}) {
+            const std::string what = std::string(m.name) + ", " + std::to_string(length) + " frames";
+            card.Config() = YSimCardConfig{};
+            std::vector<std::int16_t> played;
+            card.Config().onOutputBlock = [&](const std::uint8_t* b, int frames) {
+                for (int f = 0; f < frames; ++f) played.push_back(Sample16(b, 1, f, 0));
+            };
+            std::vector<std::int16_t> source(static_cast<std::size_t>(length));
+            for (std::size_t i = 0; i < source.size(); ++i) source[i] = CodeOf(static_cast<long>(i));
+            const fs::path file = WriteWave16("play.wav", 1, 48000, source);
+            stops = 0;
+            Wave().SetBuffers(4, kFrames, -1);
+            bool opened = false;
+            if (m.mode == YWaveMode::PlayFile) opened = Wave().PlayFile(file.string(), false);
+            if (m.mode == YWaveMode::RecordAndPlayFile)
+                opened = Wave().RecordAndPlayFile(rec.string(), file.string(), false);
+            if (m.mode == YWaveMode::PlayFileCallback)
+                opened = Wave().PlayFileCallback(file.string(), 1, false);
+            ASSERT_TRUE(opened) << what;
+            ASSERT_TRUE(Wave().Start()) << what;
+            RunToEnd();
+            EXPECT_FALSE(Wave().IsRunning()) << what;
+            EXPECT_EQ(Wave().LastError(), "") << what;
+            EXPECT_EQ(stops, 1) << what;
+            // The file's frames in order after any leading silence, then silence.
+            const auto first =
+                std::find_if(played.begin(), played.end(), [](std::int16_t v) { return v != 0; });
+            const auto lead = static_cast<std::size_t>(first - played.begin());
+            ASSERT_GE(played.size(), lead + source.size()) << what;
+            for (std::size_t i = 0; i < source.size(); ++i)
+                ASSERT_EQ(played[lead + i], source[i]) << what << ": frame " << i;
+            for (std::size_t i = lead + source.size(); i < played.size(); ++i)
+                ASSERT_EQ(played[i], 0) << what << ": played frame " << i << " after the file";
+            if (m.mode == YWaveMode::RecordAndPlayFile) {
+                YWaveFileInfo info;
+                const Bytes data = ReadData(rec, info);
+                ASSERT_GE(info.Frames(), source.size()) << what;
+                for (std::size_t i = 0; i < source.size(); ++i)
+                    ASSERT_EQ(Sample16(data.data(), 1, static_cast<int>(i), 0), source[i])
+                        << what << ": recorded frame " << i;
+            }
+        }
+}
+
+TEST_F(MemWaveTest, OpeningRefusesRatesAndBlocksBeyondTheLimits) {
+    struct Case {
+        int rate, bits, channels, frames;
+        bool ok;
+        const char* error;
+    } cases[] = {
+        {0, 16, 2, 8000, false, "sample rate"},
+        {-48000, 16, 2, 8000, false, "sample rate"},
+        {768001, 16, 2, 8000, false, "sample rate"},
+        {2147483647, 16, 2, 8000, false, "sample rate"},
+        {2147483647, 32, 8, 214748364, false, "sample rate"},
+        {768000, 32, 8, 76800, true, ""},
+        {1, 16, 1, 1, true, ""},
+        {48000, 32, 8, 1 << 26, false, "block"},  // 2 GiB a block
+        {48000, 32, 20000, 8, false, "channel"},  // 80000 bytes a frame
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::to_string(c.rate) + " Hz, " + std::to_string(c.bits) + " bits, " +
+                                 std::to_string(c.channels) + " channels, blocks of " +
+                                 std::to_string(c.frames);
+        Wave().SetBuffers(4, c.frames, -1);
+        EXPECT_EQ(Wave().PlayCallback(c.bits, c.channels, c.rate), c.ok) << what;
+        EXPECT_EQ(Wave().RecordCallback(c.bits, c.channels, c.rate), c.ok) << what;
+        if (!c.ok) {
+            EXPECT_NE(Wave().LastError().find(c.error), std::string::npos)
+                << what << ": " << Wave().LastError();
+            EXPECT_EQ(Wave().Mode(), YWaveMode::None) << what;
+        }
+    }
 }

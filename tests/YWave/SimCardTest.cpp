@@ -249,3 +249,37 @@ TEST(SimCard, JoinsTheSystemsDeviceList) {
     EXPECT_FALSE(devices.CanOpen(YWaveDirection::Record, 1, 48000, 24, 2));
     EXPECT_FALSE(devices.CanOpen(YWaveDirection::Record, 2, 96000, 24, 2));
 }
+
+TEST(SimCard, ReportsABlockDoneOnlyOnceTheNextOneHasStarted) {
+    // A device with a buffer: a played block is reported done once the next
+    // one is playing; a block that ends with nothing queued after it is an
+    // underrun, reported instead of its completion (as ALSA does).
+    for (const int queued : {1, 2, 3}) {
+        sonbex::platform::MessageLoop loop;
+        sonbex::platform::RunGeneration run;
+        int done = 0, failures = 0, doneAtFailure = -1;
+        const auto handler = loop.AddHandler([&](const sonbex::platform::Message& m) {
+            if (m.id == kWaveOutputDone) ++done;
+            if (m.id == kWaveStreamFailed) {
+                ++failures;
+                doneAtFailure = done;
+                EXPECT_EQ(m.wparam, static_cast<std::intptr_t>(YWaveFault::LateOutput));
+            }
+        });
+        YSimCard card;
+        YWaveStreamSetup setup;
+        setup.play = true;
+        setup.outChannels = 1;
+        setup.outBlockFrames = 16;
+        std::string error;
+        auto stream = card.Open(setup, YWaveStreamTarget{&loop, handler, &run, run.Current()}, error);
+        ASSERT_TRUE(stream) << error;
+        const std::vector<std::uint8_t> block(32, 0);
+        for (int k = 0; k < queued; ++k) ASSERT_TRUE(stream->QueueOutput(block.data(), 16));
+        ASSERT_TRUE(stream->Start());
+        loop.RunUntilIdle();
+        EXPECT_EQ(failures, 1) << queued << " blocks";
+        EXPECT_EQ(doneAtFailure, queued - 1) << queued << " blocks: the last one never had a successor";
+        EXPECT_NE(stream->Error().find("too late"), std::string::npos) << stream->Error();
+    }
+}

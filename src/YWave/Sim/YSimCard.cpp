@@ -157,6 +157,13 @@ private:
                 if (outPos_ >= block.size()) {
                     outRing_.pop_front();
                     outPos_ = 0;
+                    // Like a device with a buffer: a block is done once the
+                    // next one plays; with none queued the device runs dry.
+                    if (outRing_.empty()) {
+                        for (int k = 0; k < outDone; ++k) Post(kWaveOutputDone);
+                        return Fail(YWaveFault::LateOutput,
+                                    "an output block came too late for the simulated sound card");
+                    }
                     ++outDone;
                 }
             }

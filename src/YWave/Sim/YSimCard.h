@@ -4,6 +4,10 @@
 // consumes the blocks (the default), or paced by the loop's clock (a virtual
 // clock in tests, so no test waits in real time).
 //
+// Output blocks play one after the other without a gap, as from a device's
+// buffer: a block is reported done once the next one has started, and a block
+// that ends with none queued after it ends the run with late output.
+//
 // What the inputs see: input 1 the device under test driven by output 1,
 // input 2 the loop-back of output 1 (the reference); both after the round-trip
 // latency (whole and fractional samples), plus a DC offset and seeded Gaussian

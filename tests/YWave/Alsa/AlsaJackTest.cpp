@@ -14,17 +14,12 @@
 #include <alsa/asoundlib.h>
 #include <gtest/gtest.h>
 
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
