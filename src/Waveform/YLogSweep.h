@@ -20,6 +20,7 @@
 
 #include "Waveform/YWaveformBase.h"
 #include "YLib/YComplexVec.h"
+#include "YLib/YLargeAlloc.h"
 
 #include <vector>
 
@@ -57,11 +58,16 @@ private:
     // The magnitude factor of a unit transfer at this rate (see the class
     // comment), computed once per rate.
     double ReferenceLevel();
-    // The forward transform of v zero padded to 2^k points into out (reused
-    // from one analysis to the next); false when it cannot be sized.
+    // Spectra of long sweeps fill tens of megabytes: they live in huge pages.
+    using Spectra = std::vector<YComplex, YLargeAllocator<YComplex>>;
+
     // Four empty records, the first two the frequency range.
     void PutRange(WaveformParams& records) const;
-    static bool Spectrum(const YDoubleVec& v, int k, std::vector<YComplex>& out);
+    // The forward transform of v zero padded to 2^k points into out (reused
+    // from one analysis to the next): all 2^k bins when full, else bins
+    // 0..2^(k-1). False when it cannot be sized.
+    template <class Vector>
+    static bool Spectrum(const YDoubleVec& v, int k, Vector& out, bool full);
 
     double startFrequency_ = 20.0;
     double stopFrequency_ = 20000.0;
@@ -69,8 +75,9 @@ private:
     int pointsPerOctave_ = 96;
     bool linearAxis_ = false;
     // The spectra of the last analysis: measured (then the transfer, kept for
-    // GetResult when transferKept_) and reference.
-    std::vector<YComplex> transfer_, reference_;
+    // GetResult when transferKept_) and reference (its lower half only, but
+    // in mode 1).
+    Spectra transfer_, reference_;
     bool transferKept_ = false;
     double referenceRate_ = 0.0;
     double referenceLevel_ = 0.0;
