@@ -397,16 +397,19 @@ void SwapPairs(T* x, std::size_t i, std::size_t j) {
     std::memcpy(x + 2 * j, a, sizeof a);
 }
 
-// Bit-reversal permutation. Large arrays are split as (high, middle, low)
-// index bits with high and low of kBlockBits each: the 2^kBlockBits rows of a
-// middle value swap with the transposed rows of the reversed middle value,
-// both of which stay in cache while they are exchanged. The rows lie a large
-// power of two apart, so they share cache sets: few rows keep them from
-// evicting each other.
+// Bit-reversal permutation. Arrays of 2^8 pairs and more are split as (high,
+// middle, low) index bits with high and low of kBlockBits each: the block of a
+// middle value (its 2^kBlockBits rows of 2^kBlockBits pairs, a large power of
+// two apart) trades places with the transposed block of the reversed middle
+// value. Both blocks are copied out whole row by row first and written back
+// row by row, so every cache line is read and written in one go: the rows
+// share cache sets, and touching them a pair at a time would evict them
+// again and again.
 template <class T>
 void BitReverse(T* x, int order) {
     constexpr int kBlockBits = 4;
-    if (order < 2 * kBlockBits + 2) {
+    constexpr std::size_t kSide = std::size_t(1) << kBlockBits;
+    if (order < 2 * kBlockBits) {
         const std::size_t n = std::size_t(1) << order;
         for (std::size_t i = 0; i < n; ++i) {
             const std::size_t j = ReverseBits(std::uint32_t(i), order);
@@ -414,28 +417,34 @@ void BitReverse(T* x, int order) {
         }
         return;
     }
-    constexpr std::size_t kSide = std::size_t(1) << kBlockBits;
     std::array<std::size_t, kSide> rev{};
     for (std::size_t i = 0; i < kSide; ++i) rev[i] = ReverseBits(std::uint32_t(i), kBlockBits);
     const int midBits = order - 2 * kBlockBits;
     const int highShift = order - kBlockBits;
     const std::size_t mids = std::size_t(1) << midBits;
-    for (std::size_t m = 0; m < mids; ++m) {
-        const std::size_t rm = ReverseBits(std::uint32_t(m), midBits);
-        if (rm < m) continue;
-        for (std::size_t hi = 0; hi < kSide; ++hi) {
-            const std::size_t rowI = (hi << highShift) | (m << kBlockBits);
-            const std::size_t colJ = (rm << kBlockBits) | rev[hi];
-            if (m != rm) {
-                for (std::size_t lo = 0; lo < kSide; ++lo)
-                    SwapPairs(x, rowI | lo, (rev[lo] << highShift) | colJ);
-            } else {
-                for (std::size_t lo = 0; lo < kSide; ++lo) {
-                    const std::size_t i = rowI | lo, j = (rev[lo] << highShift) | colJ;
-                    if (i < j) SwapPairs(x, i, j);
-                }
-            }
+    constexpr std::size_t kRowBytes = kSide * 2 * sizeof(T);
+    alignas(64) T a[kSide][2 * kSide], b[kSide][2 * kSide];
+    const auto row = [&](std::size_t hi, std::size_t m) {
+        return x + 2 * ((hi << highShift) | (m << kBlockBits));
+    };
+    // Row r of block `to` receives column rev[r] of the rows rev[0..] of `from`.
+    const auto put = [&](const T(*from)[2 * kSide], std::size_t to) {
+        for (std::size_t r = 0; r < kSide; ++r) {
+            T* out = row(r, to);
+            const std::size_t lo = rev[r];
+            for (std::size_t c = 0; c < kSide; ++c)
+                std::memcpy(out + 2 * c, &from[rev[c]][2 * lo], 2 * sizeof(T));
         }
+    };
+    for (std::size_t m = 0; m < mids; ++m) {
+        const std::size_t rm = midBits == 0 ? 0 : ReverseBits(std::uint32_t(m), midBits);
+        if (rm < m) continue;
+        for (std::size_t hi = 0; hi < kSide; ++hi) std::memcpy(a[hi], row(hi, m), kRowBytes);
+        if (rm != m) {
+            for (std::size_t hi = 0; hi < kSide; ++hi) std::memcpy(b[hi], row(hi, rm), kRowBytes);
+            put(b, m);
+        }
+        put(a, rm);
     }
 }
 
