@@ -79,6 +79,79 @@ void Last2D(double* x, std::size_t n) {
     }
 }
 
+// One radix-4 butterfly of two neighbouring k at once, twiddled as in
+// StageD: a..d become the outputs for positions 0, 1, 2, 3 quarters on.
+template <bool Inv>
+inline void Radix4D(__m256d& a, __m256d& b, __m256d& c, __m256d& d, const double* w) {
+    const __m256d t0 = _mm256_add_pd(a, c), t1 = _mm256_sub_pd(a, c);
+    const __m256d t2 = _mm256_add_pd(b, d), t3 = _mm256_sub_pd(b, d);
+    const __m256d u = RotateD<Inv>(t3);
+    a = _mm256_add_pd(t0, t2);
+    b = TwiddleD<Inv>(_mm256_sub_pd(t0, t2), w + 8);
+    c = TwiddleD<Inv>(_mm256_add_pd(t1, u), w);
+    d = TwiddleD<Inv>(_mm256_sub_pd(t1, u), w + 16);
+}
+
+// Last4D on the two registers of four pairs.
+template <bool Inv>
+inline void Butterfly4D(__m256d& ab, __m256d& cd) {
+    const __m256d sum = _mm256_add_pd(ab, cd), diff = _mm256_sub_pd(ab, cd);
+    const __m256d rotated = RotateD<Inv>(diff);
+    const __m256d lo = _mm256_permute2f128_pd(sum, diff, 0x20);
+    const __m256d hi = _mm256_permute2f128_pd(sum, rotated, 0x31);
+    const __m256d plus = _mm256_add_pd(lo, hi), minus = _mm256_sub_pd(lo, hi);
+    ab = _mm256_permute2f128_pd(plus, minus, 0x20);
+    cd = _mm256_permute2f128_pd(plus, minus, 0x31);
+}
+
+// The last two stages of an even order in registers: the stage of 16 points
+// (table tw) and the butterflies of four, for each block of 16 pairs.
+template <bool Inv>
+void Last16D(double* x, std::size_t n, const double* tw) {
+    for (std::size_t g = 0; g < n; g += 16) {
+        double* p = x + 2 * g;
+        // Written out: the compiler keeps named values in registers.
+        __m256d r0 = _mm256_loadu_pd(p), r1 = _mm256_loadu_pd(p + 4), r2 = _mm256_loadu_pd(p + 8),
+                r3 = _mm256_loadu_pd(p + 12);
+        __m256d r4 = _mm256_loadu_pd(p + 16), r5 = _mm256_loadu_pd(p + 20), r6 = _mm256_loadu_pd(p + 24),
+                r7 = _mm256_loadu_pd(p + 28);
+        Radix4D<Inv>(r0, r2, r4, r6, tw);
+        Radix4D<Inv>(r1, r3, r5, r7, tw + 4);
+        Butterfly4D<Inv>(r0, r1);
+        Butterfly4D<Inv>(r2, r3);
+        Butterfly4D<Inv>(r4, r5);
+        Butterfly4D<Inv>(r6, r7);
+        _mm256_storeu_pd(p, r0);
+        _mm256_storeu_pd(p + 4, r1);
+        _mm256_storeu_pd(p + 8, r2);
+        _mm256_storeu_pd(p + 12, r3);
+        _mm256_storeu_pd(p + 16, r4);
+        _mm256_storeu_pd(p + 20, r5);
+        _mm256_storeu_pd(p + 24, r6);
+        _mm256_storeu_pd(p + 28, r7);
+    }
+}
+
+// The last two stages of an odd order: the stage of 8 points and the
+// butterflies of two, for each block of 8 pairs.
+template <bool Inv>
+void Last8D(double* x, std::size_t n, const double* tw) {
+    for (std::size_t g = 0; g < n; g += 8) {
+        double* p = x + 2 * g;
+        __m256d r0 = _mm256_loadu_pd(p), r1 = _mm256_loadu_pd(p + 4);
+        __m256d r2 = _mm256_loadu_pd(p + 8), r3 = _mm256_loadu_pd(p + 12);
+        Radix4D<Inv>(r0, r1, r2, r3, tw);
+        const auto two = [](__m256d ab) {
+            const __m256d ba = _mm256_permute2f128_pd(ab, ab, 0x01);
+            return _mm256_blend_pd(_mm256_add_pd(ab, ba), _mm256_sub_pd(ba, ab), 0xC);
+        };
+        _mm256_storeu_pd(p, two(r0));
+        _mm256_storeu_pd(p + 4, two(r1));
+        _mm256_storeu_pd(p + 8, two(r2));
+        _mm256_storeu_pd(p + 12, two(r3));
+    }
+}
+
 // ---------------------------------------------------------------- float
 
 inline __m256 SwapF(__m256 v) { return _mm256_permute_ps(v, 0xB1); }
@@ -179,6 +252,72 @@ void Last2F(float* x, std::size_t n) {
     }
 }
 
+template <bool Inv>
+inline void Radix4F(__m128& a, __m128& b, __m128& c, __m128& d, const float* w) {
+    const __m128 t0 = _mm_add_ps(a, c), t1 = _mm_sub_ps(a, c);
+    const __m128 t2 = _mm_add_ps(b, d), t3 = _mm_sub_ps(b, d);
+    const __m128 u = RotateF<Inv>(t3);
+    a = _mm_add_ps(t0, t2);
+    b = TwiddleF<Inv>(_mm_sub_ps(t0, t2), w + 8);
+    c = TwiddleF<Inv>(_mm_add_ps(t1, u), w);
+    d = TwiddleF<Inv>(_mm_sub_ps(t1, u), w + 16);
+}
+
+template <bool Inv>
+inline void Butterfly4F(__m128& ab, __m128& cd) {
+    const __m128 sum = _mm_add_ps(ab, cd), diff = _mm_sub_ps(ab, cd);
+    const __m128 rotated = RotateF<Inv>(diff);
+    const __m128 lo = _mm_movelh_ps(sum, diff), hi = _mm_movehl_ps(rotated, sum);
+    const __m128 plus = _mm_add_ps(lo, hi), minus = _mm_sub_ps(lo, hi);
+    ab = _mm_movelh_ps(plus, minus);
+    cd = _mm_movehl_ps(minus, plus);
+}
+
+template <bool Inv>
+void Last16F(float* x, std::size_t n, const float* tw) {
+    for (std::size_t g = 0; g < n; g += 16) {
+        float* p = x + 2 * g;
+        // Written out: the compiler keeps named values in registers.
+        __m128 r0 = _mm_loadu_ps(p), r1 = _mm_loadu_ps(p + 4), r2 = _mm_loadu_ps(p + 8),
+               r3 = _mm_loadu_ps(p + 12);
+        __m128 r4 = _mm_loadu_ps(p + 16), r5 = _mm_loadu_ps(p + 20), r6 = _mm_loadu_ps(p + 24),
+               r7 = _mm_loadu_ps(p + 28);
+        Radix4F<Inv>(r0, r2, r4, r6, tw);
+        Radix4F<Inv>(r1, r3, r5, r7, tw + 4);
+        Butterfly4F<Inv>(r0, r1);
+        Butterfly4F<Inv>(r2, r3);
+        Butterfly4F<Inv>(r4, r5);
+        Butterfly4F<Inv>(r6, r7);
+        _mm_storeu_ps(p, r0);
+        _mm_storeu_ps(p + 4, r1);
+        _mm_storeu_ps(p + 8, r2);
+        _mm_storeu_ps(p + 12, r3);
+        _mm_storeu_ps(p + 16, r4);
+        _mm_storeu_ps(p + 20, r5);
+        _mm_storeu_ps(p + 24, r6);
+        _mm_storeu_ps(p + 28, r7);
+    }
+}
+
+template <bool Inv>
+void Last8F(float* x, std::size_t n, const float* tw) {
+    for (std::size_t g = 0; g < n; g += 8) {
+        float* p = x + 2 * g;
+        __m128 r0 = _mm_loadu_ps(p), r1 = _mm_loadu_ps(p + 4);
+        __m128 r2 = _mm_loadu_ps(p + 8), r3 = _mm_loadu_ps(p + 12);
+        Radix4F<Inv>(r0, r1, r2, r3, tw);
+        const auto two = [](__m128 ab) {
+            const __m128 ba = _mm_shuffle_ps(ab, ab, _MM_SHUFFLE(1, 0, 3, 2));
+            const __m128 sum = _mm_add_ps(ab, ba), diff = _mm_sub_ps(ba, ab);
+            return _mm_movelh_ps(sum, _mm_movehl_ps(diff, diff));
+        };
+        _mm_storeu_ps(p, two(r0));
+        _mm_storeu_ps(p + 4, two(r1));
+        _mm_storeu_ps(p + 8, two(r2));
+        _mm_storeu_ps(p + 12, two(r3));
+    }
+}
+
 // ---------------------------------------------------------------- driver
 
 template <bool Inv>
@@ -199,6 +338,22 @@ void Last4(float* x, std::size_t n) {
 }
 inline void Last2(double* x, std::size_t n) { Last2D(x, n); }
 inline void Last2(float* x, std::size_t n) { Last2F(x, n); }
+template <bool Inv>
+void Last16(double* x, std::size_t n, const double* tw) {
+    Last16D<Inv>(x, n, tw);
+}
+template <bool Inv>
+void Last16(float* x, std::size_t n, const float* tw) {
+    Last16F<Inv>(x, n, tw);
+}
+template <bool Inv>
+void Last8(double* x, std::size_t n, const double* tw) {
+    Last8D<Inv>(x, n, tw);
+}
+template <bool Inv>
+void Last8(float* x, std::size_t n, const float* tw) {
+    Last8F<Inv>(x, n, tw);
+}
 
 template <class T, bool Inv>
 void Dif(T* x, int order, const T* const* tw) {
@@ -209,15 +364,18 @@ void Dif(T* x, int order, const T* const* tw) {
         for (std::size_t j = 0; j < 4; ++j) Dif<T, Inv>(x + 2 * j * q, order - 2, tw);
         return;
     }
+    // The stages down to 16 or 8 points, then the last two in registers.
     int l = order;
-    for (; l >= 3; l -= 2) {
+    for (; l >= 5; l -= 2) {
         const std::size_t s = std::size_t(1) << l;
         for (std::size_t b = 0; b < n; b += s) Stage<Inv>(x + 2 * b, s, tw[l]);
     }
-    if (l == 2)
-        Last4<Inv>(x, n);
+    if (l == 4)
+        Last16<Inv>(x, n, tw[4]);
+    else if (l == 3)
+        Last8<Inv>(x, n, tw[3]);
     else
-        Last2(x, n);
+        Last4<Inv>(x, n);  // order 2
 }
 
 }  // namespace
