@@ -517,7 +517,10 @@ bool Transform(T* data, int order, bool inverse) {
 template bool Transform<double>(double*, int, bool);
 template bool Transform<float>(float*, int, bool);
 
-bool TransformRealHalf(double* data, int order) {
+namespace {
+
+template <class T>
+bool RealHalf(T* data, int order) {
     if (order < 3 || order > kMaxOrder) return false;
     const std::size_t n = std::size_t(1) << order;
     const std::size_t m = n / 2;
@@ -526,24 +529,24 @@ bool TransformRealHalf(double* data, int order) {
     // Z = FFT of z[j] = x[2j] + i·x[2j+1]; with Fe = (Z[k] + conj Z[m-k])/2 and
     // Fo = -i/2·(Z[k] - conj Z[m-k]): X[k] = Fe + w^k·Fo, X[m-k] = conj(Fe - w^k·Fo)
     // with w^k = e^(-i2πk/N).
-    double* x = data;
-    const double z0r = x[0], z0i = x[1];
+    T* x = data;
+    const T z0r = x[0], z0i = x[1];
     x[0] = z0r + z0i;
-    x[1] = 0.0;
+    x[1] = T(0);
     x[2 * m] = z0r - z0i;
-    x[2 * m + 1] = 0.0;
+    x[2 * m + 1] = T(0);
     const std::size_t eighth = n / 8;
     for (std::size_t k = 1; k <= m / 2; ++k) {
         const std::size_t mk = m - k;
-        const double ar = x[2 * k], ai = x[2 * k + 1], br = x[2 * mk], bi = x[2 * mk + 1];
-        const double fer = 0.5 * (ar + br), fei = 0.5 * (ai - bi);
-        const double dr = ar - br, di = ai + bi;  // Z[k] - conj Z[m-k]
-        const double for_ = 0.5 * di, foi = -0.5 * dr;
+        const T ar = x[2 * k], ai = x[2 * k + 1], br = x[2 * mk], bi = x[2 * mk + 1];
+        const T fer = T(0.5) * (ar + br), fei = T(0.5) * (ai - bi);
+        const T dr = ar - br, di = ai + bi;  // Z[k] - conj Z[m-k]
+        const T for_ = T(0.5) * di, foi = T(-0.5) * dr;
         // Beyond π/4 the cosine and sine of the complement, swapped; k = N/4
         // gives w = -i.
-        const double wr = k <= eighth ? octant[2 * k] : octant[2 * (m / 2 - k) + 1];
-        const double wi = -(k <= eighth ? octant[2 * k + 1] : octant[2 * (m / 2 - k)]);
-        const double tr = wr * for_ - wi * foi, ti = wr * foi + wi * for_;
+        const T wr = T(k <= eighth ? octant[2 * k] : octant[2 * (m / 2 - k) + 1]);
+        const T wi = T(-(k <= eighth ? octant[2 * k + 1] : octant[2 * (m / 2 - k)]));
+        const T tr = wr * for_ - wi * foi, ti = wr * foi + wi * for_;
         x[2 * k] = fer + tr;
         x[2 * k + 1] = fei + ti;
         x[2 * mk] = fer - tr;
@@ -551,6 +554,11 @@ bool TransformRealHalf(double* data, int order) {
     }
     return true;
 }
+
+}  // namespace
+
+bool TransformRealHalf(double* data, int order) { return RealHalf(data, order); }
+bool TransformRealHalf(float* data, int order) { return RealHalf(data, order); }
 
 bool TransformReal(double* data, int order) {
     if (!TransformRealHalf(data, order)) return false;

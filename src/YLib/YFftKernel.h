@@ -48,7 +48,8 @@ bool Transform(T* data, int order, bool inverse);
 bool TransformReal(double* data, int order);
 
 // The same without the mirror image: data holds the N samples and receives
-// bins 0..N/2 (N + 2 values).
+// bins 0..N/2 (N + 2 values). The float variant computes in float.
 bool TransformRealHalf(double* data, int order);
+bool TransformRealHalf(float* data, int order);
 
 }  // namespace fftkernel

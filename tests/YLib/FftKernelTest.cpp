@@ -1,6 +1,7 @@
 // The transform kernel under each instruction set the processor offers: the
 // same results as the long double DFT, and the half real spectrum.
 
+#include "YLib/YFft32.h"
 #include "YLib/YFftKernel.h"
 
 #include <gtest/gtest.h>
@@ -116,6 +117,30 @@ TEST(FftKernel, HalfRealSpectrumIsTheLowerHalfOfTheFullOne) {
     }
     std::vector<double> tooShort(4);
     EXPECT_FALSE(fftkernel::TransformRealHalf(tooShort.data(), 2));
+}
+
+TEST(FftKernel, FloatRealTransformMatchesTheComplexOne) {
+    const YFft32 fft;
+    for (const int order : {3, 6, 11, 15}) {
+        SCOPED_TRACE(testing::Message() << "N = 2^" << order);
+        const std::size_t n = std::size_t(1) << order;
+        const auto x = Random<float>(n, 11);
+        std::vector<float> complex(2 * n, 0.0f), real(n + 2);
+        for (std::size_t i = 0; i < n; ++i) complex[2 * i] = x[i];
+        std::copy(x.begin(), x.end(), real.begin());
+        ASSERT_TRUE(fft.Transform32(complex.data(), order, false));
+        ASSERT_TRUE(fft.TransformReal32(real.data(), order));
+        double err = 0, ref = 0;
+        for (std::size_t i = 0; i < n + 2; ++i) {
+            err += (double(real[i]) - complex[i]) * (double(real[i]) - complex[i]);
+            ref += double(complex[i]) * complex[i];
+        }
+        EXPECT_LT(std::sqrt(err / ref), 1e-6);
+    }
+    std::vector<float> small(10, 1.0f);
+    EXPECT_FALSE(fft.TransformReal32(small.data(), 2));
+    EXPECT_EQ(small[0], 1.0f);
+    EXPECT_FALSE(fft.TransformReal32(nullptr, 4));
 }
 
 }  // namespace
