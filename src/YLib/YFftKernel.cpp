@@ -557,6 +557,12 @@ bool RealHalf(T* data, int order) {
 
 }  // namespace
 
+bool PrepareReal(int order) {
+    if (order < 3 || order > kMaxOrder) return false;
+    std::array<const double*, kMaxOrder + 1> tw;
+    return Octant(order) && TablesFor(order - 1, tw);
+}
+
 bool TransformRealHalf(double* data, int order) { return RealHalf(data, order); }
 bool TransformRealHalf(float* data, int order) { return RealHalf(data, order); }
 

@@ -47,6 +47,10 @@ bool Transform(T* data, int order, bool inverse);
 // first N values and receives the 2N values of the spectrum.
 bool TransformReal(double* data, int order);
 
+// Builds the tables TransformReal and TransformRealHalf of this order use;
+// once it has returned true they cannot fail at this order.
+bool PrepareReal(int order);
+
 // The same without the mirror image: data holds the N samples and receives
 // bins 0..N/2 (N + 2 values). The float variant computes in float.
 bool TransformRealHalf(double* data, int order);
