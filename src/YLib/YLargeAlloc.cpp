@@ -12,11 +12,12 @@ constexpr std::size_t kHugePage = std::size_t(2) << 20;
 
 void* AllocateLarge(std::size_t bytes) noexcept {
     if (bytes < kHugePage) return std::malloc(bytes == 0 ? 1 : bytes);
-    if (bytes > std::size_t(-1) - kHugePage) return nullptr;
-    const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-    void* p = std::aligned_alloc(kHugePage, rounded);
-    // Only a hint: where the system refuses, the pages are small.
-    if (p) madvise(p, rounded, MADV_HUGEPAGE);
+    void* p = nullptr;
+    if (posix_memalign(&p, kHugePage, bytes) != 0) return nullptr;
+    // Only the whole huge pages, so that a block just beyond a multiple of
+    // 2 MiB does not occupy another one; only a hint: where the system
+    // refuses, the pages are small.
+    madvise(p, bytes / kHugePage * kHugePage, MADV_HUGEPAGE);
     return p;
 }
 
