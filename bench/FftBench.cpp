@@ -1,14 +1,18 @@
-// YFft and YFft32 against FFTW (FFTW_MEASURE, in place, complex double,
-// forward) for N = 2^10 .. 2^20.
+// YFft and YFft32 against FFTW (FFTW_MEASURE, in place, forward; complex
+// double, complex float and real double) for N = 2^10 .. 2^22. BM_YFftSse2
+// runs the SSE2 kernel on a processor that has AVX2 as well. The machine may
+// be shared: run with --benchmark_repetitions and read the "min" rows.
 
 #include "YLib/YComplexVec.h"
 #include "YLib/YDoubleVec.h"
 #include "YLib/YFft.h"
 #include "YLib/YFft32.h"
+#include "YLib/YFftKernel.h"
 
 #include <benchmark/benchmark.h>
 #include <fftw3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -35,6 +39,13 @@ void BM_YFft(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     SetItems(state, n);
+}
+
+void BM_YFftSse2(benchmark::State& state) {
+    const fftkernel::Isa best = fftkernel::BestIsa();
+    fftkernel::UseIsa(fftkernel::Isa::Sse2);
+    BM_YFft(state);
+    fftkernel::UseIsa(best);
 }
 
 void BM_YFftReal(benchmark::State& state) {
@@ -88,9 +99,53 @@ void BM_Fftw(benchmark::State& state) {
     fftw_free(data);
 }
 
+void BM_FftwFloat(benchmark::State& state) {
+    const int n = 1 << state.range(0);
+    fftwf_complex* data = fftwf_alloc_complex(std::size_t(n));
+    fftwf_plan plan = fftwf_plan_dft_1d(n, data, data, FFTW_FORWARD, FFTW_MEASURE);
+    for (int i = 0; i < n; ++i) {
+        data[i][0] = float(Sample(i));
+        data[i][1] = float(Sample(i + 7));
+    }
+    for (auto _ : state) {
+        fftwf_execute(plan);
+        benchmark::DoNotOptimize(data);
+        benchmark::ClobberMemory();
+    }
+    SetItems(state, n);
+    fftwf_destroy_plan(plan);
+    fftwf_free(data);
+}
+
+// Real input, the N/2+1 bins out of place (YFft's TransformReal gives all N).
+void BM_FftwReal(benchmark::State& state) {
+    const int n = 1 << state.range(0);
+    double* in = fftw_alloc_real(std::size_t(n));
+    fftw_complex* out = fftw_alloc_complex(std::size_t(n / 2 + 1));
+    fftw_plan plan = fftw_plan_dft_r2c_1d(n, in, out, FFTW_MEASURE);
+    for (int i = 0; i < n; ++i) in[i] = Sample(i);
+    for (auto _ : state) {
+        fftw_execute(plan);
+        benchmark::DoNotOptimize(out);
+        benchmark::ClobberMemory();
+    }
+    SetItems(state, n);
+    fftw_destroy_plan(plan);
+    fftw_free(in);
+    fftw_free(out);
+}
+
+double Min(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
 }  // namespace
 
-BENCHMARK(BM_YFft)->DenseRange(10, 20, 2)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Fftw)->DenseRange(10, 20, 2)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_YFft32)->DenseRange(10, 20, 2)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_YFftReal)->DenseRange(10, 20, 2)->Unit(benchmark::kMicrosecond);
+#define SONBEX_FFT_BENCH(fn) \
+    BENCHMARK(fn)->DenseRange(10, 22, 2)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Min)
+
+SONBEX_FFT_BENCH(BM_YFft);
+SONBEX_FFT_BENCH(BM_YFftSse2);
+SONBEX_FFT_BENCH(BM_Fftw);
+SONBEX_FFT_BENCH(BM_YFft32);
+SONBEX_FFT_BENCH(BM_FftwFloat);
+SONBEX_FFT_BENCH(BM_YFftReal);
+SONBEX_FFT_BENCH(BM_FftwReal);

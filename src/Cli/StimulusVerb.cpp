@@ -325,7 +325,10 @@ void SetupAnalyse(CLI::App& verb) {
                               Number(o->rate) + " Hz");
         if (o->dual && channels.size() < 2)
             throw VerbFailure(o->recording + " has no second (reference) channel for --dual");
-        Modules modules(o->rate, int(channels.size()), 2, 16);
+        // The analysis compares against the generated samples, never the
+        // rendered output: one output channel keeps the rendering it does
+        // on the way to a minimum.
+        Modules modules(o->rate, int(channels.size()), 1, 16);
         IWaveform& m = modules.Find(o->module);
         if (dynamic_cast<const YAmplitudeSweep*>(&m))
             throw VerbFailure(Name(m) +

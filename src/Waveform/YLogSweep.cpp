@@ -35,14 +35,20 @@ double ClampedTenLog(double x) {
     return 10.0 * std::clamp(l, -38.0, 38.0);
 }
 
-// The transform order: the smallest k >= 8 with 2^k >= 2·n.
+// The transform order of the analysis: the smallest k >= 8 with 2^k >= n, n
+// the length of the sweep played (the period the recording is cut into).
 int OrderFor(long long n) {
     int k = 8;
-    while ((1LL << k) < 2 * n) ++k;
+    while ((1LL << k) < n) ++k;
     return k;
 }
 
-double MaxMagnitude(const std::vector<YComplex>& v) {
+// The order the level constants were set with: the smallest k >= 8 with 2^k
+// >= 2·n.
+int ReferenceOrderFor(long long n) { return OrderFor(2 * n); }
+
+template <class Vector>
+double MaxMagnitude(const Vector& v) {
     double peak = 0.0;
     for (const YComplex& z : v) peak = std::max(peak, Norm(z));
     return std::sqrt(peak);
@@ -73,11 +79,14 @@ bool YLogSweep::MakeSweep(YDoubleVec& out, double sampleRate, double f1, double 
     return true;
 }
 
-bool YLogSweep::Spectrum(const YDoubleVec& v, int k, std::vector<YComplex>& out) {
+template <class Vector>
+bool YLogSweep::Spectrum(const YDoubleVec& v, int k, Vector& out, bool full) {
     const std::size_t n = std::size_t(1) << k;
     try {
-        out.resize(n);
+        out.resize(full ? n : n / 2 + 1);
     } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
         return false;
     }
     // The real transform takes the samples in the first n doubles.
@@ -85,7 +94,7 @@ bool YLogSweep::Spectrum(const YDoubleVec& v, int k, std::vector<YComplex>& out)
     const std::size_t used = std::min<std::size_t>(v.Size(), n);
     std::copy_n(v.Data(), used, data);
     std::fill(data + used, data + n, 0.0);
-    return fftkernel::TransformReal(data, k);
+    return full ? fftkernel::TransformReal(data, k) : fftkernel::TransformRealHalf(data, k);
 }
 
 void YLogSweep::PutRange(WaveformParams& records) const {
@@ -156,8 +165,8 @@ double YLogSweep::ReferenceLevel() {
     YDoubleVec sweep;
     std::vector<YComplex> spectrum;
     if (!MakeSweep(sweep, sampleRate_, kReferenceStart, kReferenceStop, kReferenceDuration)) return 0.0;
-    const int k = OrderFor(sweep.Size());
-    if (!Spectrum(sweep, k, spectrum)) return 0.0;
+    const int k = ReferenceOrderFor(sweep.Size());
+    if (!Spectrum(sweep, k, spectrum, false)) return 0.0;
     const double octaves = std::log2(kReferenceStop / kReferenceStart);
     const double db = LevelConstantDb(std::lround(sampleRate_)) +
                       ClampedTenLog(octaves * kReferenceDuration) + ClampedTenLog(0.05 * kReferenceStart);
@@ -178,11 +187,17 @@ bool YLogSweep::Analyze(RecordedChannels recording, ResponseList& responses, int
         return false;
     const YDoubleVec& reference = both ? second : samples_;
 
-    const int k = OrderFor(std::max(measured.Size(), reference.Size()));
+    // Both periods are as long as the sweep: the transform holds one of them.
+    const int k = OrderFor(samples_.Size());
     if (k > 30) return false;
-    std::vector<YComplex>& X = transfer_;
-    std::vector<YComplex>& Y = reference_;
-    if (!Spectrum(measured, k, X) || !Spectrum(reference, k, Y)) return false;
+    Spectra& X = transfer_;
+    Spectra& Y = reference_;
+    // The reference as bins 0..N/2 only, except where it is shown itself.
+    // Each period is let go once transformed.
+    if (!Spectrum(measured, k, X, true)) return false;
+    measured = YDoubleVec();
+    if (!Spectrum(reference, k, Y, mode_ == 1)) return false;
+    second = YDoubleVec();
     const double f1 = startFrequency_, f2 = stopFrequency_;
     const auto fill = [&](std::span<const YComplex> spectrum, int axis, int magnitude, int phase) {
         return ResponseOnAxis(spectrum, responses[axis].data, responses[magnitude].data,
@@ -209,14 +224,18 @@ bool YLogSweep::Analyze(RecordedChannels recording, ResponseList& responses, int
         generatedPeak_ = referencePeak;
         generatedOrder_ = k;
     } else if (generatedOrder_ != k) {
-        std::vector<YComplex> G;
-        if (!Spectrum(samples_, k, G)) return false;
+        Spectra G;
+        if (!Spectrum(samples_, k, G, false)) return false;
         generatedPeak_ = MaxMagnitude(G);
         generatedOrder_ = k;
     }
     if (!(referencePeak > 0.0) || !(generatedPeak_ > 0.0)) return false;
+    // Both spectra are conjugate symmetric: the upper half of the transfer is
+    // the mirror image of the quotient of the lower halves.
     const double scale = 1.0 / referencePeak;
-    for (std::size_t j = 0; j < X.size(); ++j) X[j] /= Y[j] * scale;
+    const std::size_t n = X.size(), half = n / 2;
+    for (std::size_t j = 0; j <= half; ++j) X[j] /= Y[j] * scale;
+    for (std::size_t j = 1; j < half; ++j) X[n - j] = Conj(X[j]);
     if (optionFlag_ && stereo_) PhaseRotate(X, false);  // one sample earlier
 
     YComplexVec compensation;

@@ -28,6 +28,7 @@
 #include "Waveform/YSweepHarmonics.h"
 #include "Waveform/YWaveformBase.h"
 #include "YLib/YComplexVec.h"
+#include "YLib/YLargeAlloc.h"
 
 #include <vector>
 
@@ -73,11 +74,16 @@ private:
     // The magnitude factor of a unit transfer at this rate (see the class
     // comment), computed once per rate.
     double ReferenceLevel();
-    // The forward transform of v zero padded to 2^k points into out (reused
-    // from one analysis to the next); false when it cannot be sized.
+    // Spectra of long sweeps fill tens of megabytes: they live in huge pages.
+    using Spectra = std::vector<YComplex, YLargeAllocator<YComplex>>;
+
     // Four empty records, the first two the frequency range.
     void PutRange(WaveformParams& records) const;
-    static bool Spectrum(const YDoubleVec& v, int k, std::vector<YComplex>& out);
+    // The forward transform of v zero padded to 2^k points into out (reused
+    // from one analysis to the next): all 2^k bins when full, else bins
+    // 0..2^(k-1). False when it cannot be sized.
+    template <class Vector>
+    static bool Spectrum(const YDoubleVec& v, int k, Vector& out, bool full);
 
     // Appends the distortion entries of the last transfer to responses (whose
     // first entry is the axis).
@@ -93,8 +99,9 @@ private:
     YSweepHarmonics harmonicParts_;
     YSweepHarmonics::Result harmonicSpectra_;
     // The spectra of the last analysis: measured (then the transfer, kept for
-    // GetResult when transferKept_) and reference.
-    std::vector<YComplex> transfer_, reference_;
+    // GetResult when transferKept_) and reference (its lower half only, but
+    // in mode 1).
+    Spectra transfer_, reference_;
     bool transferKept_ = false;
     double referenceRate_ = 0.0;
     double referenceLevel_ = 0.0;

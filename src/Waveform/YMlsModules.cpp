@@ -150,11 +150,14 @@ void YWhiteMLS::KeepResponse(const YDoubleVec& response) {
 bool YWhiteMLS::GetResult(YComplexVec* out) {
     if (!out || spectrum_.Empty()) return false;
     if (spectrumStale_) {
+        // The response is real: a real transform of it, zero padded.
         const int len = spectrum_.Size();
         const YFft fft;
-        if (!spectrum_.Resize(2 * len + 2, true)) return false;
-        fft.ApplyWindow(spectrum_, len, kExtCosineBell, true, 0);
-        if (!fft.Transform(spectrum_, false)) return false;
+        YDoubleVec x;
+        if (!x.Resize(2 * len + 2, true)) return false;
+        for (int i = 0; i < len; ++i) x.Data()[i] = spectrum_.Data()[i].re;
+        fft.ApplyWindowReal(x, len, kExtCosineBell, true, 0);
+        if (!fft.TransformReal(x, spectrum_)) return false;
         spectrumStale_ = false;
     }
     *out = spectrum_;

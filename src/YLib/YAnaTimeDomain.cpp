@@ -67,16 +67,16 @@ bool YAnaTimeDomain::DualChannelResponse(YDoubleVec& out, const YDoubleVec& meas
     std::unique_ptr<float[]> m(new (std::nothrow) float[floats]);
     YDoubleVec result;
     if (!r || !m || !result.Resize(n, true)) return false;
+    // Both channels are real: transforms of the samples as they stand give
+    // bins 0..N/2, all that is read below.
     for (int i = 0; i < n; ++i) {
-        r[2 * i] = float(reference.Data()[i]);
-        r[2 * i + 1] = 0.0f;
-        m[2 * i] = float(measured.Data()[i]);
-        m[2 * i + 1] = 0.0f;
+        r[i] = float(reference.Data()[i]);
+        m[i] = float(measured.Data()[i]);
     }
-    std::fill(r.get() + 2 * std::size_t(n), r.get() + floats, 0.0f);
-    std::fill(m.get() + 2 * std::size_t(n), m.get() + floats, 0.0f);
+    std::fill(r.get() + n, r.get() + floats, 0.0f);
+    std::fill(m.get() + n, m.get() + floats, 0.0f);
     const YFft32 fft;
-    if (!fft.Transform32(r.get(), order, false) || !fft.Transform32(m.get(), order, false)) return false;
+    if (!fft.TransformReal32(r.get(), order) || !fft.TransformReal32(m.get(), order)) return false;
 
     // The reference's level at 1 kHz is a magnitude: a complex mean would
     // cancel for noise, MLS or any latency.

@@ -22,6 +22,11 @@ bool YFft::InverseTransform(YComplexVec& v) const { return Transform(v, true); }
 bool YFft::TransformReal(const YDoubleVec& samples, YComplexVec& spectrum) const {
     const int order = fftkernel::OrderOf(samples.Size());
     if (order < 0) return false;
+    // A spectrum of the right size already is transformed in place.
+    if (order >= 3 && spectrum.Size() == samples.Size() && fftkernel::PrepareReal(order)) {
+        std::copy(samples.begin(), samples.end(), Values(spectrum));
+        return fftkernel::TransformReal(Values(spectrum), order);
+    }
     YComplexVec result(samples.Size());
     if (result.Size() != samples.Size()) return false;
     if (order < 3) {

@@ -16,6 +16,10 @@ bool YFft32::Transform32(float* data, int k, bool inverse) const {
     return data && ValidOrder(k) && fftkernel::Transform(data, k, inverse);
 }
 
+bool YFft32::TransformReal32(float* data, int k) const {
+    return data && k >= 3 && k <= fftkernel::kMaxOrder && fftkernel::TransformRealHalf(data, k);
+}
+
 void YFft32::ApplyWindow32(float* data, int k, int length, int type, bool halfMode, int offset) const {
     if (!data || !ValidOrder(k)) return;
     const int n = 1 << k;

@@ -1,6 +1,11 @@
 #include "YLib/YFftKernel.h"
 
+#include "YLib/YFftKernelSimd.h"
+#include "YLib/YLargeAlloc.h"
+
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -19,24 +24,64 @@
 namespace fftkernel {
 namespace {
 
-// Stage tables: for a radix-4 stage of size s = 2^order and k < s/4 the
-// values w^k, w^2k, w^3k with w = e^(-i2π/s), six T per k.
-template <class T>
-struct StageTables {
-    std::array<std::once_flag, kMaxOrder + 1> once;
-    std::array<std::unique_ptr<T[]>, kMaxOrder + 1> table;
-};
+using detail::kLeafOrder;
+using detail::StageTwiddle;
 
-// cos and sin of 2π·m/s (s a multiple of 8, m < s) from an angle reduced to
-// the first octant, where the long double functions are most accurate and
-// need no argument reduction.
-void UnitCircle(std::size_t m, std::size_t s, long double& c, long double& sn) {
-    const std::size_t quarter = s / 4;
-    const std::size_t quadrant = m / quarter, r = m % quarter;
+// cos and sin of 2π·m/s for 0 <= m <= s/8 (the first octant), rounded to
+// double, as (cos, sin) pairs. Each is the long double product of a coarse
+// and a fine angle, e^(iπ·(a+b)) = e^(ia)·e^(ib), both taken from cosl/sinl
+// in the first octant: every term of the product is non-negative there (or,
+// for the cosine, at most half of a result of at least 1/√2), so the product
+// is within a few long double units of the exact value and rounds to the
+// same double as a direct cosl/sinl almost always (at most one unit apart).
+// It needs about 2·√(s/8) calls of cosl and sinl instead of s/8.
+// Large tables in huge pages where the system grants them (see YLargeAlloc.h).
+struct FreeMemory {
+    void operator()(void* p) const { FreeLarge(p); }
+};
+template <class T>
+using Table = std::unique_ptr<T[], FreeMemory>;
+
+template <class T>
+Table<T> NewTable(std::size_t n) {
+    return Table<T>(static_cast<T*>(AllocateLarge(n * sizeof(T))));
+}
+
+Table<double> BuildOctant(int order) {
+    const std::size_t s = std::size_t(1) << order;
+    const std::size_t eighth = s / 8;
+    Table<double> t = NewTable<double>(2 * (eighth + 1));
+    if (!t) return t;
+    int fineBits = 0;
+    while ((std::size_t(1) << (2 * fineBits)) < eighth) ++fineBits;
+    const std::size_t fine = std::size_t(1) << fineBits;
+    const std::size_t coarse = eighth / fine + 1;
+    const long double twoPi = 2.0L * std::numbers::pi_v<long double>;
+    const auto angle = [&](std::size_t m) { return twoPi * (long double)m / (long double)s; };
+    std::unique_ptr<long double[]> f(new (std::nothrow) long double[2 * fine]);
+    std::unique_ptr<long double[]> c(new (std::nothrow) long double[2 * coarse]);
+    if (!f || !c) return nullptr;
+    for (std::size_t i = 0; i < fine; ++i) f[2 * i] = cosl(angle(i)), f[2 * i + 1] = sinl(angle(i));
+    for (std::size_t i = 0; i < coarse; ++i)
+        c[2 * i] = cosl(angle(i * fine)), c[2 * i + 1] = sinl(angle(i * fine));
+    for (std::size_t m = 0; m <= eighth; ++m) {
+        const long double* a = &c[2 * (m >> fineBits)];
+        const long double* b = &f[2 * (m & (fine - 1))];
+        t[2 * m] = double(a[0] * b[0] - a[1] * b[1]);
+        t[2 * m + 1] = double(a[1] * b[0] + a[0] * b[1]);
+    }
+    return t;
+}
+
+// cos and sin of 2π·m/s (s = 2^order, order >= 3, m < s) from the octant table
+// of s by the symmetries of the circle, exactly as the angle reduced to the first
+// octant gives them.
+void UnitCircle(const double* octant, std::size_t m, int order, double& c, double& sn) {
+    const std::size_t quarter = std::size_t(1) << (order - 2);
+    const std::size_t quadrant = (m >> (order - 2)) & 3, r = m & (quarter - 1);
     const bool reflect = 2 * r > quarter;  // beyond π/4: use the complement
-    const long double a =
-        2.0L * std::numbers::pi_v<long double> * (long double)(reflect ? quarter - r : r) / (long double)s;
-    long double x = cosl(a), y = sinl(a);
+    const double* e = octant + 2 * (reflect ? quarter - r : r);
+    double x = e[0], y = e[1];
     if (reflect) std::swap(x, y);
     switch (quadrant) {
         case 0:
@@ -54,32 +99,55 @@ void UnitCircle(std::size_t m, std::size_t s, long double& c, long double& sn) {
     }
 }
 
-std::unique_ptr<double[]> BuildDoubleTable(int order) {
+// Per order: the octant table, and the stage tables of double and float.
+template <class T>
+struct Tables {
+    std::array<std::once_flag, kMaxOrder + 1> once;
+    std::array<Table<T>, kMaxOrder + 1> table;
+};
+
+const double* Octant(int order) {
+    static Tables<double> tables;
+    std::call_once(tables.once[order], [order] { tables.table[order] = BuildOctant(order); });
+    return tables.table[order].get();
+}
+
+// The stage table of order 3..kMaxOrder (s = 2^order, w = e^(-i2π/s)): for k
+// < max(s/4, 4), in blocks of four k, the four values w^k, then the four w^2k,
+// then the four w^3k, as (re, im) pairs: StageTwiddle gives the position.
+std::size_t StageTableValues(int order) {
+    return 6 * std::max<std::size_t>((std::size_t(1) << order) / 4, 4);
+}
+
+Table<double> BuildDoubleTable(int order) {
+    const double* octant = Octant(order);
+    if (!octant) return nullptr;
     const std::size_t s = std::size_t(1) << order;
-    const std::size_t q = s / 4;
-    std::unique_ptr<double[]> t(new (std::nothrow) double[6 * q]);
+    const std::size_t values = StageTableValues(order);
+    Table<double> t = NewTable<double>(values);
     if (!t) return t;
-    for (std::size_t k = 0; k < q; ++k)
+    for (std::size_t k = 0; k < values / 6; ++k)
         for (std::size_t j = 1; j <= 3; ++j) {
-            long double c = 0, sn = 0;
-            UnitCircle(j * k, s, c, sn);
-            t[6 * k + 2 * (j - 1)] = double(c);
-            t[6 * k + 2 * (j - 1) + 1] = double(-sn);
+            double c = 0, sn = 0;
+            UnitCircle(octant, (j * k) & (s - 1), order, c, sn);
+            double* w = t.get() + StageTwiddle(k, int(j));
+            w[0] = c;
+            w[1] = -sn;
         }
     return t;
 }
 
 template <class T>
 const T* Twiddles(int order) {
-    static StageTables<T> tables;
+    static Tables<T> tables;
     std::call_once(tables.once[order], [order] {
         if constexpr (std::is_same_v<T, double>) {
             tables.table[order] = BuildDoubleTable(order);
         } else {
             const double* source = Twiddles<double>(order);
-            const std::size_t n = 6 * ((std::size_t(1) << order) / 4);
+            const std::size_t n = StageTableValues(order);
             if (source) {
-                std::unique_ptr<T[]> t(new (std::nothrow) T[n]);
+                Table<T> t = NewTable<T>(n);
                 if (t)
                     for (std::size_t i = 0; i < n; ++i) t[i] = T(source[i]);
                 tables.table[order] = std::move(t);
@@ -139,11 +207,10 @@ void Radix4Stage(T* x, std::size_t s, const T* tw) {
     for (std::size_t k = 0; k < q; ++k) {
         const std::size_t at = 2 * k;
         const auto y = Butterfly4<T, Inv>(Load(x0 + at), Load(x1 + at), Load(x2 + at), Load(x3 + at));
-        const T* w = tw + 6 * k;  // w^k, w^2k, w^3k
         Store(x0 + at, y[0]);
-        Store(x1 + at, Twiddle<T, Inv>(y[1], w + 2));
-        Store(x2 + at, Twiddle<T, Inv>(y[2], w));
-        Store(x3 + at, Twiddle<T, Inv>(y[3], w + 4));
+        Store(x1 + at, Twiddle<T, Inv>(y[1], tw + StageTwiddle(k, 2)));
+        Store(x2 + at, Twiddle<T, Inv>(y[2], tw + StageTwiddle(k, 1)));
+        Store(x3 + at, Twiddle<T, Inv>(y[3], tw + StageTwiddle(k, 3)));
     }
 }
 
@@ -198,11 +265,11 @@ struct Sse2 {
             const std::size_t at = 2 * k;
             __m128d y0, y1, y2, y3;
             Butterfly(x0 + at, x1 + at, x2 + at, x3 + at, y0, y1, y2, y3);
-            const double* w = tw + 6 * k;
+            const double* w = tw + StageTwiddle(k, 1);  // w^2k 8 and w^3k 16 values on
             _mm_storeu_pd(x0 + at, y0);
-            _mm_storeu_pd(x1 + at, Twiddle(y1, w + 2));
+            _mm_storeu_pd(x1 + at, Twiddle(y1, w + 8));
             _mm_storeu_pd(x2 + at, Twiddle(y2, w));
-            _mm_storeu_pd(x3 + at, Twiddle(y3, w + 4));
+            _mm_storeu_pd(x3 + at, Twiddle(y3, w + 16));
         }
     }
 
@@ -230,8 +297,9 @@ void Radix4StageSse2Float(float* x, std::size_t s, const float* tw) {
     const __m128 rotate = Inv ? _mm_setr_ps(-0.f, 0.f, -0.f, 0.f) : _mm_setr_ps(0.f, -0.f, 0.f, -0.f);
     const __m128 sign = Inv ? _mm_setr_ps(0.f, -0.f, 0.f, -0.f) : _mm_setr_ps(-0.f, 0.f, -0.f, 0.f);
     const auto swap = [](__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 3, 0, 1)); };
-    const auto times = [&](__m128 y, const float* w0, const float* w1) {
-        const __m128 w = _mm_setr_ps(w0[0], w0[1], w1[0], w1[1]);
+    // w holds the twiddles of k and k + 1 side by side.
+    const auto times = [&](__m128 y, const float* wp) {
+        const __m128 w = _mm_loadu_ps(wp);
         const __m128 re = _mm_shuffle_ps(w, w, _MM_SHUFFLE(2, 2, 0, 0));
         const __m128 im = _mm_shuffle_ps(w, w, _MM_SHUFFLE(3, 3, 1, 1));
         return _mm_add_ps(_mm_mul_ps(y, re), _mm_xor_ps(_mm_mul_ps(swap(y), im), sign));
@@ -243,12 +311,11 @@ void Radix4StageSse2Float(float* x, std::size_t s, const float* tw) {
         const __m128 t0 = _mm_add_ps(a, c), t1 = _mm_sub_ps(a, c);
         const __m128 t2 = _mm_add_ps(b, d), t3 = _mm_sub_ps(b, d);
         const __m128 u = _mm_xor_ps(swap(t3), rotate);
-        const float* w = tw + 6 * k;
-        const float* v = w + 6;
+        const float* w = tw + StageTwiddle(k, 1);
         _mm_storeu_ps(x0 + at, _mm_add_ps(t0, t2));
-        _mm_storeu_ps(x1 + at, times(_mm_sub_ps(t0, t2), w + 2, v + 2));
-        _mm_storeu_ps(x2 + at, times(_mm_add_ps(t1, u), w, v));
-        _mm_storeu_ps(x3 + at, times(_mm_sub_ps(t1, u), w + 4, v + 4));
+        _mm_storeu_ps(x1 + at, times(_mm_sub_ps(t0, t2), w + 8));
+        _mm_storeu_ps(x2 + at, times(_mm_add_ps(t1, u), w));
+        _mm_storeu_ps(x3 + at, times(_mm_sub_ps(t1, u), w + 16));
     }
 }
 
@@ -291,10 +358,6 @@ void Last2(T* x, std::size_t n) {
     }
 }
 
-// Blocks up to this order are transformed stage by stage (they fit in cache);
-// larger ones one stage, then their quarters depth first.
-constexpr int kLeafOrder = 11;
-
 template <class T, bool Inv>
 void Dif(T* x, int order, const std::array<const T*, kMaxOrder + 1>& tw) {
     const std::size_t n = std::size_t(1) << order;
@@ -334,16 +397,19 @@ void SwapPairs(T* x, std::size_t i, std::size_t j) {
     std::memcpy(x + 2 * j, a, sizeof a);
 }
 
-// Bit-reversal permutation. Large arrays are split as (high, middle, low)
-// index bits with high and low of kBlockBits each: the 2^kBlockBits rows of a
-// middle value swap with the transposed rows of the reversed middle value,
-// both of which stay in cache while they are exchanged. The rows lie a large
-// power of two apart, so they share cache sets: few rows keep them from
-// evicting each other.
+// Bit-reversal permutation. Arrays of 2^8 pairs and more are split as (high,
+// middle, low) index bits with high and low of kBlockBits each: the block of a
+// middle value (its 2^kBlockBits rows of 2^kBlockBits pairs, a large power of
+// two apart) trades places with the transposed block of the reversed middle
+// value. Both blocks are copied out whole row by row first and written back
+// row by row, so every cache line is read and written in one go: the rows
+// share cache sets, and touching them a pair at a time would evict them
+// again and again.
 template <class T>
 void BitReverse(T* x, int order) {
     constexpr int kBlockBits = 4;
-    if (order < 2 * kBlockBits + 2) {
+    constexpr std::size_t kSide = std::size_t(1) << kBlockBits;
+    if (order < 2 * kBlockBits) {
         const std::size_t n = std::size_t(1) << order;
         for (std::size_t i = 0; i < n; ++i) {
             const std::size_t j = ReverseBits(std::uint32_t(i), order);
@@ -351,28 +417,34 @@ void BitReverse(T* x, int order) {
         }
         return;
     }
-    constexpr std::size_t kSide = std::size_t(1) << kBlockBits;
     std::array<std::size_t, kSide> rev{};
     for (std::size_t i = 0; i < kSide; ++i) rev[i] = ReverseBits(std::uint32_t(i), kBlockBits);
     const int midBits = order - 2 * kBlockBits;
     const int highShift = order - kBlockBits;
     const std::size_t mids = std::size_t(1) << midBits;
-    for (std::size_t m = 0; m < mids; ++m) {
-        const std::size_t rm = ReverseBits(std::uint32_t(m), midBits);
-        if (rm < m) continue;
-        for (std::size_t hi = 0; hi < kSide; ++hi) {
-            const std::size_t rowI = (hi << highShift) | (m << kBlockBits);
-            const std::size_t colJ = (rm << kBlockBits) | rev[hi];
-            if (m != rm) {
-                for (std::size_t lo = 0; lo < kSide; ++lo)
-                    SwapPairs(x, rowI | lo, (rev[lo] << highShift) | colJ);
-            } else {
-                for (std::size_t lo = 0; lo < kSide; ++lo) {
-                    const std::size_t i = rowI | lo, j = (rev[lo] << highShift) | colJ;
-                    if (i < j) SwapPairs(x, i, j);
-                }
-            }
+    constexpr std::size_t kRowBytes = kSide * 2 * sizeof(T);
+    alignas(64) T a[kSide][2 * kSide], b[kSide][2 * kSide];
+    const auto row = [&](std::size_t hi, std::size_t m) {
+        return x + 2 * ((hi << highShift) | (m << kBlockBits));
+    };
+    // Row r of block `to` receives column rev[r] of the rows rev[0..] of `from`.
+    const auto put = [&](const T(*from)[2 * kSide], std::size_t to) {
+        for (std::size_t r = 0; r < kSide; ++r) {
+            T* out = row(r, to);
+            const std::size_t lo = rev[r];
+            for (std::size_t c = 0; c < kSide; ++c)
+                std::memcpy(out + 2 * c, &from[rev[c]][2 * lo], 2 * sizeof(T));
         }
+    };
+    for (std::size_t m = 0; m < mids; ++m) {
+        const std::size_t rm = midBits == 0 ? 0 : ReverseBits(std::uint32_t(m), midBits);
+        if (rm < m) continue;
+        for (std::size_t hi = 0; hi < kSide; ++hi) std::memcpy(a[hi], row(hi, m), kRowBytes);
+        if (rm != m) {
+            for (std::size_t hi = 0; hi < kSide; ++hi) std::memcpy(b[hi], row(hi, rm), kRowBytes);
+            put(b, m);
+        }
+        put(a, rm);
     }
 }
 
@@ -393,15 +465,46 @@ int OrderOf(long long n) {
     return order;
 }
 
+namespace {
+
+std::atomic<Isa> activeIsa{BestIsa()};
+
+}  // namespace
+
+Isa BestIsa() {
+#if defined(SONBEX_FFT_AVX2)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return Isa::Avx2Fma;
+#endif
+    return Isa::Sse2;
+}
+
+Isa ActiveIsa() { return activeIsa.load(std::memory_order_relaxed); }
+
+bool UseIsa(Isa isa) {
+    if (isa == Isa::Avx2Fma && BestIsa() != Isa::Avx2Fma) return false;
+    activeIsa.store(isa, std::memory_order_relaxed);
+    return true;
+}
+
 template <class T>
 bool Transform(T* data, int order, bool inverse) {
     if (order < 2 || order > kMaxOrder) return false;
     std::array<const T*, kMaxOrder + 1> tw;
     if (!TablesFor(order, tw)) return false;
-    if (inverse)
-        Dif<T, true>(data, order, tw);
-    else
-        Dif<T, false>(data, order, tw);
+    bool done = false;
+#if defined(SONBEX_FFT_AVX2)
+    if (ActiveIsa() == Isa::Avx2Fma) {
+        detail::DifAvx2(data, order, tw.data(), inverse);
+        done = true;
+    }
+#endif
+    if (!done) {
+        if (inverse)
+            Dif<T, true>(data, order, tw);
+        else
+            Dif<T, false>(data, order, tw);
+    }
     BitReverse(data, order);
     if (inverse) {
         const T scale = T(1) / T(std::size_t(1) << order);
@@ -414,46 +517,62 @@ bool Transform(T* data, int order, bool inverse) {
 template bool Transform<double>(double*, int, bool);
 template bool Transform<float>(float*, int, bool);
 
-bool TransformReal(double* data, int order) {
+namespace {
+
+template <class T>
+bool RealHalf(T* data, int order) {
     if (order < 3 || order > kMaxOrder) return false;
     const std::size_t n = std::size_t(1) << order;
     const std::size_t m = n / 2;
-    const double* tw = Twiddles<double>(order);  // w^k = e^(-i2πk/N) for k < N/4
-    if (!tw || !Transform(data, order - 1, false)) return false;
+    const double* octant = Octant(order);  // e^(i2πk/N) for k <= N/8
+    if (!octant || !Transform(data, order - 1, false)) return false;
     // Z = FFT of z[j] = x[2j] + i·x[2j+1]; with Fe = (Z[k] + conj Z[m-k])/2 and
-    // Fo = -i/2·(Z[k] - conj Z[m-k]): X[k] = Fe + w^k·Fo, X[m-k] = conj(Fe - w^k·Fo).
-    double* x = data;
-    const double z0r = x[0], z0i = x[1];
+    // Fo = -i/2·(Z[k] - conj Z[m-k]): X[k] = Fe + w^k·Fo, X[m-k] = conj(Fe - w^k·Fo)
+    // with w^k = e^(-i2πk/N).
+    T* x = data;
+    const T z0r = x[0], z0i = x[1];
     x[0] = z0r + z0i;
-    x[1] = 0.0;
+    x[1] = T(0);
     x[2 * m] = z0r - z0i;
-    x[2 * m + 1] = 0.0;
+    x[2 * m + 1] = T(0);
+    const std::size_t eighth = n / 8;
     for (std::size_t k = 1; k <= m / 2; ++k) {
         const std::size_t mk = m - k;
-        const double ar = x[2 * k], ai = x[2 * k + 1], br = x[2 * mk], bi = x[2 * mk + 1];
-        const double fer = 0.5 * (ar + br), fei = 0.5 * (ai - bi);
-        const double dr = ar - br, di = ai + bi;  // Z[k] - conj Z[m-k]
-        const double for_ = 0.5 * di, foi = -0.5 * dr;
-        double wr, wi;
-        if (k < m / 2) {
-            wr = tw[6 * k];
-            wi = tw[6 * k + 1];
-        } else {  // k = N/4: w = -i
-            wr = 0.0;
-            wi = -1.0;
-        }
-        const double tr = wr * for_ - wi * foi, ti = wr * foi + wi * for_;
-        const double xkr = fer + tr, xki = fei + ti;
-        const double xmr = fer - tr, xmi = -(fei - ti);
-        x[2 * k] = xkr;
-        x[2 * k + 1] = xki;
-        x[2 * mk] = xmr;
-        x[2 * mk + 1] = xmi;
-        // The upper half is the mirror image.
-        x[2 * (n - k)] = xkr;
-        x[2 * (n - k) + 1] = -xki;
-        x[2 * (n - mk)] = xmr;
-        x[2 * (n - mk) + 1] = -xmi;
+        const T ar = x[2 * k], ai = x[2 * k + 1], br = x[2 * mk], bi = x[2 * mk + 1];
+        const T fer = T(0.5) * (ar + br), fei = T(0.5) * (ai - bi);
+        const T dr = ar - br, di = ai + bi;  // Z[k] - conj Z[m-k]
+        const T for_ = T(0.5) * di, foi = T(-0.5) * dr;
+        // Beyond π/4 the cosine and sine of the complement, swapped; k = N/4
+        // gives w = -i.
+        const T wr = T(k <= eighth ? octant[2 * k] : octant[2 * (m / 2 - k) + 1]);
+        const T wi = T(-(k <= eighth ? octant[2 * k + 1] : octant[2 * (m / 2 - k)]));
+        const T tr = wr * for_ - wi * foi, ti = wr * foi + wi * for_;
+        x[2 * k] = fer + tr;
+        x[2 * k + 1] = fei + ti;
+        x[2 * mk] = fer - tr;
+        x[2 * mk + 1] = -(fei - ti);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool PrepareReal(int order) {
+    if (order < 3 || order > kMaxOrder) return false;
+    std::array<const double*, kMaxOrder + 1> tw;
+    return Octant(order) && TablesFor(order - 1, tw);
+}
+
+bool TransformRealHalf(double* data, int order) { return RealHalf(data, order); }
+bool TransformRealHalf(float* data, int order) { return RealHalf(data, order); }
+
+bool TransformReal(double* data, int order) {
+    if (!TransformRealHalf(data, order)) return false;
+    // The upper half is the mirror image.
+    const std::size_t n = std::size_t(1) << order;
+    for (std::size_t k = 1; k < n / 2; ++k) {
+        data[2 * (n - k)] = data[2 * k];
+        data[2 * (n - k) + 1] = -data[2 * k + 1];
     }
     return true;
 }

@@ -1,23 +1,29 @@
 #pragma once
 // Storage shared by the vector classes: an owned array that always holds at
 // least one element, the count of valid elements and the capacity floor set by
-// Reserve. Not used directly; see YDoubleVec and YComplexVec.
+// Reserve. Not used directly; see YDoubleVec and YComplexVec. The elements
+// are plain values (trivially copyable and destructible); large arrays come
+// from AllocateLarge, in huge pages where the system grants them.
 //
 // Threading: a vector is a plain value. Const operations may run on one vector
 // from several threads at once; anything that changes it needs the caller's
 // exclusive access.
 
 #include "YLib/YBoundsError.h"
+#include "YLib/YLargeAlloc.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <new>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 template <class T>
 class YVecStorage {
+    static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+
 public:
     using value_type = T;
 
@@ -78,12 +84,12 @@ public:
 
 protected:
     explicit YVecStorage(int n, std::string_view caption)
-        : data_(new T[std::max(n, 1)]()),
+        : data_(Allocate(std::max(n, 1), true)),
           size_(std::max(n, 0)),
           capacity_(std::max(n, 1)),
           caption_(caption) {}
     YVecStorage(const YVecStorage& other)
-        : data_(new T[std::max(other.size_, 1)]()),
+        : data_(Allocate(std::max(other.size_, 1), false)),
           size_(other.size_),
           capacity_(std::max(other.size_, 1)),
           caption_(other.caption_) {
@@ -121,8 +127,32 @@ protected:
     }
 
 private:
+    struct Free {
+        void operator()(T* p) const { FreeLarge(p); }
+    };
+    using Array = std::unique_ptr<T[], Free>;
+
+    // n elements, value-initialised when zeroFill; nullptr when the memory
+    // cannot be had.
+    static T* TryAllocate(int n, bool zeroFill) {
+        void* p = AllocateLarge(std::size_t(n) * sizeof(T));
+        if (!p) return nullptr;
+        T* t = static_cast<T*>(p);
+        if (zeroFill)
+            std::uninitialized_value_construct_n(t, n);
+        else
+            std::uninitialized_default_construct_n(t, n);
+        return t;
+    }
+    // The same for the constructors, which throw like new.
+    static T* Allocate(int n, bool zeroFill) {
+        T* t = TryAllocate(n, zeroFill);
+        if (!t) throw std::bad_alloc();
+        return t;
+    }
+
     bool Reallocate(int n, bool zeroFill) {
-        std::unique_ptr<T[]> fresh(new (std::nothrow) T[n]);
+        Array fresh(TryAllocate(n, false));
         if (!fresh) return false;
         const int kept = std::min(size_, n);
         std::copy(data_.get(), data_.get() + kept, fresh.get());
@@ -140,7 +170,7 @@ private:
         return scratch;
     }
 
-    std::unique_ptr<T[]> data_;
+    Array data_;
     int size_ = 0;
     int reserved_ = 1;
     int capacity_ = 1;  // elements allocated; never below reserved_ once Reserve succeeded
