@@ -5,8 +5,8 @@
 #include "Cli/Verbs.h"
 
 #include "Platform/NumberText.h"
-#include "Waveform/YLogSweep.h"
 #include "Waveform/YAmplitudeSweep.h"
+#include "Waveform/YLogSweep.h"
 #include "Waveform/YWaveformBase.h"
 #include "Waveform/YWaveformModules.h"
 #include "YLib/YText.h"
