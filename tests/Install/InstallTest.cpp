@@ -108,6 +108,10 @@ TEST_F(InstallTest, InstalledProgramRunsAndReadsTheInstalledData) {
     const auto j = nlohmann::json::parse(paths.out, nullptr, false);
     ASSERT_FALSE(j.is_discarded()) << paths.out;
     EXPECT_EQ(fs::path(j.value("shipped", "")), (prefix_ / "share/sonbex3").lexically_normal());
+
+    const Output help = Capture(Quoted(cli) + " help --path");
+    ASSERT_EQ(help.status, 0) << help.out;
+    EXPECT_EQ(help.out, (prefix_ / "share/sonbex3/help/index.html").lexically_normal().string() + "\n");
 }
 
 TEST_F(InstallTest, ManPageHasASectionForEveryVerb) {
