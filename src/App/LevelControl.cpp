@@ -2,19 +2,7 @@
 
 #include "Sonbex/Shell/CommandTable.h"
 
-namespace {
-// A simulated card that behaves like a plain one: real-time paced, a short
-// round trip, a noise floor near -100 dB.
-YSimCardConfig PlainSimulatedCard() {
-    YSimCardConfig c;
-    c.realTime = true;
-    c.latencySamples = 64;
-    c.noiseRms = {1e-5, 1e-5};
-    return c;
-}
-}  // namespace
-
-LevelControl::LevelControl(sonbex::shell::SonbexApp& app) : app_(app), sim_(PlainSimulatedCard()) {
+LevelControl::LevelControl(sonbex::shell::SonbexApp& app) : app_(app), sim_(YSimCardConfig::Plain()) {
     simMixer_.Attach(sim_);
     const sonbex::platform::Paths paths;
     mixer_ =

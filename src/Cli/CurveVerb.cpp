@@ -7,7 +7,6 @@
 #include "Platform/NumberText.h"
 #include "Platform/RecordingPrompt.h"
 #include "Sonbex/Curves/CurveDocument.h"
-#include "Waveform/YWaveformModules.h"
 #include "YLib/YText.h"
 
 #include <nlohmann/json.hpp>
@@ -55,19 +54,10 @@ CurveFileType TypeOrFail(const fs::path& path) {
     return *type;
 }
 
-// The stimulus names of the module registry (defaults, never the user's WAVEFORM.CFG).
+// The stimulus module's name, "<Unknown>" when no module has the id.
 std::string StimulusName(std::uint16_t id) {
-    if (id == kNoStimulus) return "<Unknown>";
-    static const auto registry = [] {
-        auto r = std::make_unique<YWaveformModules>(YWaveformModules::Options{});
-        r->Init(48000.0, 2, 2, 16, 1, 1.0, 1.0);
-        return r;
-    }();
-    std::vector<IWaveform*> all;
-    registry->List(all, -1, false);
-    for (IWaveform* m : all)
-        if (m->GetId() == id) return Utf8(m->GetName());
-    return "<Unknown>";
+    const std::string name = StimulusModuleName(id);
+    return name.empty() ? "<Unknown>" : Utf8(name);
 }
 
 std::unique_ptr<CurveDocument> LoadOrFail(const fs::path& path) {

@@ -11,19 +11,9 @@ namespace sonbex::cli {
 namespace {
 std::atomic<bool> interrupted{false};
 extern "C" void OnInterrupt(int) { interrupted = true; }
-
-// A simulated card that behaves like a plain one: real-time paced, a short
-// round trip, a noise floor near -100 dB.
-YSimCardConfig PlainSimulatedCard() {
-    YSimCardConfig c;
-    c.realTime = true;
-    c.latencySamples = 64;
-    c.noiseRms = {1e-5, 1e-5};
-    return c;
-}
 }  // namespace
 
-SoundCard::SoundCard() : sim_(PlainSimulatedCard()), devices_({&alsa_, &sim_}) {
+SoundCard::SoundCard() : sim_(YSimCardConfig::Plain()), devices_({&alsa_, &sim_}) {
     stopHandler_ = loop_.AddHandler([this](const platform::Message& m) {
         if (m.id == kWaveDeviceStopped) loop_.Quit();
     });

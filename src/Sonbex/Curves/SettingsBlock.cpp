@@ -1,8 +1,12 @@
 #include "Sonbex/Curves/SettingsBlock.h"
 
+#include "Waveform/YWaveformModules.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace sonbex::curves {
 
@@ -89,6 +93,20 @@ std::string SettingsLine(const SettingsBlock& settings, bool stimulusKnown) {
     const int bits = settings.BitsPerSample();
     if (bits >= 1 && bits <= 48 && stimulusKnown) line += ", " + std::to_string(bits) + " bits";
     return line;
+}
+
+std::string StimulusModuleName(std::uint16_t id) {
+    if (id == kNoStimulus) return {};
+    static const auto registry = [] {
+        auto r = std::make_unique<YWaveformModules>(YWaveformModules::Options{});
+        r->Init(48000.0, 2, 2, 16, 1, 1.0, 1.0);
+        return r;
+    }();
+    std::vector<IWaveform*> all;
+    registry->List(all, -1, false);
+    for (IWaveform* m : all)
+        if (m->GetId() == id) return m->GetName();
+    return {};
 }
 
 }  // namespace sonbex::curves

@@ -84,4 +84,9 @@ std::string AnalysisKindText(const SettingsBlock& settings);
 // without a usable sample rate.
 std::string SettingsLine(const SettingsBlock& settings, bool stimulusKnown);
 
+// The name (Windows-1252) the stimulus registry's defaults give module `id`;
+// empty for kNoStimulus or an id no module has. Never reads the user's
+// WAVEFORM.CFG.
+std::string StimulusModuleName(std::uint16_t id);
+
 }  // namespace sonbex::curves

@@ -58,6 +58,16 @@ struct YSimCardConfig {
 
     // Builds the device under test for a run at the given rate; empty: a wire.
     std::function<std::unique_ptr<ISimDevice>(double rate)> deviceUnderTest;
+
+    // The card the programs list as "Simulated sound card": it behaves like a
+    // plain one, real-time paced, a short round trip, a noise floor near -100 dB.
+    static YSimCardConfig Plain() {
+        YSimCardConfig c;
+        c.realTime = true;
+        c.latencySamples = 64;
+        c.noiseRms = {1e-5, 1e-5};
+        return c;
+    }
 };
 
 class YSimCard : public IWaveBackend {

@@ -5,7 +5,6 @@
 #include "Sonbex/Curves/ui/GraphInfoDialog.h"
 #include "Sonbex/Shell/DocumentKinds.h"
 #include "Sonbex/Shell/ui/SonbexApp.h"
-#include "Waveform/YWaveformModules.h"
 #include "YLib/YText.h"
 #include "YWin/YGraphics.h"
 
@@ -19,20 +18,6 @@ using platform::PromptAnswer;
 using platform::PromptButtons;
 using platform::PromptIcon;
 
-// The names of the stimulus modules (the defaults of the registry).
-std::string StimulusName(std::uint16_t id) {
-    if (id == kNoStimulus) return {};
-    static const auto registry = [] {
-        auto r = std::make_unique<YWaveformModules>(YWaveformModules::Options{});
-        r->Init(48000.0, 2, 2, 16, 1, 1.0, 1.0);
-        return r;
-    }();
-    std::vector<IWaveform*> all;
-    registry->List(all, -1, false);
-    for (IWaveform* m : all)
-        if (m->GetId() == id) return m->GetName();
-    return {};
-}
 }  // namespace
 
 int WindowKindOf(CurveFileType type) {
@@ -135,7 +120,7 @@ void CurveDocumentWindow::ShowGraphInfo() {
     GraphInfoOptions options;
     options.use24Hours = services_.use24Hours && services_.use24Hours();
     options.impulseGraph = doc_.Type() == CurveFileType::Sxp;
-    options.stimulusName = StimulusName;
+    options.stimulusName = StimulusModuleName;
     auto* info = new GraphInfoDialog(*header, options, this);
     dialog_.reset(info);
     const std::string before = header->title;
