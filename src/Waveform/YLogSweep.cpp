@@ -277,8 +277,7 @@ bool YLogSweep::AppendDistortion(ResponseList& responses) {
     harmonicsLeftOut_ = parts.firstLeftOut;
     const int kept = int(parts.spectra.size());
     if (kept < 2) return true;  // nothing separated: no distortion to report
-    const YDoubleVec& axis = responses[0].data;
-    const int n = axis.Size();
+    const int n = responses[0].data.Size();
     const double floor = 100.0 / std::ldexp(1.0, std::clamp(bits_ - 1, 0, 23));
     // 100·sqrt(part / (part + fundamental)), the stepped sine's percent.
     const auto percent = [floor](double part, double fundamental) {
@@ -294,6 +293,7 @@ bool YLogSweep::AppendDistortion(ResponseList& responses) {
     for (int k = 2; k <= kept; ++k) responses[thd + k - 1].tag = kTags[k - 2];
     for (std::size_t e = thd; e < responses.size(); ++e)
         if (!responses[e].data.Resize(n, false)) return false;
+    const YDoubleVec& axis = responses[0].data;  // only now: the list has grown
     for (int i = 0; i < n; ++i) {
         const double f = axis.Data()[i];
         const double fundamental = Norm(SpectrumAt(parts.spectra[0], f, true));
