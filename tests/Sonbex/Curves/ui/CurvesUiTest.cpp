@@ -96,7 +96,8 @@ TEST_F(CurvesUiTest, TheFrameOpensEveryNativeKindIntoADocument) {
     prompt_.Script(PromptAnswer::Ok);
     EXPECT_EQ(app.OpenFile(Data("make_curve_fixtures.py.sxp"), false), shell::SonbexApp::OpenResult::Failed);
     ASSERT_EQ(prompt_.Prompts().size(), 1u);
-    EXPECT_EQ(prompt_.Prompts()[0].text, kCouldntOpen);
+    EXPECT_EQ(prompt_.Prompts()[0].text,
+              std::string(kCouldntOpen) + "\n" + Data("make_curve_fixtures.py.sxp") + ": not found");
 }
 
 TEST_F(CurvesUiTest, SaveWritesTheFileAgainAndUndoReachesTheSets) {
