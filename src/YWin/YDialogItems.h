@@ -16,6 +16,12 @@ namespace sonbex::ywin {
 
 QString ItemName(int id);                  // "id1007"
 void SetItemId(QWidget* control, int id);  // sets the object name
+// Sets the control's id and returns it, so a dialog is built in one expression.
+template <class W>
+W* WithItemId(W* control, int id) {
+    SetItemId(control, id);
+    return control;
+}
 QWidget* FindItem(const QWidget* dialog, int id);
 template <class T>
 T* FindItemAs(const QWidget* dialog, int id) {

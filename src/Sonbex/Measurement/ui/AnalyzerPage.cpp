@@ -20,15 +20,9 @@
 
 namespace sonbex::measurement {
 
-using ywin::SetItemId;
+using ywin::WithItemId;
 
 namespace {
-
-template <class W>
-W* Item(W* w, int id) {
-    SetItemId(w, id);
-    return w;
-}
 
 constexpr int kModuleLogSweep = 1003;
 
@@ -41,12 +35,12 @@ AnalyzerPage::AnalyzerPage(MeasSettingsContext& context, QWidget* parent)
     : MeasSettingsPage(context, kAnalyzerOffset, kAnalyzerSize, "analyzer", parent) {
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    what_ = Item(new QComboBox(this), ids::kWhat);
+    what_ = WithItemId(new QComboBox(this), ids::kWhat);
     form->addRow(tr("What"), what_);
-    size_ = Item(new QComboBox(this), ids::kFftSize);
+    size_ = WithItemId(new QComboBox(this), ids::kFftSize);
     size_->addItem(QStringLiteral(" Auto"), -1);
     for (int n = 10; n <= 20; ++n) size_->addItem(QStringLiteral(" %1 pts").arg(1L << n), n);
-    window_ = Item(new QComboBox(this), ids::kWindow);
+    window_ = WithItemId(new QComboBox(this), ids::kWindow);
     for (int e = 0; e < WindowEntryCount(); ++e) {
         const WindowChoice w = WindowFromEntry(e);
         const QString name = QString::fromStdString(WindowName(w.type));
@@ -54,11 +48,11 @@ AnalyzerPage::AnalyzerPage(MeasSettingsContext& context, QWidget* parent)
     }
     form->addRow(tr("Size"), size_);
     form->addRow(tr("Window"), window_);
-    timeWindow_ = Item(new QLineEdit(this), ids::kTimeWindow);
-    startMode_ = Item(new QComboBox(this), ids::kStartMode);
+    timeWindow_ = WithItemId(new QLineEdit(this), ids::kTimeWindow);
+    startMode_ = WithItemId(new QComboBox(this), ids::kStartMode);
     for (const char* t : {" Normal", " Delay Free", " Auto", " Manual"}) startMode_->addItem(t);
-    startOffset_ = Item(new QLineEdit(this), ids::kStartOffset);
-    addDelay_ = Item(new QCheckBox(tr("Add delay"), this), ids::kAddDelay);
+    startOffset_ = WithItemId(new QLineEdit(this), ids::kStartOffset);
+    addDelay_ = WithItemId(new QCheckBox(tr("Add delay"), this), ids::kAddDelay);
     form->addRow(tr("Time window (ms)"), timeWindow_);
     form->addRow(tr("Start"), startMode_);
     form->addRow(tr("Start offset (ms)"), startOffset_);
@@ -67,10 +61,10 @@ AnalyzerPage::AnalyzerPage(MeasSettingsContext& context, QWidget* parent)
 
     auto* polar = new QGroupBox(tr("Polar"), this);
     auto* polarForm = new QFormLayout(polar);
-    stepAngle_ = Item(new QLineEdit(polar), ids::kStepAngle);
-    symmetric_ = Item(new QCheckBox(tr("-90 - +90 deg"), polar), ids::kSymmetric);
-    mirror_ = Item(new QCheckBox(tr("Mirror half"), polar), ids::kMirrorHalf);
-    hwSettings_ = Item(new QPushButton(tr("HW Settings"), polar), ids::kHwSettings);
+    stepAngle_ = WithItemId(new QLineEdit(polar), ids::kStepAngle);
+    symmetric_ = WithItemId(new QCheckBox(tr("-90 - +90 deg"), polar), ids::kSymmetric);
+    mirror_ = WithItemId(new QCheckBox(tr("Mirror half"), polar), ids::kMirrorHalf);
+    hwSettings_ = WithItemId(new QPushButton(tr("HW Settings"), polar), ids::kHwSettings);
     polarForm->addRow(tr("Step angle (deg)"), stepAngle_);
     polarForm->addRow(symmetric_, mirror_);
     polarForm->addRow(hwSettings_);
@@ -82,13 +76,13 @@ AnalyzerPage::AnalyzerPage(MeasSettingsContext& context, QWidget* parent)
     });
 
     auto* run = new QFormLayout;
-    averages_ = Item(new ywin::YIntSpinButton(1, 4096, 1, this), ids::kAverages);
-    warmUp_ = Item(new QCheckBox(tr("One &warm up stimulus"), this), ids::kWarmUp);
-    accuracy_ = Item(new QComboBox(this), ids::kAccuracy);
+    averages_ = WithItemId(new ywin::YIntSpinButton(1, 4096, 1, this), ids::kAverages);
+    warmUp_ = WithItemId(new QCheckBox(tr("One &warm up stimulus"), this), ids::kWarmUp);
+    accuracy_ = WithItemId(new QComboBox(this), ids::kAccuracy);
     for (const char* t : {" Low", " Medium", " High", " Very High"}) accuracy_->addItem(t);
-    inputA_ = Item(new QRadioButton(tr("Channel &A"), this), ids::kInputA);
-    inputB_ = Item(new QRadioButton(tr("Channel &B"), this), ids::kInputB);
-    auto* limits = Item(new QPushButton(tr("&Limits"), this), ids::kLimits);
+    inputA_ = WithItemId(new QRadioButton(tr("Channel &A"), this), ids::kInputA);
+    inputB_ = WithItemId(new QRadioButton(tr("Channel &B"), this), ids::kInputB);
+    auto* limits = WithItemId(new QPushButton(tr("&Limits"), this), ids::kLimits);
     limits->setEnabled(static_cast<bool>(context_.hooks.limits));
     connect(limits, &QPushButton::clicked, this, [this] { context_.hooks.limits(); });
     run->addRow(tr("# Averages"), averages_);

@@ -22,15 +22,9 @@
 
 namespace sonbex::measurement {
 
-using ywin::SetItemId;
+using ywin::WithItemId;
 
 namespace {
-
-template <class W>
-W* Item(W* w, int id) {
-    SetItemId(w, id);
-    return w;
-}
 
 QString Text1252(const std::string& s) { return QString::fromStdString(Utf8FromWindows1252(s)); }
 
@@ -47,7 +41,7 @@ GeneratorPage::GeneratorPage(MeasSettingsContext& context, QWidget* parent)
     : MeasSettingsPage(context, kGeneratorOffset, kGeneratorSize, "generator", parent) {
     auto* layout = new QVBoxLayout(this);
     auto* top = new QFormLayout;
-    stimulus_ = Item(new QComboBox(this), ids::kStimulus);
+    stimulus_ = WithItemId(new QComboBox(this), ids::kStimulus);
     top->addRow(tr("Stimulus"), stimulus_);
     layout->addLayout(top);
 
@@ -55,19 +49,19 @@ GeneratorPage::GeneratorPage(MeasSettingsContext& context, QWidget* parent)
     auto* grid = new QGridLayout(group);
     int row = 0;
     for (int i = 0; i < 3; ++i, ++row) {
-        labels_.push_back(Item(new QLabel(group), ids::kLabel1 + i));
-        edits_.push_back(Item(new QLineEdit(group), ids::kEdit1 + i));
+        labels_.push_back(WithItemId(new QLabel(group), ids::kLabel1 + i));
+        edits_.push_back(WithItemId(new QLineEdit(group), ids::kEdit1 + i));
         grid->addWidget(labels_.back(), row, 0);
         grid->addWidget(edits_.back(), row, 1);
     }
-    startLabel_ = Item(new QLabel(tr("Start Value"), group), ids::kStartLabel);
-    start_ = Item(new QLineEdit(group), ids::kStartValue);
-    stopLabel_ = Item(new QLabel(tr("Stop Value"), group), ids::kStopLabel);
-    stop_ = Item(new QLineEdit(group), ids::kStopValue);
-    pointsLabel_ = Item(new QLabel(tr("Points per octave"), group), ids::kPointsLabel);
-    points_ = Item(new ywin::YIntSpinButton(1, 4096, 1, group), ids::kPoints);
-    combo1Label_ = Item(new QLabel(group), ids::kCombo1Label);
-    combo1_ = Item(new QComboBox(group), ids::kCombo1);
+    startLabel_ = WithItemId(new QLabel(tr("Start Value"), group), ids::kStartLabel);
+    start_ = WithItemId(new QLineEdit(group), ids::kStartValue);
+    stopLabel_ = WithItemId(new QLabel(tr("Stop Value"), group), ids::kStopLabel);
+    stop_ = WithItemId(new QLineEdit(group), ids::kStopValue);
+    pointsLabel_ = WithItemId(new QLabel(tr("Points per octave"), group), ids::kPointsLabel);
+    points_ = WithItemId(new ywin::YIntSpinButton(1, 4096, 1, group), ids::kPoints);
+    combo1Label_ = WithItemId(new QLabel(group), ids::kCombo1Label);
+    combo1_ = WithItemId(new QComboBox(group), ids::kCombo1);
     grid->addWidget(startLabel_, row, 0);
     grid->addWidget(start_, row++, 1);
     grid->addWidget(stopLabel_, row, 0);
@@ -76,14 +70,14 @@ GeneratorPage::GeneratorPage(MeasSettingsContext& context, QWidget* parent)
     grid->addWidget(points_, row++, 1);
     grid->addWidget(combo1Label_, row, 0);
     grid->addWidget(combo1_, row++, 1);
-    linear_ = Item(new QCheckBox(tr("&Linear sweep"), group), ids::kLinearSweep);
-    reverse_ = Item(new QCheckBox(tr("&Reverse sweep"), group), ids::kReverseSweep);
-    random_ = Item(new QCheckBox(tr("Random phase"), group), ids::kRandomPhase);
+    linear_ = WithItemId(new QCheckBox(tr("&Linear sweep"), group), ids::kLinearSweep);
+    reverse_ = WithItemId(new QCheckBox(tr("&Reverse sweep"), group), ids::kReverseSweep);
+    random_ = WithItemId(new QCheckBox(tr("Random phase"), group), ids::kRandomPhase);
     grid->addWidget(linear_, row, 0);
     grid->addWidget(reverse_, row++, 1);
     grid->addWidget(random_, row++, 0, 1, 2);
-    file_ = Item(new QLineEdit(group), ids::kWaveFile);
-    auto* browse = Item(new QPushButton(QStringLiteral("..."), group), ids::kWaveFileBrowse);
+    file_ = WithItemId(new QLineEdit(group), ids::kWaveFile);
+    auto* browse = WithItemId(new QPushButton(QStringLiteral("..."), group), ids::kWaveFileBrowse);
     connect(browse, &QPushButton::clicked, this, [this] { BrowseWaveFile(); });
     grid->addWidget(file_, row, 0);
     grid->addWidget(browse, row++, 1);
@@ -91,19 +85,19 @@ GeneratorPage::GeneratorPage(MeasSettingsContext& context, QWidget* parent)
 
     auto* levels = new QGroupBox(tr("Output"), this);
     auto* form = new QFormLayout(levels);
-    levelA_ = Item(new QLineEdit(levels), ids::kLevelA);
-    levelB_ = Item(new QLineEdit(levels), ids::kLevelB);
-    dither_ = Item(new QComboBox(levels), ids::kDither);
+    levelA_ = WithItemId(new QLineEdit(levels), ids::kLevelA);
+    levelB_ = WithItemId(new QLineEdit(levels), ids::kLevelB);
+    dither_ = WithItemId(new QComboBox(levels), ids::kDither);
     for (const char* t : {" None...", " Triangular", " Noise Shaped"}) dither_->addItem(t);
     form->addRow(tr("Ch. A Level"), levelA_);
     form->addRow(tr("Ch. B Level"), levelB_);
     form->addRow(tr("Dither / Type"), dither_);
-    auto* chA = Item(new QCheckBox(tr("Channel &A"), levels), ids::kChannelA);
-    auto* chB = Item(new QCheckBox(tr("Channel &B"), levels), ids::kChannelB);
+    auto* chA = WithItemId(new QCheckBox(tr("Channel &A"), levels), ids::kChannelA);
+    auto* chB = WithItemId(new QCheckBox(tr("Channel &B"), levels), ids::kChannelB);
     form->addRow(chA, chB);
     auto* buttons = new QHBoxLayout;
-    auto* table = Item(new QPushButton(tr("&Table Sweep"), levels), ids::kTableSweep);
-    auto* eq = Item(new QPushButton(tr("E&Q"), levels), ids::kEq);
+    auto* table = WithItemId(new QPushButton(tr("&Table Sweep"), levels), ids::kTableSweep);
+    auto* eq = WithItemId(new QPushButton(tr("E&Q"), levels), ids::kEq);
     table->setEnabled(static_cast<bool>(context_.hooks.sweepTable));
     eq->setEnabled(static_cast<bool>(context_.hooks.outputChannels));
     connect(table, &QPushButton::clicked, this, [this] {

@@ -22,20 +22,14 @@
 
 namespace sonbex::measurement {
 
-using ywin::SetItemId;
+using ywin::WithItemId;
 
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-template <class W>
-W* Item(W* w, int id) {
-    SetItemId(w, id);
-    return w;
-}
-
 QPushButton* Button(const QString& text, int id, QWidget* parent, const std::function<void()>& action) {
-    auto* b = Item(new QPushButton(text, parent), id);
+    auto* b = WithItemId(new QPushButton(text, parent), id);
     b->setEnabled(static_cast<bool>(action));
     if (action) QObject::connect(b, &QPushButton::clicked, parent, [action] { action(); });
     return b;
@@ -79,12 +73,12 @@ HardwarePage::HardwarePage(MeasSettingsContext& context, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     auto* devices = new QGroupBox(tr("Soundcard"), this);
     auto* form = new QFormLayout(devices);
-    in_ = Item(new QComboBox(devices), ids::kInDevice);
-    out_ = Item(new QComboBox(devices), ids::kOutDevice);
-    rate_ = Item(new QComboBox(devices), ids::kSampleRate);
-    bits_ = Item(new QComboBox(devices), ids::kBits);
-    channels_ = Item(new QComboBox(devices), ids::kChannels);
-    inputLine_ = Item(new QComboBox(devices), ids::kInputLine);
+    in_ = WithItemId(new QComboBox(devices), ids::kInDevice);
+    out_ = WithItemId(new QComboBox(devices), ids::kOutDevice);
+    rate_ = WithItemId(new QComboBox(devices), ids::kSampleRate);
+    bits_ = WithItemId(new QComboBox(devices), ids::kBits);
+    channels_ = WithItemId(new QComboBox(devices), ids::kChannels);
+    inputLine_ = WithItemId(new QComboBox(devices), ids::kInputLine);
     form->addRow(tr("In device"), in_);
     form->addRow(tr("Out device"), out_);
     form->addRow(tr("Sample rate"), rate_);
@@ -99,9 +93,9 @@ HardwarePage::HardwarePage(MeasSettingsContext& context, QWidget* parent)
 
     auto* cal = new QGroupBox(tr("Calibration"), this);
     auto* calForm = new QFormLayout(cal);
-    dual_ = Item(new QCheckBox(tr("&Dual Channel FFT"), cal), ids::kDualChannel);
-    linearity_ = Item(new QCheckBox(tr("&Use linearity calibration"), cal), ids::kUseLinearity);
-    status_ = Item(new QLabel(cal), ids::kLinearityStatus);
+    dual_ = WithItemId(new QCheckBox(tr("&Dual Channel FFT"), cal), ids::kDualChannel);
+    linearity_ = WithItemId(new QCheckBox(tr("&Use linearity calibration"), cal), ids::kUseLinearity);
+    status_ = WithItemId(new QLabel(cal), ids::kLinearityStatus);
     calForm->addRow(dual_);
     calForm->addRow(linearity_);
     calForm->addRow(tr("Status:"), status_);
@@ -115,9 +109,9 @@ HardwarePage::HardwarePage(MeasSettingsContext& context, QWidget* parent)
 
     auto* jig = new QGroupBox(tr("Impedance"), this);
     auto* jigForm = new QFormLayout(jig);
-    measBox_ = Item(new QComboBox(jig), ids::kMeasBox);
+    measBox_ = WithItemId(new QComboBox(jig), ids::kMeasBox);
     for (const char* t : {" None...", " Version 1", " Version 2", " Version 3"}) measBox_->addItem(t);
-    zMethod_ = Item(new QComboBox(jig), ids::kZMethod);
+    zMethod_ = WithItemId(new QComboBox(jig), ids::kZMethod);
     for (const char* t : {" Built in above...", " Constant current", " Constant voltage"})
         zMethod_->addItem(t);
     jigForm->addRow(tr("Meas. box"), measBox_);
@@ -239,9 +233,9 @@ AdvancedHardwareDialog::AdvancedHardwareDialog(MeasConfig& config, QWidget* pare
     setWindowTitle(tr(kAdvancedTitle));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    bufferSize_ = Item(new QLineEdit(this), ids::kBufferSize);
+    bufferSize_ = WithItemId(new QLineEdit(this), ids::kBufferSize);
     bufferSize_->setText(QString::number(config.BufferFrames()));
-    bufferCount_ = Item(new ywin::YIntSpinButton(4, 256, 1, this), ids::kBufferCount);
+    bufferCount_ = WithItemId(new ywin::YIntSpinButton(4, 256, 1, this), ids::kBufferCount);
     bufferCount_->SetValue(std::clamp(config.BufferCount(), 4, 256));
     form->addRow(tr("Buffer size (samples)"), bufferSize_);
     form->addRow(tr("No. Buffers"), bufferCount_);
@@ -257,16 +251,16 @@ AdvancedHardwareDialog::AdvancedHardwareDialog(MeasConfig& config, QWidget* pare
                   {"Don't select input on soundcard", kHwNoInputSelect, ids::kNoInputSelect},
                   {"Don't mute inputs on soundcard", kHwNoInputMute, ids::kNoInputMute}};
     for (const auto& c : checks) {
-        auto* box = Item(new QCheckBox(tr(c.text), this), c.id);
+        auto* box = WithItemId(new QCheckBox(tr(c.text), this), c.id);
         box->setChecked((config.HardwareFlags() & c.bit) != 0);
         flags_.push_back({box, c.bit});
         layout->addWidget(box);
     }
     auto* engine = new QGroupBox(tr("Wave engine"), this);
     auto* engineRow = new QHBoxLayout(engine);
-    vxd_ = Item(new QRadioButton(QStringLiteral("VXD (Win 9x/Me)"), engine), ids::kVxd);
-    wdm_ = Item(new QRadioButton(QStringLiteral("WDM (Win 2K/XP)"), engine), ids::kWdm);
-    auto* asio = Item(new QRadioButton(QStringLiteral("ASIO"), engine), ids::kAsio);
+    vxd_ = WithItemId(new QRadioButton(QStringLiteral("VXD (Win 9x/Me)"), engine), ids::kVxd);
+    wdm_ = WithItemId(new QRadioButton(QStringLiteral("WDM (Win 2K/XP)"), engine), ids::kWdm);
+    auto* asio = WithItemId(new QRadioButton(QStringLiteral("ASIO"), engine), ids::kAsio);
     asio->setEnabled(false);
     engineRow->addWidget(vxd_);
     engineRow->addWidget(wdm_);
@@ -293,13 +287,14 @@ void AdvancedHardwareDialog::accept() {
 PostProcPage::PostProcPage(MeasSettingsContext& context, QWidget* parent)
     : MeasSettingsPage(context, kAnalyzerOffset, kAnalyzerSize, "post-processing", parent) {
     auto* layout = new QVBoxLayout(this);
-    adaptive_ = Item(new QCheckBox(tr("Adaptive filter on PIR"), this), ids::kAdaptiveFilter);
-    smoothFrequency_ = Item(new QCheckBox(tr("Smooth frequency response"), this), ids::kSmoothFrequency);
-    smoothImpedance_ = Item(new QCheckBox(tr("Smooth impedance"), this), ids::kSmoothImpedance);
+    adaptive_ = WithItemId(new QCheckBox(tr("Adaptive filter on PIR"), this), ids::kAdaptiveFilter);
+    smoothFrequency_ =
+        WithItemId(new QCheckBox(tr("Smooth frequency response"), this), ids::kSmoothFrequency);
+    smoothImpedance_ = WithItemId(new QCheckBox(tr("Smooth impedance"), this), ids::kSmoothImpedance);
     layout->addWidget(adaptive_);
     layout->addWidget(smoothFrequency_);
     layout->addWidget(smoothImpedance_);
-    layout->addWidget(Item(new QLabel(tr(kPostProcNote), this), ids::kPostNote));
+    layout->addWidget(WithItemId(new QLabel(tr(kPostProcNote), this), ids::kPostNote));
     layout->addStretch();
     AddHelp(layout);
     Load();
@@ -330,14 +325,14 @@ MicrophonePage::MicrophonePage(MeasSettingsContext& context, QWidget* parent)
     : MeasSettingsPage(context, kMicrophoneOffset, kMicrophoneSize, "microphone", parent) {
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    microphone_ = Item(new QComboBox(this), ids::kMicrophone);
-    sensitivity_ = Item(new QLineEdit(this), ids::kSensitivity);
-    use_ = Item(new QCheckBox(tr("Use microphone comp..."), this), ids::kUseMicComp);
+    microphone_ = WithItemId(new QComboBox(this), ids::kMicrophone);
+    sensitivity_ = WithItemId(new QLineEdit(this), ids::kSensitivity);
+    use_ = WithItemId(new QCheckBox(tr("Use microphone comp..."), this), ids::kUseMicComp);
     form->addRow(tr("Microphone"), microphone_);
     form->addRow(tr("Sensitivity (mV/Pa)"), sensitivity_);
     form->addRow(use_);
     layout->addLayout(form);
-    auto* note = Item(new QLabel(this), ids::kMicNote);
+    auto* note = WithItemId(new QLabel(this), ids::kMicNote);
     layout->addWidget(note);
     layout->addStretch();
     AddHelp(layout);
